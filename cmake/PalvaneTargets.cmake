@@ -1,0 +1,27 @@
+# Each subsystem is one directory and one static library built from every .cc in it,
+# so adding a source file never means editing a build script.
+function(palvane_library name dir)
+  file(GLOB _srcs CONFIGURE_DEPENDS ${dir}/*.cc)
+  if(_srcs)
+    add_library(${name} STATIC ${_srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  endif()
+endfunction()
+
+# One GoogleTest executable per test directory, registered test by test with CTest.
+function(palvane_gtest name dir)
+  file(GLOB _srcs CONFIGURE_DEPENDS ${dir}/*.cc)
+  if(NOT _srcs)
+    return()
+  endif()
+  add_executable(${name} ${_srcs})
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    PALVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" PALVANE_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
