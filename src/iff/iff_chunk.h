@@ -1,0 +1,48 @@
+// One chunk of a container: its header fields and a data buffer with a cursor.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/types.h"
+
+class CIffChunk {
+public:
+    CIffChunk();  // type 0, ID 0, flags 0x0010, 64-byte buffer, not loaded
+    ~CIffChunk();
+
+    CIffChunk(const CIffChunk&) = delete;
+    CIffChunk& operator=(const CIffChunk&) = delete;
+
+    BOOL IsLoaded() const { return m_bLoaded; }
+
+    // Fresh buffer of m_dwSize rounded up to 64 (64 when the size is 0); cursor 0.
+    BOOL AllocForSize();
+
+    // Cursor reads: a read that does not fit in m_dwSize fails and moves nothing.
+    BOOL Read(void* p, DWORD n);
+    BOOL ReadWord(WORD* p);    // little-endian
+    BOOL ReadDword(DWORD* p);  // little-endian
+
+    // Cursor writes: grow the buffer as needed; the size follows the cursor.
+    BOOL Write(const void* p, DWORD n);
+    BOOL WriteByte(BYTE b);
+    BOOL WriteWord(WORD w);    // little-endian
+    BOOL WriteDword(DWORD d);  // little-endian
+
+    BOOL SetSize(DWORD n);
+
+    DWORD m_dwType = 0;
+    WORD m_wID = 0;
+    WORD m_wFlags = 0x0010;
+    std::string m_strName;
+    std::unique_ptr<BYTE[]> m_pData;
+    DWORD m_dwCapacity = 0;
+    DWORD m_dwPos = 0;
+    DWORD m_dwSize = 0;
+    DWORD m_dwDataOffset = 0;
+    BOOL m_bLoaded = FALSE;
+
+private:
+    BOOL Grow(DWORD newCapacity);
+};

@@ -1,0 +1,95 @@
+// Device-independent bitmaps in ordinary memory: bottom-up rows padded to 4 bytes,
+// pixel memory zeroed, an optional colour table. A CBitmap owns one handle.
+#pragma once
+
+#include <vector>
+
+#include "platform/types.h"
+
+constexpr DWORD BI_RGB = 0;
+constexpr UINT DIB_RGB_COLORS = 0;
+
+struct BITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;  // positive: bottom-up rows
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+};
+
+struct BITMAP {
+    LONG bmType;
+    LONG bmWidth;
+    LONG bmHeight;
+    LONG bmWidthBytes;
+    WORD bmPlanes;
+    WORD bmBitsPixel;
+    void* bmBits;
+};
+
+struct DIBSECTION {
+    BITMAP dsBm;
+    BITMAPINFOHEADER dsBmih;
+    DWORD dsBitfields[3];
+    void* dshSection;
+    DWORD dsOffset;
+};
+
+// The object behind a bitmap handle. Pixel rows are bottom-up, `stride` bytes apart.
+struct GdiBitmap {
+    LONG width = 0;
+    LONG height = 0;
+    WORD bitCount = 0;
+    LONG stride = 0;
+    BYTE* bits = nullptr;  // zeroed at creation, owned
+    std::vector<RGBQUAD> colors;
+    BITMAPINFOHEADER header{};
+    bool isDibSection = false;
+    ~GdiBitmap();
+};
+
+using HGDIOBJ = void*;
+using HBITMAP = GdiBitmap*;
+using HDC = struct GdiDC*;
+
+// Makes the object behind a bitmap handle; NULL when the size is unusable or memory
+// runs out. Shared by CreateDIBSection and the drawing surfaces.
+HBITMAP CreateBitmapObject(LONG width, LONG height, WORD bitCount, const RGBQUAD* colors,
+                           int nColors);
+
+// hdc and hSection must be NULL; usage DIB_RGB_COLORS. colors may be NULL.
+HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFOHEADER* pHeader, const RGBQUAD* colors,
+                         UINT usage, void** ppvBits, void* hSection, DWORD offset);
+
+// cb = sizeof(BITMAP) or sizeof(DIBSECTION); returns the bytes written, 0 on failure.
+int GetObject(HGDIOBJ h, int cb, void* pv);
+BOOL DeleteObject(HGDIOBJ h);
+
+class CGdiObject {
+public:
+    CGdiObject() = default;
+    virtual ~CGdiObject();  // deletes the object it holds
+
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
+
+    BOOL Attach(HGDIOBJ h);  // FALSE when it already holds one or h is NULL
+    HGDIOBJ Detach();
+    BOOL DeleteObject();
+    HGDIOBJ GetSafeHandle() const { return m_hObject; }
+
+    HGDIOBJ m_hObject = nullptr;
+};
+
+class CBitmap : public CGdiObject {
+public:
+    operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
+    int GetBitmap(BITMAP* pBitmap) const;
+    bool IsEmpty() const { return m_hObject == nullptr; }
+};

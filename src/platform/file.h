@@ -1,0 +1,118 @@
+// Files: a seekable, truncatable byte stream over a POSIX descriptor (CFile) and a
+// growable in-memory stream (CMemFile). Errors raise CFileException.
+#pragma once
+
+#include <string>
+
+#include "platform/types.h"
+
+class CFileException {
+public:
+    enum Cause {
+        none = 0,
+        genericException,
+        fileNotFound,
+        badPath,
+        tooManyOpenFiles,
+        accessDenied,
+        invalidFile,
+        removeCurrentDir,
+        directoryFull,
+        badSeek,
+        hardIO,
+        sharingViolation,
+        lockViolation,
+        diskFull,
+        endOfFile,
+    };
+
+    CFileException() = default;
+    CFileException(int cause, int osError, std::string fileName);
+
+    // Maps an errno value to a cause.
+    static int OsErrorToCause(int osError);
+
+    // A readable description naming the file, for the toolkit's error report.
+    std::string GetErrorMessage() const;
+
+    int m_cause = none;
+    int m_lOsError = 0;  // errno
+    std::string m_strFileName;
+};
+
+class CFile {
+public:
+    enum OpenFlags : UINT {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareExclusive = 0x0010,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
+    };
+    enum SeekPosition : UINT { begin = 0, current = 1, end = 2 };
+
+    CFile();
+    virtual ~CFile();  // closes the descriptor if still open; never throws
+
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+    // Opens a path. With shareExclusive the file is locked (flock LOCK_EX | LOCK_NB) so
+    // that any second opener, in this process or another, is refused. Returns FALSE and
+    // fills pError (when given) on failure.
+    virtual BOOL Open(const char* path, UINT flags, CFileException* pError = nullptr);
+
+    // A second file object on the same open file (dup), sharing its lock; it stays
+    // open after this one is closed.
+    virtual CFile* Duplicate() const;
+
+    virtual ULONGLONG Seek(LONGLONG offset, UINT from);
+    virtual UINT Read(void* buffer, UINT count);  // returns the bytes read; 0 at the end
+    virtual void Write(const void* buffer, UINT count);
+    virtual ULONGLONG GetLength() const;
+    virtual void SetLength(ULONGLONG length);
+    virtual ULONGLONG GetPosition() const;
+    virtual void Flush();  // fsync for disk files
+    virtual void Close();
+
+    virtual std::string GetFileName() const;  // last path component
+    virtual std::string GetFilePath() const;  // the path as opened
+
+    int m_hFile = -1;
+
+protected:
+    std::string m_strPath;
+};
+
+// A file in memory. Grows in steps of m_nGrowBytes (1024 by default).
+class CMemFile : public CFile {
+public:
+    explicit CMemFile(UINT nGrowBytes = 1024);
+    ~CMemFile() override;
+
+    BOOL Open(const char* path, UINT flags, CFileException* pError = nullptr) override;
+    CFile* Duplicate() const override;  // not supported: throws CFileException
+    ULONGLONG Seek(LONGLONG offset, UINT from) override;
+    UINT Read(void* buffer, UINT count) override;
+    void Write(const void* buffer, UINT count) override;
+    ULONGLONG GetLength() const override;
+    void SetLength(ULONGLONG length) override;
+    ULONGLONG GetPosition() const override;
+    void Flush() override;
+    void Close() override;
+    std::string GetFileName() const override;
+    std::string GetFilePath() const override;
+
+    const BYTE* GetData() const { return m_pData; }
+    ULONGLONG GetBufferSize() const { return m_nBufferSize; }
+
+private:
+    void GrowTo(ULONGLONG newSize);
+
+    UINT m_nGrowBytes;
+    BYTE* m_pData = nullptr;
+    ULONGLONG m_nBufferSize = 0;
+    ULONGLONG m_nFileSize = 0;
+    ULONGLONG m_nPosition = 0;
+};

@@ -1,0 +1,15 @@
+// PALT palettes: lookup by a frame's ID with the sprite's as fallback.
+#pragma once
+
+#include "iff/iff_file.h"
+#include "platform/types.h"
+
+constexpr WORD INVALID_PALETTE_ID = 41891;  // 0xA3A3
+constexpr DWORD PALT_MIN_SIZE = 784;        // 16 header bytes + 256 * 3 colours
+
+// The PALT chunk whose loaded data drawing uses, or NULL. Colour k: red, green and
+// blue at data offsets 16 + 3k, 17 + 3k, 18 + 3k.
+CIffChunk* FindPalette(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId);
+
+// Whether a PALT chunk's data loads and is usable: version 1, 256 colours, 784 bytes.
+BOOL IsPaletteUsable(CIffFile* pFile, CIffChunk* pChunk);

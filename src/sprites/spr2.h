@@ -1,0 +1,71 @@
+// SPR2 sprites: the header block, the frame records and the codec.
+#pragma once
+
+#include <list>
+#include <memory>
+
+#include "iff/iff_file.h"
+#include "platform/bitmap.h"
+#include "platform/types.h"
+#include "sprites/resource.h"
+
+enum Spr2Command : WORD {
+    SPR2_CMD_START_ROW = 0,
+    SPR2_CMD_DEPTH_COLOR_RUN = 1,
+    SPR2_CMD_DEPTH_COLOR_ALPHA_RUN = 2,
+    SPR2_CMD_SKIP_PIXELS = 3,
+    SPR2_CMD_SKIP_ROWS = 4,
+    SPR2_CMD_END = 5,
+    SPR2_CMD_COLOR_RUN = 6,
+};
+
+constexpr DWORD SPR2_VERSION = 1000;
+
+struct Spr2Header {
+    DWORD dwVersion;
+    DWORD dwFrameCount;
+    DWORD dwPaletteId;
+};
+
+struct Spr2FrameInfo {
+    WORD wWidth;
+    WORD wHeight;
+    DWORD dwFlags;
+    WORD wPaletteId;
+    WORD wField10;
+    WORD wField12;
+    WORD wField14;
+    BYTE* pData;  // the frame's pixel command stream
+    DWORD dwDataSize;
+};
+
+class CSpr2 : public CIffResource {
+public:
+    CSpr2();
+    ~CSpr2() override;
+
+    DWORD GetType() const override;
+    BOOL Decode() override;
+    BOOL Encode() override;
+
+    int GetFrameCount() const;
+    BOOL GetFrameInfo(Spr2FrameInfo* pInfo, int nFrame) const;
+    BOOL SetFrameInfo(const Spr2FrameInfo* pInfo, int nFrame);
+    WORD GetPaletteId() const;
+    void SetPaletteId(WORD wId);
+
+    BOOL BuildFrameBitmaps(CIffFile* pFile, int nFrame, CBitmap* pColor, CBitmap* pDepth,
+                           CBitmap* pAlpha, RGBQUAD rgbBackground, int nOriginX, int nOriginY,
+                           int nDepthBias);
+
+    // Header block: Spr2Header followed by the frame offset table as last decoded.
+    std::unique_ptr<BYTE[]> m_pHeader;
+    DWORD m_dwHeaderSize = 0;
+    // Frame records in file order; each owns its pData buffer.
+    std::list<Spr2FrameInfo> m_frames;
+
+    const Spr2Header* GetHeader() const;
+
+private:
+    void ClearFrames();
+};
