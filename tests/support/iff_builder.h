@@ -1,0 +1,59 @@
+// Writes IFF files from a description, for tests, fuzz seeds, benchmarks and samples.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "iff/iff_file.h"
+#include "platform/types.h"
+
+namespace testsupport {
+
+using Bytes = std::vector<BYTE>;
+
+struct ChunkSpec {
+    std::string type;   // four characters, e.g. "SPR2"
+    WORD id = 0;
+    WORD flags = 0x0010;
+    std::string name;   // written into the 64-byte field, cut at 64 bytes (no terminator then)
+    Bytes data;
+    std::optional<DWORD> sizeField;  // damaged variants: the header's size as written
+    bool inMap = true;               // listed in the generated map (2.5 with a map only)
+    bool inFile = true;              // false: not written where the scan would find it
+};
+
+struct IffSpec {
+    std::string version = "2.5";  // any three characters
+    std::vector<ChunkSpec> chunks;
+    bool withMap = true;          // append an rsmp chunk listing the chunks (2.5 only)
+    bool mapFirst = false;        // put the map right after the header instead of at the end
+    std::vector<size_t> mapOrder; // indexes into chunks for the map's entry order; empty = as listed
+    std::optional<DWORD> mapOffsetField;  // damaged variants: header bytes 60..63 as written
+    std::string signature = "IFF FILE";
+};
+
+// The bytes of a file as described.
+Bytes BuildIff(const IffSpec& spec);
+
+// A resource map's data (without its chunk header) listing the given offsets/chunks.
+struct MapEntry {
+    std::string type;
+    DWORD offset;
+    WORD id;
+    WORD flags;
+    std::string name;
+};
+Bytes BuildMapData(const std::vector<MapEntry>& entries);
+
+// A fresh path in a private temporary directory; the directory is removed at exit.
+std::string TempPath(const std::string& name);
+void WriteFileBytes(const std::string& path, const Bytes& bytes);
+Bytes ReadFileBytes(const std::string& path);
+
+// Writes the bytes to a temporary file, opens it read-write exclusive and loads it.
+// Returns FALSE if opening or loading fails. The path is returned through pPath.
+BOOL LoadIffBytes(CIffFile& iff, const Bytes& bytes, int* pError = nullptr,
+                  std::string* pPath = nullptr);
+
+}  // namespace testsupport
