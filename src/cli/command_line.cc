@@ -1,0 +1,192 @@
+#include "cli/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <climits>
+#include <iostream>
+
+#include "cli/numbers.h"
+#include "cli/replacement_file.h"
+
+const char kProgramName[] = "palvane2-cli";
+
+namespace {
+
+constexpr unsigned long kMaxId = 65535;
+constexpr unsigned long kMaxFrame = INT_MAX;
+
+CLI::Validator Decimal(unsigned long max) {
+    const std::string range = "0.." + std::to_string(max);
+    return CLI::Validator(
+        [max, range](std::string& text) -> std::string {
+            if (ParseDecimal(text, max)) return std::string();
+            return "\"" + text + "\" is not a decimal number in " + range;
+        },
+        std::string());
+}
+
+CLI::Validator Colour() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            if (ParseRgbHex(text)) return std::string();
+            return "\"" + text + "\" is not a colour of six hex digits RRGGBB";
+        },
+        std::string());
+}
+
+// The values as typed; converted once parsing and validation have passed.
+struct RawValues {
+    std::string sprite, palette, frame, background;
+};
+
+void UsageError(const std::string& message) {
+    std::cerr << kProgramName << ": " << message << "\nRun with --help for more information.\n";
+}
+
+// Rules CLI11 cannot express: where an output path may go.
+bool CheckOutputs(const CommandLine& cmd) {
+    if (cmd.output && cmd.files.size() != 1) {
+        UsageError("--output needs exactly one FILE");
+        return false;
+    }
+    std::vector<std::string> outputs;
+    if (cmd.output) outputs.push_back(*cmd.output);
+    if (cmd.command == Command::render) {
+        outputs.push_back(cmd.outBmp);
+        if (cmd.depthBmp) outputs.push_back(*cmd.depthBmp);
+        if (cmd.alphaBmp) outputs.push_back(*cmd.alphaBmp);
+    }
+    for (const std::string& out : outputs) {
+        if (out.empty()) {
+            UsageError("an output path is empty");
+            return false;
+        }
+        if (IsSameFile(out, cmd.files.front())) {
+            UsageError("\"" + out +
+                       "\" is FILE itself; the commands never overwrite FILE that way");
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd) {
+    CLI::App app{"Inspects IFF resource files and re-assigns the palettes of their sprites.",
+                 kProgramName};
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return std::string(kProgramName) + ": " + e.what() +
+               "\nRun with --help for more information.\n";
+    });
+    app.set_version_flag("--version", std::string(kProgramName) + " " PALVANE_VERSION,
+                         "Print the version and exit");
+    app.require_subcommand(1);
+
+    RawValues raw;
+    const auto addFile = [&](CLI::App* sub) {
+        sub->add_option("FILE", cmd.files, "The IFF file")->required()->expected(1);
+    };
+    const auto addFiles = [&](CLI::App* sub) {
+        sub->add_option("FILE", cmd.files, "The IFF files, each processed on its own")->required();
+    };
+    const auto addOutput = [&](CLI::App* sub) {
+        sub->add_option("--output", cmd.output,
+                        "Save to PATH instead of in place, leaving FILE as it was (one FILE only)")
+            ->type_name("PATH");
+    };
+    const auto addSprite = [&](CLI::App* sub) {
+        sub->add_option("--sprite", raw.sprite, "ID of the SPR2 chunk (0..65535)")
+            ->required()
+            ->type_name("ID")
+            ->check(Decimal(kMaxId));
+    };
+    const auto addPalette = [&](CLI::App* sub, const char* help) {
+        sub->add_option("--palette", raw.palette, help)
+            ->required()
+            ->type_name("ID")
+            ->check(Decimal(kMaxId));
+    };
+
+    CLI::App* info = app.add_subcommand(
+        "info", "Print what FILE holds (chunks, palettes, sprites and their frames) as JSON.");
+    addFile(info);
+
+    CLI::App* render = app.add_subcommand(
+        "render",
+        "Draw one frame of a sprite in its palette's colours into a 24-bit BMP, and its depth "
+        "and alpha planes into 8-bit BMPs if asked.");
+    addFile(render);
+    addSprite(render);
+    render->add_option("--frame", raw.frame, "Frame number, from 0")
+        ->required()
+        ->type_name("N")
+        ->check(Decimal(kMaxFrame));
+    render->add_option("--out", cmd.outBmp, "Where to write the colour bitmap")
+        ->required()
+        ->type_name("OUT.bmp");
+    render->add_option("--background", raw.background, "Background colour (default F0F0F0)")
+        ->type_name("RRGGBB")
+        ->check(Colour());
+    render->add_option("--depth", cmd.depthBmp, "Also write the depth plane there")
+        ->type_name("DEPTH.bmp");
+    render->add_option("--alpha", cmd.alphaBmp, "Also write the alpha plane there")
+        ->type_name("ALPHA.bmp");
+
+    CLI::App* quick = app.add_subcommand(
+        "quick-patch",
+        "Give every frame of every sprite the invalid palette ID 41891, so that each is drawn "
+        "with its sprite's common palette, and save.");
+    addFiles(quick);
+    addOutput(quick);
+
+    CLI::App* manual = app.add_subcommand(
+        "manual-patch", "Give every frame of every sprite the palette ID --palette, and save.");
+    addPalette(manual, "The palette ID to write into every frame (0..65535)");
+    addFiles(manual);
+    addOutput(manual);
+
+    CLI::App* setPalette = app.add_subcommand(
+        "set-palette",
+        "Set one sprite's common palette ID (--common) or one of its frames' own palette ID "
+        "(--frame N), and save.");
+    addFile(setPalette);
+    addSprite(setPalette);
+    addPalette(setPalette, "The palette ID to write (0..65535)");
+    CLI::Option* common =
+        setPalette->add_flag("--common", cmd.common, "Change the sprite-wide palette ID");
+    CLI::Option* frame = setPalette->add_option("--frame", raw.frame, "Change frame N's palette ID")
+                             ->type_name("N")
+                             ->check(Decimal(kMaxFrame));
+    common->excludes(frame);
+    addOutput(setPalette);
+
+    CLI::App* resave = app.add_subcommand(
+        "resave", "Save FILE without changes: a version 2.5 container with a fresh map.");
+    addFile(resave);
+    addOutput(resave);
+
+    try {
+        app.parse(argc, argv);
+        if (setPalette->parsed() && !cmd.common && raw.frame.empty())
+            throw CLI::RequiredError("set-palette needs --common or --frame N");
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : 2;
+    }
+
+    if (info->parsed()) cmd.command = Command::info;
+    if (render->parsed()) cmd.command = Command::render;
+    if (quick->parsed()) cmd.command = Command::quickPatch;
+    if (manual->parsed()) cmd.command = Command::manualPatch;
+    if (setPalette->parsed()) cmd.command = Command::setPalette;
+    if (resave->parsed()) cmd.command = Command::resave;
+
+    // The validators have accepted these, so each conversion succeeds.
+    if (!raw.sprite.empty()) cmd.wSpriteId = static_cast<WORD>(*ParseDecimal(raw.sprite, kMaxId));
+    if (!raw.palette.empty())
+        cmd.wPaletteId = static_cast<WORD>(*ParseDecimal(raw.palette, kMaxId));
+    if (!raw.frame.empty()) cmd.frame = static_cast<int>(*ParseDecimal(raw.frame, kMaxFrame));
+    if (!raw.background.empty()) cmd.background = *ParseRgbHex(raw.background);
+
+    if (!CheckOutputs(cmd)) return 2;
+    return std::nullopt;
+}

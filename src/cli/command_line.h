@@ -1,0 +1,30 @@
+// The tool's command line: its commands, their options and the usage rules.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+enum class Command { info, render, quickPatch, manualPatch, setPalette, resave };
+
+struct CommandLine {
+    Command command = Command::info;
+    std::vector<std::string> files;
+    std::optional<std::string> output;  // --output: save there, FILE stays as it was
+    WORD wSpriteId = 0;                 // render, set-palette
+    WORD wPaletteId = 0;                // manual-patch, set-palette
+    std::optional<int> frame;           // render; set-palette --frame
+    bool common = false;                // set-palette --common
+    std::string outBmp;                 // render --out
+    std::optional<std::string> depthBmp;
+    std::optional<std::string> alphaBmp;
+    RGBQUAD background{0xF0, 0xF0, 0xF0, 0};
+};
+
+extern const char kProgramName[];
+
+// Reads argv into `cmd`. Returns the exit status when the run ends here: 0 after --help
+// or --version, 2 after a usage error (already reported on stderr).
+std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLine& cmd);

@@ -1,0 +1,83 @@
+#include "cli/iff_session.h"
+
+#include "cli/replacement_file.h"
+#include "cli/report.h"
+#include "iff/iff_types.h"
+#include "platform/file.h"
+
+namespace {
+
+constexpr char kOpenFailed[] = "Unable to open file!";
+constexpr char kNotIff[] = "Unable to open file as an IFF file!";
+constexpr char kSaveFailed[] = "Error while saving this file!";
+
+std::string LoadErrorText(int code, const CIffFile& iff) {
+    switch (code) {
+        case IFF_ERROR_SIGNATURE:
+            return "it does not begin with \"IFF FILE\"";
+        case IFF_ERROR_VERSION:
+            if (const CIffFileRecord* pRecord = iff.GetRecord())
+                return "version \"" +
+                       std::string(reinterpret_cast<const char*>(pRecord->m_header) + 9, 3) +
+                       "\" is neither 2.0 nor 2.5";
+            return "unknown version";
+        default:
+            return std::string();
+    }
+}
+
+}  // namespace
+
+CIffSession::CIffSession(std::string path) : m_strPath(std::move(path)) {}
+
+CIffSession::~CIffSession() {
+    // A container that Load attached is not owned by m_iff; only Reset closes it, and with
+    // it the last descriptor (and lock) on the file. Many files in one run need that.
+    try {
+        m_iff.Reset();
+    } catch (...) {
+    }
+}
+
+bool CIffSession::Open() {
+    CFile file;
+    CFileException error;
+    if (!file.Open(m_strPath.c_str(), CFile::modeReadWrite | CFile::shareExclusive, &error)) {
+        ReportMessage(m_strPath, kOpenFailed, OsErrorText(error.m_lOsError));
+        return false;
+    }
+    int code = 0;
+    try {
+        if (m_iff.Load(&file, &code)) return true;
+    } catch (const CFileException& e) {
+        ReportMessage(m_strPath, kNotIff, OsErrorText(e.m_lOsError));
+        return false;
+    }
+    ReportMessage(m_strPath, kNotIff, LoadErrorText(code, m_iff));
+    return false;
+}
+
+bool CIffSession::Save(const std::optional<std::string>& output) {
+    // Every chunk must be in memory first: the save rewrites the file it reads from.
+    if (!m_iff.LoadAllChunkData()) {
+        ReportMessage(m_strPath, kSaveFailed, "a chunk's data could not be read");
+        return false;
+    }
+    std::string detail;
+    bool saved = false;
+    try {
+        saved = output ? SaveTo(*output, &detail) : m_iff.Save(nullptr) != FALSE;
+    } catch (const CFileException& e) {
+        detail = OsErrorText(e.m_lOsError);
+        saved = false;
+    }
+    if (!saved) ReportMessage(m_strPath, kSaveFailed, detail);
+    return saved;
+}
+
+bool CIffSession::SaveTo(const std::string& output, std::string* pDetail) {
+    CReplacementFile target(output);
+    if (!target.Create(pDetail)) return false;
+    if (!m_iff.Save(&target.File())) return false;
+    return target.Commit(pDetail);
+}

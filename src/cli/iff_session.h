@@ -1,0 +1,34 @@
+// One IFF file as the tool works on it: opened and loaded the way the desktop program
+// opens a file, saved the way it saves one, closed when the session ends.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "iff/iff_file.h"
+
+class CIffSession {
+public:
+    explicit CIffSession(std::string path);  // the path as the user gave it
+    ~CIffSession();                          // closes the container and releases the file
+
+    CIffSession(const CIffSession&) = delete;
+    CIffSession& operator=(const CIffSession&) = delete;
+
+    // Opens the file for reading and writing, shared with nobody, and loads its chunk
+    // headers. A failure is reported and gives false.
+    bool Open();
+
+    // Loads every chunk's data and writes the container: in place, or to `output` while
+    // the opened file stays as it is. A failure is reported and gives false.
+    bool Save(const std::optional<std::string>& output);
+
+    CIffFile& Iff() { return m_iff; }
+    const std::string& Path() const { return m_strPath; }
+
+private:
+    bool SaveTo(const std::string& output, std::string* pDetail);
+
+    std::string m_strPath;
+    CIffFile m_iff;
+};
