@@ -43,6 +43,10 @@ struct DIBSECTION {
 
 // The object behind a bitmap handle. Pixel rows are bottom-up, `stride` bytes apart.
 struct GdiBitmap {
+    GdiBitmap() = default;
+    GdiBitmap(const GdiBitmap&) = delete;
+    GdiBitmap& operator=(const GdiBitmap&) = delete;
+
     LONG width = 0;
     LONG height = 0;
     WORD bitCount = 0;
@@ -51,7 +55,7 @@ struct GdiBitmap {
     std::vector<RGBQUAD> colors;
     BITMAPINFOHEADER header{};
     bool isDibSection = false;
-    ~GdiBitmap();
+    ~GdiBitmap();  // frees the pixel memory and forgets the handle
 };
 
 using HGDIOBJ = void*;
@@ -59,17 +63,26 @@ using HBITMAP = GdiBitmap*;
 using HDC = struct GdiDC*;
 
 // Makes the object behind a bitmap handle; NULL when the size is unusable or memory
-// runs out. Shared by CreateDIBSection and the drawing surfaces.
+// runs out. Shared by CreateDIBSection and the drawing surfaces. Width and height must be
+// positive, bitCount 1, 4, 8, 16, 24 or 32, and nColors 0 to 256 (colors may be NULL:
+// no table). At most 2 GiB of pixel memory.
 HBITMAP CreateBitmapObject(LONG width, LONG height, WORD bitCount, const RGBQUAD* colors,
                            int nColors);
 
-// hdc and hSection must be NULL; usage DIB_RGB_COLORS. colors may be NULL.
+// The bitmap behind a handle, or NULL when h is not a live bitmap handle.
+HBITMAP AsBitmap(HGDIOBJ h);
+
+// Bottom-up (positive height), BI_RGB, usage DIB_RGB_COLORS; hSection must be NULL and
+// hdc is not used. colors may be NULL; otherwise it holds biClrUsed entries (for 8 bits
+// or fewer, 0 means 2^biBitCount). *ppvBits receives the pixel memory, NULL on failure.
 HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFOHEADER* pHeader, const RGBQUAD* colors,
                          UINT usage, void** ppvBits, void* hSection, DWORD offset);
 
-// cb = sizeof(BITMAP) or sizeof(DIBSECTION); returns the bytes written, 0 on failure.
+// cb = sizeof(BITMAP) or sizeof(DIBSECTION) (the latter only for DIB sections; other
+// bitmaps fill a BITMAP); returns the bytes written, 0 on failure. pv NULL: the size
+// that would be written. bmBits is the pixel memory of every bitmap.
 int GetObject(HGDIOBJ h, int cb, void* pv);
-BOOL DeleteObject(HGDIOBJ h);
+BOOL DeleteObject(HGDIOBJ h);  // FALSE for a handle that is not a live bitmap
 
 class CGdiObject {
 public:
