@@ -1,8 +1,8 @@
 // SPR2 sprites: the header block, the frame records and the codec.
 #pragma once
 
-#include <list>
 #include <memory>
+#include <vector>
 
 #include "iff/iff_file.h"
 #include "platform/bitmap.h"
@@ -35,7 +35,7 @@ struct Spr2FrameInfo {
     WORD wField10;
     WORD wField12;
     WORD wField14;
-    BYTE* pData;  // the frame's pixel command stream
+    BYTE* pData;  // the frame's pixel command stream, owned by the sprite object
     DWORD dwDataSize;
 };
 
@@ -61,11 +61,16 @@ public:
     // Header block: Spr2Header followed by the frame offset table as last decoded.
     std::unique_ptr<BYTE[]> m_pHeader;
     DWORD m_dwHeaderSize = 0;
-    // Frame records in file order; each owns its pData buffer.
-    std::list<Spr2FrameInfo> m_frames;
+    // Frame records in file order. Their pData point into m_pStreams, one copy of the
+    // chunk's data made by Decode, so a sprite costs one buffer however many frames.
+    std::vector<Spr2FrameInfo> m_frames;
+    std::unique_ptr<BYTE[]> m_pStreams;
 
     const Spr2Header* GetHeader() const;
+    DWORD GetFrameOffset(int i) const;  // table entry i as last decoded; 0 if absent
 
 private:
+    Spr2Header* Header();
+    BOOL MakeHeaderBlock(DWORD nTableEntries);
     void ClearFrames();
 };

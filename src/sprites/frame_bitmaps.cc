@@ -1,0 +1,95 @@
+#include <array>
+
+#include "platform/bitmap.h"
+#include "sprites/palette.h"
+#include "sprites/render.h"
+#include "sprites/spr2.h"
+
+namespace {
+
+// Larger colour bitmaps are refused: no sprite is that big, and a damaged header must not
+// turn into a huge allocation.
+constexpr ULONGLONG kMaxColorBytes = 256ull << 20;
+
+BITMAPINFOHEADER MakeHeader(LONG width, LONG height, WORD bitCount) {
+    BITMAPINFOHEADER h{};
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = bitCount;
+    h.biCompression = BI_RGB;
+    return h;
+}
+
+const std::array<RGBQUAD, 256>& GreyTable() {
+    static const std::array<RGBQUAD, 256> table = [] {
+        std::array<RGBQUAD, 256> t{};
+        for (int i = 0; i < 256; ++i) {
+            const BYTE v = static_cast<BYTE>(i);
+            t[i] = RGBQUAD{v, v, v, 0};
+        }
+        return t;
+    }();
+    return table;
+}
+
+struct Plane {
+    BYTE* bits;
+    int stride;
+    int width;
+    int height;
+};
+
+Plane Describe(const CBitmap& bmp) {
+    DIBSECTION ds{};
+    GetObject(bmp.GetSafeHandle(), sizeof ds, &ds);
+    return Plane{static_cast<BYTE*>(ds.dsBm.bmBits), ds.dsBm.bmWidthBytes, ds.dsBm.bmWidth,
+                 ds.dsBm.bmHeight};
+}
+
+}  // namespace
+
+BOOL CSpr2::BuildFrameBitmaps(CIffFile* pFile, int nFrame, CBitmap* pColor, CBitmap* pDepth,
+                              CBitmap* pAlpha, RGBQUAD rgbBackground, int nOriginX, int nOriginY,
+                              int nDepthBias) {
+    if (!pColor || !pDepth || !pAlpha || !pColor->IsEmpty() || !pDepth->IsEmpty() ||
+        !pAlpha->IsEmpty()) {
+        return FALSE;
+    }
+    Spr2FrameInfo frame;
+    if (!GetFrameInfo(&frame, nFrame)) return FALSE;
+    if (!FindPalette(pFile, frame.wPaletteId, GetPaletteId())) return FALSE;
+
+    const ULONGLONG colorRow = (3ull * frame.wWidth + 3) & ~3ull;
+    if (frame.wWidth == 0 || frame.wHeight == 0 || colorRow * frame.wHeight > kMaxColorBytes) {
+        return FALSE;
+    }
+
+    // Held locally until the frame is drawn: any failure deletes whatever was created.
+    CBitmap color, depth, alpha;
+    const BITMAPINFOHEADER colorHeader = MakeHeader(frame.wWidth, frame.wHeight, 24);
+    const BITMAPINFOHEADER greyHeader = MakeHeader(frame.wWidth, frame.wHeight, 8);
+    void* bits = nullptr;
+    if (!color.Attach(
+            CreateDIBSection(nullptr, &colorHeader, nullptr, DIB_RGB_COLORS, &bits, nullptr, 0)) ||
+        !depth.Attach(CreateDIBSection(nullptr, &greyHeader, GreyTable().data(), DIB_RGB_COLORS,
+                                       &bits, nullptr, 0)) ||
+        !alpha.Attach(CreateDIBSection(nullptr, &greyHeader, GreyTable().data(), DIB_RGB_COLORS,
+                                       &bits, nullptr, 0))) {
+        return FALSE;
+    }
+
+    const Plane c = Describe(color);
+    const Plane d = Describe(depth);
+    const Plane a = Describe(alpha);
+    CSpriteSurface surface{c.height, c.width,  c.bits,   c.stride, d.bits,    d.stride,
+                           a.bits,   a.stride, nOriginX, nOriginY, nDepthBias};
+    surface.Clear(rgbBackground, 255);
+    if (!RenderSpr2Frame(pFile, frame, surface, GetPaletteId())) return FALSE;
+
+    pColor->Attach(color.Detach());
+    pDepth->Attach(depth.Detach());
+    pAlpha->Attach(alpha.Detach());
+    return TRUE;
+}

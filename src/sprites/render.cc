@@ -1,0 +1,208 @@
+#include "sprites/render.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+#include "platform/byte_order.h"
+#include "sprites/palette.h"
+
+namespace {
+
+// The single-precision value nearest 1/255 (bits 0x3B808081), exactly, as a double. Blends
+// use it rather than 1/255 so that weight 255 lands where the format's files expect.
+constexpr double kInv255 = 8421505.0 / 2147483648.0;
+
+constexpr DWORD kPaletteColorsOffset = 16;
+
+// new + (old - new) * w * k, truncated toward zero. With w <= 255 the product stays
+// within one part in 10^7 of (old - new), so the result is always 0..255.
+inline BYTE Blend(int newValue, int oldValue, int w) {
+    return static_cast<BYTE>(static_cast<int>(newValue + (oldValue - newValue) * w * kInv255));
+}
+
+// Where the current row's pixels live in each plane; null while nothing may be drawn.
+struct RowPointers {
+    BYTE* color = nullptr;
+    BYTE* depth = nullptr;
+    BYTE* alpha = nullptr;
+};
+
+struct DrawContext {
+    const BYTE* palette;  // 256 red, green, blue triples
+    int depthBias;
+};
+
+inline void PutColor(BYTE* px, const BYTE* rgb) {
+    px[0] = rgb[2];
+    px[1] = rgb[1];
+    px[2] = rgb[0];
+}
+
+inline bool DepthTest(const DrawContext& ctx, BYTE* depth, BYTE z) {
+    const int d = z + ctx.depthBias;
+    if (d > *depth) return false;
+    *depth = static_cast<BYTE>(std::clamp(d, 0, 255));
+    return true;
+}
+
+struct DepthColorPixel {
+    static constexpr size_t kPayload = 2;  // depth, colour index
+    static void Draw(const DrawContext& ctx, const RowPointers& row, long long x, const BYTE* p) {
+        if (!DepthTest(ctx, row.depth + x, p[0])) return;
+        PutColor(row.color + 3 * x, ctx.palette + 3 * p[1]);
+        if (row.alpha) row.alpha[x] = 255;
+    }
+};
+
+struct DepthColorAlphaPixel {
+    static constexpr size_t kPayload = 3;  // depth, colour index, weight
+    static void Draw(const DrawContext& ctx, const RowPointers& row, long long x, const BYTE* p) {
+        if (!DepthTest(ctx, row.depth + x, p[0])) return;
+        const BYTE* rgb = ctx.palette + 3 * p[1];
+        const int w = p[2];
+        BYTE* px = row.color + 3 * x;
+        px[0] = Blend(rgb[2], px[0], w);
+        px[1] = Blend(rgb[1], px[1], w);
+        px[2] = Blend(rgb[0], px[2], w);
+        if (row.alpha) row.alpha[x] = Blend(w, row.alpha[x], w);
+    }
+};
+
+struct ColorPixel {
+    static constexpr size_t kPayload = 1;  // colour index
+    static void Draw(const DrawContext& ctx, const RowPointers& row, long long x, const BYTE* p) {
+        PutColor(row.color + 3 * x, ctx.palette + 3 * p[0]);
+        if (row.alpha) row.alpha[x] = 255;
+    }
+};
+
+class FrameRenderer {
+public:
+    FrameRenderer(const CSpriteSurface& surface, const Spr2FrameInfo& frame, const BYTE* palette)
+        : m_s(surface),
+          m_data(frame.pData),
+          m_size(frame.pData ? frame.dwDataSize : 0),
+          m_ctx{palette, surface.nDepthBias},
+          m_nextRow(surface.nOriginY) {}
+
+    BOOL Run() {
+        for (;;) {
+            // Also covers the padding after an odd payload stepping past the end.
+            if (m_pos + 2 > m_size) return TRUE;
+            const WORD word = LoadLE16(m_data + m_pos);
+            m_pos += 2;
+            const unsigned count = word & 0x1FFF;
+            switch (word >> 13) {
+                case SPR2_CMD_START_ROW:
+                    if (m_nextRow >= m_s.nHeight) return TRUE;
+                    EnterRow(m_nextRow);
+                    break;
+                case SPR2_CMD_SKIP_ROWS:
+                    if (count) EnterRow(m_nextRow + count - 1);
+                    if (!m_entered || m_row >= m_s.nHeight) return TRUE;
+                    break;
+                case SPR2_CMD_SKIP_PIXELS:
+                    m_col += count;
+                    break;
+                case SPR2_CMD_END:
+                    return TRUE;
+                case SPR2_CMD_DEPTH_COLOR_RUN:
+                    if (!DrawRun<DepthColorPixel>(count)) return TRUE;
+                    break;
+                case SPR2_CMD_DEPTH_COLOR_ALPHA_RUN:
+                    if (!DrawRun<DepthColorAlphaPixel>(count)) return TRUE;
+                    break;
+                case SPR2_CMD_COLOR_RUN:
+                    if (!DrawRun<ColorPixel>(count)) return TRUE;
+                    break;
+                default:
+                    return FALSE;
+            }
+        }
+    }
+
+private:
+    void EnterRow(long long row) {
+        m_entered = true;
+        m_row = row;
+        m_nextRow = row + 1;
+        m_col = m_s.nOriginX;
+        // Rows above the top (a negative origin) are entered but never drawn.
+        if (row < 0 || row >= m_s.nHeight) {
+            m_rows = RowPointers{};
+            return;
+        }
+        const std::ptrdiff_t bottomUp = m_s.nHeight - 1 - row;
+        m_rows.color = m_s.pColorBits + bottomUp * m_s.nColorStride;
+        m_rows.depth = m_s.pDepthBits + bottomUp * m_s.nDepthStride;
+        m_rows.alpha = m_s.pAlphaBits ? m_s.pAlphaBits + bottomUp * m_s.nAlphaStride : nullptr;
+    }
+
+    // Draws the visible part of a run; false when its payload runs out before the end,
+    // which ends the frame after the pixels that did fit.
+    template <typename Pixel>
+    bool DrawRun(unsigned count) {
+        const size_t whole = (m_size - m_pos) / Pixel::kPayload;
+        const long long fit = static_cast<long long>(std::min<size_t>(count, whole));
+        if (m_rows.color) {
+            const long long first = std::max(0LL, -m_col);
+            const long long last = std::min(fit, m_s.nWidth - m_col);
+            const BYTE* p = m_data + m_pos;
+            for (long long i = first; i < last; ++i) {
+                Pixel::Draw(m_ctx, m_rows, m_col + i, p + i * Pixel::kPayload);
+            }
+        }
+        if (fit < count) return false;
+        const size_t payload = count * Pixel::kPayload;
+        m_pos += payload + (payload & 1);
+        m_col += count;
+        return true;
+    }
+
+    const CSpriteSurface& m_s;
+    const BYTE* m_data;
+    size_t m_size;
+    size_t m_pos = 0;
+    DrawContext m_ctx;
+    long long m_nextRow;
+    long long m_row = 0;
+    bool m_entered = false;
+    long long m_col = 0;
+    RowPointers m_rows;
+};
+
+}  // namespace
+
+void CSpriteSurface::Clear(RGBQUAD rgbBackground, BYTE bDepth) {
+    if (nWidth <= 0 || nHeight <= 0) return;
+    for (int r = 0; r < nHeight; ++r) {
+        if (pColorBits) {
+            BYTE* px = pColorBits + static_cast<std::ptrdiff_t>(r) * nColorStride;
+            for (int x = 0; x < nWidth; ++x, px += 3) {
+                px[0] = rgbBackground.rgbBlue;
+                px[1] = rgbBackground.rgbGreen;
+                px[2] = rgbBackground.rgbRed;
+            }
+        }
+        if (pDepthBits) {
+            std::memset(pDepthBits + static_cast<std::ptrdiff_t>(r) * nDepthStride, bDepth,
+                        static_cast<size_t>(nWidth));
+        }
+        if (pAlphaBits) {
+            std::memset(pAlphaBits + static_cast<std::ptrdiff_t>(r) * nAlphaStride, 0,
+                        static_cast<size_t>(nWidth));
+        }
+    }
+}
+
+BOOL RenderSpr2Frame(CIffFile* pFile, const Spr2FrameInfo& frame, CSpriteSurface& surface,
+                     WORD wFallbackPaletteId) {
+    if (surface.nHeight <= 0 || surface.nWidth <= 0 || !surface.pColorBits || !surface.pDepthBits) {
+        return FALSE;
+    }
+    const CIffChunk* pPalette = FindPalette(pFile, frame.wPaletteId, wFallbackPaletteId);
+    if (!pPalette) return FALSE;
+    FrameRenderer renderer(surface, frame, pPalette->m_pData.get() + kPaletteColorsOffset);
+    return renderer.Run();
+}
