@@ -93,6 +93,11 @@ HBITMAP AsBitmap(HGDIOBJ h) {
     return Registry().count(bmp) ? bmp : nullptr;
 }
 
+size_t GetLiveBitmapCount() {
+    std::lock_guard<std::mutex> lock(RegistryMutex());
+    return Registry().size();
+}
+
 HBITMAP CreateDIBSection(HDC, const BITMAPINFOHEADER* pHeader, const RGBQUAD* colors, UINT usage,
                          void** ppvBits, void* hSection, DWORD) {
     if (ppvBits) *ppvBits = nullptr;

@@ -2,6 +2,7 @@
 // pixel memory zeroed, an optional colour table. A CBitmap owns one handle.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/types.h"
@@ -71,6 +72,9 @@ HBITMAP CreateBitmapObject(LONG width, LONG height, WORD bitCount, const RGBQUAD
 
 // The bitmap behind a handle, or NULL when h is not a live bitmap handle.
 HBITMAP AsBitmap(HGDIOBJ h);
+
+// Bitmaps created and not yet deleted, for leak checks.
+size_t GetLiveBitmapCount();
 
 // Bottom-up (positive height), BI_RGB, usage DIB_RGB_COLORS; hSection must be NULL and
 // hdc is not used. colors may be NULL; otherwise it holds biClrUsed entries (for 8 bits

@@ -7,10 +7,6 @@
 
 namespace {
 
-// Larger colour bitmaps are refused: no sprite is that big, and a damaged header must not
-// turn into a huge allocation.
-constexpr ULONGLONG kMaxColorBytes = 256ull << 20;
-
 BITMAPINFOHEADER MakeHeader(LONG width, LONG height, WORD bitCount) {
     BITMAPINFOHEADER h{};
     h.biSize = sizeof(BITMAPINFOHEADER);
@@ -50,6 +46,11 @@ Plane Describe(const CBitmap& bmp) {
 
 }  // namespace
 
+BOOL IsFrameSizeDrawable(WORD wWidth, WORD wHeight) {
+    const ULONGLONG colorRow = (3ull * wWidth + 3) & ~3ull;
+    return wWidth != 0 && wHeight != 0 && colorRow * wHeight <= SPR2_MAX_COLOR_BITMAP_BYTES;
+}
+
 BOOL CSpr2::BuildFrameBitmaps(CIffFile* pFile, int nFrame, CBitmap* pColor, CBitmap* pDepth,
                               CBitmap* pAlpha, RGBQUAD rgbBackground, int nOriginX, int nOriginY,
                               int nDepthBias) {
@@ -61,10 +62,7 @@ BOOL CSpr2::BuildFrameBitmaps(CIffFile* pFile, int nFrame, CBitmap* pColor, CBit
     if (!GetFrameInfo(&frame, nFrame)) return FALSE;
     if (!FindPalette(pFile, frame.wPaletteId, GetPaletteId())) return FALSE;
 
-    const ULONGLONG colorRow = (3ull * frame.wWidth + 3) & ~3ull;
-    if (frame.wWidth == 0 || frame.wHeight == 0 || colorRow * frame.wHeight > kMaxColorBytes) {
-        return FALSE;
-    }
+    if (!IsFrameSizeDrawable(frame.wWidth, frame.wHeight)) return FALSE;
 
     // Held locally until the frame is drawn: any failure deletes whatever was created.
     CBitmap color, depth, alpha;

@@ -21,6 +21,10 @@ enum Spr2Command : WORD {
 
 constexpr DWORD SPR2_VERSION = 1000;
 
+// Largest colour bitmap a frame may need: no sprite is that big, and a damaged header
+// must not turn into a huge allocation.
+constexpr ULONGLONG SPR2_MAX_COLOR_BITMAP_BYTES = 256ull << 20;
+
 struct Spr2Header {
     DWORD dwVersion;
     DWORD dwFrameCount;
@@ -38,6 +42,10 @@ struct Spr2FrameInfo {
     BYTE* pData;  // the frame's pixel command stream, owned by the sprite object
     DWORD dwDataSize;
 };
+
+// Whether a frame of this size can have bitmaps: neither side 0, and its 24-bit colour
+// bitmap (rows padded to 4 bytes) within SPR2_MAX_COLOR_BITMAP_BYTES.
+BOOL IsFrameSizeDrawable(WORD wWidth, WORD wHeight);
 
 class CSpr2 : public CIffResource {
 public:

@@ -234,4 +234,10 @@ ChunkSpec PaltChunk(WORD id, const PaltSpec& spec, const std::string& name) {
     return c;
 }
 
+BOOL LoadChunks(CIffFile& iff, const std::vector<ChunkSpec>& chunks) {
+    IffSpec spec;
+    spec.chunks = chunks;
+    return LoadIffBytes(iff, BuildIff(spec));
+}
+
 }  // namespace testsupport

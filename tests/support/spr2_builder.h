@@ -116,4 +116,7 @@ PaltSpec TestPalette();
 ChunkSpec Spr2Chunk(WORD id, const Spr2Spec& spec, const std::string& name = "");
 ChunkSpec PaltChunk(WORD id, const PaltSpec& spec, const std::string& name = "");
 
+// Loads a version 2.5 file holding these chunks into iff; FALSE if that fails.
+BOOL LoadChunks(CIffFile& iff, const std::vector<ChunkSpec>& chunks);
+
 }  // namespace testsupport
