@@ -158,14 +158,17 @@ private:
     friend void DDX_Control(CDataExchange* pDX, int id, CWnd& rControl);
     void BuildControls();
     void BindMember(int index, CWnd& member);
+    bool WindowSystemAlive() const;
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
     const DialogTemplate* m_pTemplate = nullptr;
     std::vector<std::unique_ptr<CWnd>> m_placeholders;  // template order
+    WindowSystem* m_pWindowSystem = nullptr;            // the one that realized this dialog
     bool m_bEnded = false;
     int m_nModalResult = -1;
     bool m_bRealized = false;
+    bool m_bFocusFirst = true;
 };
 
 // --- Application -------------------------------------------------------------------

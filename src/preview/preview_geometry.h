@@ -1,0 +1,33 @@
+// Where the preview puts its picture: plain integer arithmetic on the client size, the
+// bitmap size and mouse positions, apart from any window.
+#pragma once
+
+namespace preview {
+
+// Origin that centres an extent of size in the client span [lo, hi): (hi - size - lo) / 2,
+// truncated toward zero, so an odd leftover goes to the right (bottom).
+int CenterOrigin(int lo, int hi, int size);
+
+// One axis of the copy of a picture drawn at origin into a client of the given extent.
+// Nothing is copied when length < 1.
+struct Span {
+    int dest;
+    int src;
+    int length;
+};
+Span ClipSpan(int origin, int size, int client);
+
+// Drag state: the picture's origin and the last mouse position (-1, -1: none).
+struct DragState {
+    int originX;
+    int originY;
+    int lastX;
+    int lastY;
+};
+
+// One mouse move at (x, y): with a known last position and the left button down the
+// origin follows the displacement. The position becomes the last one in every case.
+// True when the origin moved (and the window needs repainting).
+bool ApplyMouseMove(DragState& state, bool leftButton, int x, int y);
+
+}  // namespace preview

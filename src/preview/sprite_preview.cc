@@ -1,0 +1,102 @@
+#include "preview/sprite_preview.h"
+
+#include "preview/preview_geometry.h"
+
+CSpritePreview::CSpritePreview() = default;
+
+CSpritePreview::~CSpritePreview() = default;
+
+const MessageMap* CSpritePreview::GetThisMessageMap() {
+    static const MessageMap map{
+        CStatic::GetThisMessageMap(),
+        {MapEraseBkgnd(&CSpritePreview::OnEraseBkgnd), MapPaint(&CSpritePreview::OnPaint),
+         MapSize(&CSpritePreview::OnSize), MapMouseMove(&CSpritePreview::OnMouseMove)}};
+    return &map;
+}
+
+void CSpritePreview::SetFrameBitmap(CBitmap* pBitmap) {
+    m_pBitmap = pBitmap;
+    CenterBitmap();
+}
+
+BOOL CSpritePreview::GetBitmapSize(LONG& width, LONG& height) const {
+    BITMAP bm{};
+    if (!m_pBitmap || !m_pBitmap->GetSafeHandle() || !m_pBitmap->GetBitmap(&bm)) return FALSE;
+    width = bm.bmWidth;
+    height = bm.bmHeight;
+    return TRUE;
+}
+
+void CSpritePreview::CenterBitmap() {
+    CRect rc;
+    GetClientRect(&rc);
+    LONG w = 0, h = 0;
+    GetBitmapSize(w, h);  // without a picture the size 0 centres the origin itself
+    m_nOriginX = preview::CenterOrigin(rc.left, rc.right, w);
+    m_nOriginY = preview::CenterOrigin(rc.top, rc.bottom, h);
+    m_nLastMouseX = -1;
+    m_nLastMouseY = -1;
+    InvalidateRect(nullptr, TRUE);
+}
+
+BOOL CSpritePreview::OnEraseBkgnd(CDC* pDC) {
+    (void)pDC;  // the paint covers every pixel: erasing first would only flicker
+    return TRUE;
+}
+
+void CSpritePreview::OnPaint() {
+    CPaintDC dc(this);
+    CRect rc;
+    GetClientRect(&rc);
+    const int W = rc.right;
+    const int H = rc.bottom;
+
+    CDC memDC;
+    if (!memDC.CreateCompatibleDC(&dc)) return;
+    CBitmap offscreen;
+    if (!offscreen.Attach(CreateCompatibleBitmap(dc, W, H))) return;
+    HGDIOBJ oldBitmap = memDC.SelectObject(&offscreen);
+
+    const CRect all(0, 0, W, H);
+    memDC.SetBkColor(
+        RGB(m_rgbBackground.rgbRed, m_rgbBackground.rgbGreen, m_rgbBackground.rgbBlue));
+    memDC.ExtTextOut(0, 0, ETO_OPAQUE, &all, nullptr, 0);
+
+    LONG w = 0, h = 0;
+    if (GetBitmapSize(w, h)) {
+        const preview::Span cols = preview::ClipSpan(m_nOriginX, w, W);
+        const preview::Span rows = preview::ClipSpan(m_nOriginY, h, H);
+        if (cols.length >= 1 && rows.length >= 1) {
+            CDC frameDC;
+            if (frameDC.CreateCompatibleDC(&dc)) {
+                HGDIOBJ oldFrame = frameDC.SelectObject(m_pBitmap);
+                memDC.BitBlt(cols.dest, rows.dest, cols.length, rows.length, &frameDC, cols.src,
+                             rows.src, SRCCOPY);
+                frameDC.SelectObject(oldFrame);
+                frameDC.DeleteDC();
+            }
+        }
+    }
+
+    dc.BitBlt(0, 0, W, H, &memDC, 0, 0, SRCCOPY);
+    memDC.SelectObject(oldBitmap);
+    offscreen.DeleteObject();
+    memDC.DeleteDC();
+}
+
+void CSpritePreview::OnSize(UINT nType, int cx, int cy) {
+    CStatic::OnSize(nType, cx, cy);
+    InvalidateRect(nullptr, TRUE);
+}
+
+void CSpritePreview::OnMouseMove(UINT nFlags, CPoint point) {
+    preview::DragState drag{m_nOriginX, m_nOriginY, m_nLastMouseX, m_nLastMouseY};
+    if (preview::ApplyMouseMove(drag, (nFlags & MK_LBUTTON) != 0, point.x, point.y)) {
+        m_nOriginX = drag.originX;
+        m_nOriginY = drag.originY;
+        InvalidateRect(nullptr, TRUE);
+    }
+    m_nLastMouseX = drag.lastX;
+    m_nLastMouseY = drag.lastY;
+    CStatic::OnMouseMove(nFlags, point);
+}
