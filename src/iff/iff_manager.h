@@ -57,6 +57,8 @@ public:
     static BOOL LoadAllChunkData(DWORD h);
     static BOOL Save(CFile* pFile, DWORD h);
 
+    static DWORD GetCapacity();  // slots in the table, slot 0 included
+
     static constexpr DWORD INIT_MARKER = 0x856;
     static constexpr DWORD GROW_BY = 64;
 };

@@ -7,7 +7,8 @@
 constexpr DWORD MakeIffType(char a, char b, char c, char d) {
     return (static_cast<DWORD>(static_cast<BYTE>(a)) << 24) |
            (static_cast<DWORD>(static_cast<BYTE>(b)) << 16) |
-           (static_cast<DWORD>(static_cast<BYTE>(c)) << 8) | static_cast<DWORD>(static_cast<BYTE>(d));
+           (static_cast<DWORD>(static_cast<BYTE>(c)) << 8) |
+           static_cast<DWORD>(static_cast<BYTE>(d));
 }
 
 constexpr DWORD IFF_TYPE_SPR2 = 0x53505232;  // "SPR2"

@@ -10,3 +10,10 @@ BOOL WriteChunks(CFile* pFile, DWORD h);
 BOOL WriteResourceMap(CFile* pFile, DWORD h);
 IffChunkHeader MakeChunkHeader(const CIffChunk* pChunk);
 BOOL WriteChunkHeader(CFile* pFile, const IffChunkHeader& header, DWORD position);
+
+// The length a save of container h would give, map included (0 for an invalid handle).
+ULONGLONG IffSavedSize(DWORD h);
+
+// Header, chunks and map into pFile, as a save to an explicit target does. File errors
+// while truncating and writing the header or the map pass to the caller.
+BOOL IffWriteContainer(CFile* pFile, DWORD h);

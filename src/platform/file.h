@@ -2,6 +2,7 @@
 // growable in-memory stream (CMemFile). Errors raise CFileException.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/types.h"
@@ -49,6 +50,7 @@ public:
         shareExclusive = 0x0010,
         modeCreate = 0x1000,
         modeNoTruncate = 0x2000,
+        modeCreateNew = 0x4000,  // create, refusing a path that already exists (O_EXCL)
     };
     enum SeekPosition : UINT { begin = 0, current = 1, end = 2 };
 
@@ -69,6 +71,10 @@ public:
 
     virtual ULONGLONG Seek(LONGLONG offset, UINT from);
     virtual UINT Read(void* buffer, UINT count);  // returns the bytes read; 0 at the end
+    // Seek to position, then Read. A plain disk file does it in one call (pread) and then
+    // leaves its file position where it was; a subclass gets Seek and Read through its own
+    // overrides unless it overrides this too.
+    virtual UINT ReadAt(ULONGLONG position, void* buffer, UINT count);
     virtual void Write(const void* buffer, UINT count);
     virtual ULONGLONG GetLength() const;
     virtual void SetLength(ULONGLONG length);
@@ -78,6 +84,9 @@ public:
 
     virtual std::string GetFileName() const;  // last path component
     virtual std::string GetFilePath() const;  // the path as opened
+
+    // After the file has been renamed on disk, so the name and path follow it.
+    virtual void SetFilePath(const std::string& path) { m_strPath = path; }
 
     int m_hFile = -1;
 
@@ -104,14 +113,17 @@ public:
     std::string GetFileName() const override;
     std::string GetFilePath() const override;
 
-    const BYTE* GetData() const { return m_pData; }
+    const BYTE* GetData() const { return m_data.get(); }
     ULONGLONG GetBufferSize() const { return m_nBufferSize; }
 
 private:
+    struct FreeDeleter {
+        void operator()(BYTE* p) const;
+    };
     void GrowTo(ULONGLONG newSize);
 
     UINT m_nGrowBytes;
-    BYTE* m_pData = nullptr;
+    std::unique_ptr<BYTE, FreeDeleter> m_data;  // realloc'd as it grows
     ULONGLONG m_nBufferSize = 0;
     ULONGLONG m_nFileSize = 0;
     ULONGLONG m_nPosition = 0;

@@ -13,28 +13,39 @@ namespace testsupport {
 using Bytes = std::vector<BYTE>;
 
 struct ChunkSpec {
-    std::string type;   // four characters, e.g. "SPR2"
+    std::string type;  // four characters, e.g. "SPR2"
     WORD id = 0;
     WORD flags = 0x0010;
-    std::string name;   // written into the 64-byte field, cut at 64 bytes (no terminator then)
+    std::string name;  // written into the 64-byte field, cut at 64 bytes (no terminator then)
     Bytes data;
     std::optional<DWORD> sizeField;  // damaged variants: the header's size as written
     bool inMap = true;               // listed in the generated map (2.5 with a map only)
-    bool inFile = true;              // false: not written where the scan would find it
+    bool inFile = true;              // false: written after a size-0 header that ends the scan
 };
 
 struct IffSpec {
     std::string version = "2.5";  // any three characters
     std::vector<ChunkSpec> chunks;
-    bool withMap = true;          // append an rsmp chunk listing the chunks (2.5 only)
-    bool mapFirst = false;        // put the map right after the header instead of at the end
-    std::vector<size_t> mapOrder; // indexes into chunks for the map's entry order; empty = as listed
+    bool withMap = true;    // append an rsmp chunk listing the chunks (2.5 only)
+    bool mapFirst = false;  // put the map right after the header instead of at the end
+    std::vector<size_t>
+        mapOrder;  // indexes into chunks for the map's entry order; empty = as listed
     std::optional<DWORD> mapOffsetField;  // damaged variants: header bytes 60..63 as written
     std::string signature = "IFF FILE";
+    std::optional<Bytes> mapData;  // damaged variants: the map chunk's data as written
 };
 
 // The bytes of a file as described.
 Bytes BuildIff(const IffSpec& spec);
+
+// The bytes and where things went: each chunk's header offset (hidden chunks included)
+// and the map chunk's offset (0 without one).
+struct BuiltIff {
+    Bytes bytes;
+    std::vector<DWORD> chunkOffsets;
+    DWORD mapOffset = 0;
+};
+BuiltIff BuildIffLayout(const IffSpec& spec);
 
 // A resource map's data (without its chunk header) listing the given offsets/chunks.
 struct MapEntry {

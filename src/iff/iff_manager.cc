@@ -1,0 +1,390 @@
+#include "iff/iff_manager.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "iff/iff_chunk_list.h"
+#include "iff/iff_io.h"
+#include "platform/byte_order.h"
+
+namespace {
+
+// The slot table. Plain data so that it is ready (zero) before any constructor runs: a
+// container opened from another object's constructor still finds it after Init.
+struct SlotTable {
+    DWORD marker;
+    DWORD capacity;
+    CIffFileRecord** slots;
+};
+SlotTable g_table;
+
+CIffManager g_manager;  // its destructor closes whatever is still open at exit
+
+constexpr DWORD kInitialSlots = 64;
+
+using ChunkList = CIffFileRecord::ChunkList;
+
+// Takes a slot for a new record; 0 if memory runs out.
+DWORD TakeSlot(std::unique_ptr<CIffFileRecord> record) {
+    for (DWORD i = 1; i < g_table.capacity; ++i) {
+        if (!g_table.slots[i]) {
+            g_table.slots[i] = record.release();
+            return i;
+        }
+    }
+    const DWORD oldCapacity = g_table.capacity;
+    if (oldCapacity > 0xFFFFFFFFu - CIffManager::GROW_BY) return 0;
+    const DWORD newCapacity = oldCapacity + CIffManager::GROW_BY;
+    auto* slots = new (std::nothrow) CIffFileRecord*[newCapacity]();
+    if (!slots) return 0;
+    if (oldCapacity) std::memcpy(slots, g_table.slots, oldCapacity * sizeof(CIffFileRecord*));
+    delete[] g_table.slots;
+    g_table.slots = slots;
+    g_table.capacity = newCapacity;
+    const DWORD index = oldCapacity ? oldCapacity : 1;
+    g_table.slots[index] = record.release();
+    return index;
+}
+
+bool HeaderSizeInBounds(DWORD size) {
+    return size >= IFF_CHUNK_HEADER_SIZE && size <= IFF_MAX_CHUNK_SIZE;
+}
+
+// Reads the chunk headers of the sequential scan. Headers that lie close together come
+// out of one block read; every other header is read on its own. Whenever a block read
+// fails or comes up short, the header is read again exactly as ReadChunkHeader reads it,
+// so the answers never differ from reading each header by itself.
+class ScanReader {
+public:
+    ScanReader(DWORD h, CFile& file) : m_h(h), m_file(file) {}
+
+    BOOL Read(IffChunkHeader* pHeader, ULONGLONG offset) {
+        // A big step since the last header means big chunks: a block would be mostly data.
+        const bool nearby = offset >= m_last && offset - m_last <= kNearby;
+        m_last = offset;
+        if (offset >= m_start && offset - m_start + IFF_CHUNK_HEADER_SIZE <= m_length) {
+            iffio::DecodeChunkHeader(m_block.data() + (offset - m_start), pHeader);
+            return TRUE;
+        }
+        if (offset > 0xFFFFFFFFull) return FALSE;
+        if (nearby && FillBlock(offset)) {
+            iffio::DecodeChunkHeader(m_block.data(), pHeader);
+            return TRUE;
+        }
+        return CIffManager::ReadChunkHeader(m_h, pHeader, static_cast<DWORD>(offset));
+    }
+
+private:
+    static constexpr UINT kBlock = 32 * 1024;
+    static constexpr ULONGLONG kNearby = 4 * 1024;
+
+    BOOL FillBlock(ULONGLONG offset) {
+        m_length = 0;
+        try {
+            if (m_block.empty()) m_block.resize(kBlock);
+            m_start = offset;
+            m_length = iffio::ReadFullAt(m_file, offset, m_block.data(), kBlock);
+        } catch (const CFileException&) {
+            m_length = 0;
+        } catch (const std::bad_alloc&) {
+            m_length = 0;
+        }
+        return m_length >= IFF_CHUNK_HEADER_SIZE;
+    }
+
+    DWORD m_h;
+    CFile& m_file;
+    std::vector<BYTE> m_block;
+    ULONGLONG m_start = 0;
+    ULONGLONG m_length = 0;
+    ULONGLONG m_last = 0;
+};
+
+// Adds the chunks a resource map lists. Works on a copy of the map's data: an entry may
+// name the map chunk itself, and adding it replaces the chunk being walked.
+void AddMappedChunks(DWORD h, const std::vector<BYTE>& map) {
+    const size_t size = map.size();
+    if (size < 20 || std::memcmp(map.data() + 8, "pmsr", 4) != 0) return;
+    const DWORD typeCount = LoadLE32(map.data() + 16);
+    size_t pos = 20;
+    for (DWORD t = 0; t < typeCount; ++t) {
+        if (size - pos < 8) return;
+        const DWORD entryCount = LoadLE32(map.data() + pos + 4);
+        pos += 8;
+        for (DWORD e = 0; e < entryCount; ++e) {
+            if (pos > size || size - pos < 8) return;
+            const DWORD offset = LoadLE32(map.data() + pos);
+            pos += 8;
+            const void* zero = std::memchr(map.data() + pos, 0, size - pos);
+            if (!zero) return;
+            pos = static_cast<size_t>(static_cast<const BYTE*>(zero) - map.data()) + 1;
+            if (pos & 1) ++pos;  // pad byte; one missing at the very end is fine
+            IffChunkHeader header;
+            if (!CIffManager::ReadChunkHeader(h, &header, offset)) continue;
+            if (!HeaderSizeInBounds(header.dwSize)) continue;
+            header.dwSize -= IFF_CHUNK_HEADER_SIZE;
+            CIffManager::AddChunk(h, header, offset + IFF_CHUNK_HEADER_SIZE);
+        }
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// CIffFileRecord
+
+CIffFileRecord::CIffFileRecord() : m_chunks(std::make_unique<ChunkList>()) {
+    iffio::CopyMemorySignature(m_header);
+}
+
+CIffFileRecord::~CIffFileRecord() {
+    if (m_pFile) {
+        if (!m_bMemoryFile) {
+            try {
+                m_pFile->Close();
+            } catch (...) {
+                // Nothing to tell at this point; the descriptor is released either way.
+            }
+        }
+        m_pFile.reset();
+    }
+    m_chunks->Clear();
+}
+
+POSITION CIffFileRecord::GetHeadPosition() const {
+    return ChunkList::ToPos(m_chunks->head);
+}
+
+CIffChunk* CIffFileRecord::GetNext(POSITION& pos) const {
+    ChunkList::Node* n = ChunkList::FromPos(pos);
+    if (!n) return nullptr;
+    pos = ChunkList::ToPos(n->next);
+    return n->chunk.get();
+}
+
+int CIffFileRecord::GetCount() const {
+    return m_chunks->count;
+}
+
+// ---------------------------------------------------------------------------------------
+// CIffManager
+
+CIffManager::CIffManager() {
+    Init();
+}
+
+CIffManager::~CIffManager() {
+    if (g_table.marker != INIT_MARKER) return;
+    for (DWORD i = 1; i < g_table.capacity; ++i) {
+        delete g_table.slots[i];
+        g_table.slots[i] = nullptr;
+    }
+    delete[] g_table.slots;
+    g_table.slots = nullptr;
+    g_table.capacity = 0;
+    g_table.marker = 0;
+}
+
+void CIffManager::Init() {
+    if (g_table.marker == INIT_MARKER) return;
+    g_table.slots = new (std::nothrow) CIffFileRecord*[kInitialSlots]();
+    g_table.capacity = g_table.slots ? kInitialSlots : 0;
+    g_table.marker = INIT_MARKER;
+}
+
+DWORD CIffManager::GetCapacity() {
+    Init();
+    return g_table.capacity;
+}
+
+BOOL CIffManager::IsValid(DWORD h) {
+    Init();
+    return h != 0 && h < g_table.capacity && g_table.slots[h] != nullptr;
+}
+
+CIffFileRecord* CIffManager::GetRecord(DWORD h) {
+    return IsValid(h) ? g_table.slots[h] : nullptr;
+}
+
+DWORD CIffManager::CreateNew(BOOL bNoSaveInPlace) {
+    Init();
+    std::unique_ptr<CIffFileRecord> record(new (std::nothrow) CIffFileRecord);
+    if (!record) return 0;
+    record->m_pFile.reset(new (std::nothrow) CMemFile(1024));
+    if (!record->m_pFile) return 0;
+    record->m_bMemoryFile = TRUE;
+    record->m_bNoSaveInPlace = bNoSaveInPlace;
+    return TakeSlot(std::move(record));
+}
+
+DWORD CIffManager::OpenFile(CFile* pFile, const std::string& name, BOOL bNoSaveInPlace) {
+    Init();
+    if (!pFile) return 0;
+    try {
+        std::unique_ptr<CIffFileRecord> record(new CIffFileRecord);
+        record->m_bMemoryFile = FALSE;
+        record->m_bNoSaveInPlace = bNoSaveInPlace;
+        record->m_strFileName = name;
+        record->m_pFile.reset(pFile->Duplicate());
+        // Offsets and the scan bound are 32-bit.
+        const ULONGLONG length = record->m_pFile->GetLength();
+        if (length > 0xFFFFFFFFull) return 0;
+        record->m_dwFileLength = static_cast<DWORD>(length);
+        return TakeSlot(std::move(record));
+    } catch (const CFileException&) {
+        return 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+}
+
+BOOL CIffManager::Close(DWORD h) {
+    if (!IsValid(h)) return FALSE;
+    CIffFileRecord* record = g_table.slots[h];
+    g_table.slots[h] = nullptr;
+    delete record;
+    return TRUE;
+}
+
+BOOL CIffManager::Parse(DWORD h, int* pError) {
+    CIffFileRecord* rec = GetRecord(h);
+    if (!rec) {
+        if (pError) *pError = IFF_ERROR_HANDLE;
+        return FALSE;
+    }
+    // A file error here is the caller's to report.
+    BYTE header[IFF_FILE_HEADER_SIZE];
+    UINT got = 0;
+    if (rec->m_pFile) {
+        rec->m_pFile->Seek(0, CFile::begin);
+        got = iffio::ReadFull(*rec->m_pFile, header, IFF_FILE_HEADER_SIZE);
+    }
+    if (got == IFF_FILE_HEADER_SIZE) std::memcpy(rec->m_header, header, IFF_FILE_HEADER_SIZE);
+    // Too short to hold a header: nothing to test the signature against.
+    if (got < IFF_FILE_HEADER_SIZE || std::memcmp(header, "IFF FILE", 8) != 0) {
+        if (pError) *pError = IFF_ERROR_SIGNATURE;
+        return FALSE;
+    }
+    const bool v25 = std::memcmp(header + 9, "2.5", 3) == 0;
+    if (!v25 && std::memcmp(header + 9, "2.0", 3) != 0) {
+        if (pError) *pError = IFF_ERROR_VERSION;
+        return FALSE;
+    }
+
+    if (v25) {
+        const DWORD mapOffset = LoadBE32(header + 60);
+        IffChunkHeader mapHeader;
+        if (mapOffset != 0 && ReadChunkHeader(h, &mapHeader, mapOffset) &&
+            HeaderSizeInBounds(mapHeader.dwSize)) {
+            mapHeader.dwSize -= IFF_CHUNK_HEADER_SIZE;
+            CIffChunk* map = AddChunk(h, mapHeader, mapOffset + IFF_CHUNK_HEADER_SIZE);
+            if (map && LoadChunkData(h, map)) {
+                try {
+                    const std::vector<BYTE> copy(map->m_pData.get(),
+                                                 map->m_pData.get() + map->m_dwSize);
+                    AddMappedChunks(h, copy);
+                } catch (const std::bad_alloc&) {
+                    // The map step just ends; the scan still runs.
+                }
+            }
+        }
+    }
+
+    ScanReader reader(h, *rec->m_pFile);
+    ULONGLONG position = IFF_FILE_HEADER_SIZE;
+    while (position < rec->m_dwFileLength) {
+        IffChunkHeader chunk;
+        if (!reader.Read(&chunk, position)) break;
+        if (!HeaderSizeInBounds(chunk.dwSize)) break;
+        const ULONGLONG dataOffset = position + IFF_CHUNK_HEADER_SIZE;
+        position += chunk.dwSize;
+        if (chunk.wFlags & IFF_FLAG_SKIP_SCAN) continue;
+        chunk.dwSize -= IFF_CHUNK_HEADER_SIZE;
+        AddChunk(h, chunk, static_cast<DWORD>(dataOffset));
+    }
+    return TRUE;
+}
+
+BOOL CIffManager::ReadChunkHeader(DWORD h, IffChunkHeader* pHeader, DWORD offset) {
+    CIffFileRecord* rec = GetRecord(h);
+    if (!rec || !rec->m_pFile || !pHeader) return FALSE;
+    BYTE raw[IFF_CHUNK_HEADER_SIZE];
+    try {
+        if (iffio::ReadFullAt(*rec->m_pFile, offset, raw, IFF_CHUNK_HEADER_SIZE) <
+            IFF_CHUNK_HEADER_SIZE)
+            return FALSE;
+    } catch (const CFileException&) {
+        return FALSE;
+    }
+    iffio::DecodeChunkHeader(raw, pHeader);
+    return TRUE;
+}
+
+CIffChunk* CIffManager::AddChunk(DWORD h, const IffChunkHeader& header, DWORD dataOffset) {
+    CIffFileRecord* rec = GetRecord(h);
+    if (!rec) return nullptr;
+    try {
+        auto chunk = std::make_unique<CIffChunk>();
+        chunk->m_dwType = header.dwType;
+        chunk->m_wID = header.wID;
+        chunk->m_wFlags = header.wFlags;
+        const void* zero = std::memchr(header.szName, 0, sizeof header.szName);
+        const size_t nameLength =
+            zero ? static_cast<size_t>(static_cast<const char*>(zero) - header.szName)
+                 : sizeof header.szName;
+        chunk->m_strName.assign(header.szName, nameLength);
+        chunk->m_dwSize = header.dwSize;
+        chunk->m_dwDataOffset = dataOffset;
+        ChunkList& list = *rec->m_chunks;
+        if (ChunkList::Node* old = list.Find(header.dwType, header.wID)) list.Remove(old);
+        return list.Append(std::move(chunk))->chunk.get();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+POSITION CIffManager::FindChunkNode(DWORD h, DWORD type, WORD id) {
+    CIffFileRecord* rec = GetRecord(h);
+    if (!rec) return nullptr;
+    return ChunkList::ToPos(rec->m_chunks->Find(type, id));
+}
+
+BOOL CIffManager::RemoveChunk(DWORD h, DWORD type, WORD id) {
+    CIffFileRecord* rec = GetRecord(h);
+    if (!rec) return FALSE;
+    ChunkList::Node* n = rec->m_chunks->Find(type, id);
+    if (!n) return FALSE;
+    rec->m_chunks->Remove(n);
+    return TRUE;
+}
+
+BOOL CIffManager::LoadChunkData(DWORD h, CIffChunk* pChunk) {
+    if (!pChunk) return FALSE;
+    if (pChunk->m_bLoaded) return TRUE;
+    CIffFileRecord* rec = GetRecord(h);
+    if (!rec || !rec->m_pFile) return FALSE;
+    try {
+        // A damaged size must not cost an allocation the file cannot fill.
+        const ULONGLONG end = static_cast<ULONGLONG>(pChunk->m_dwDataOffset) + pChunk->m_dwSize;
+        if (end > rec->m_pFile->GetLength()) return FALSE;
+        if (!pChunk->AllocForSize()) return FALSE;
+        if (iffio::ReadFullAt(*rec->m_pFile, pChunk->m_dwDataOffset, pChunk->m_pData.get(),
+                              pChunk->m_dwSize) != pChunk->m_dwSize)
+            return FALSE;
+    } catch (const CFileException&) {
+        return FALSE;
+    }
+    pChunk->m_bLoaded = TRUE;
+    return TRUE;
+}
+
+BOOL CIffManager::LoadAllChunkData(DWORD h) {
+    CIffFileRecord* rec = GetRecord(h);
+    if (!rec) return FALSE;
+    POSITION pos = rec->GetHeadPosition();
+    while (pos) {
+        if (!LoadChunkData(h, rec->GetNext(pos))) return FALSE;
+    }
+    return TRUE;
+}

@@ -1,0 +1,168 @@
+#include "iff/iff_writer.h"
+
+#include <errno.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "iff/iff_chunk_list.h"
+#include "iff/iff_file.h"
+#include "iff/iff_io.h"
+#include "iff/iff_manager.h"
+#include "iff/iff_safe_save.h"
+#include "platform/byte_order.h"
+
+namespace {
+
+constexpr ULONGLONG kLimit = 0x100000000ull;  // offsets are 32-bit
+
+void AppendLE32(std::vector<BYTE>& out, DWORD v) {
+    BYTE b[4];
+    StoreLE32(b, v);
+    out.insert(out.end(), b, b + 4);
+}
+
+void AppendLE16(std::vector<BYTE>& out, WORD v) {
+    BYTE b[2];
+    StoreLE16(b, v);
+    out.insert(out.end(), b, b + 2);
+}
+
+}  // namespace
+
+ULONGLONG IffSavedSize(DWORD h) {
+    const CIffFileRecord* rec = CIffManager::GetRecord(h);
+    if (!rec) return 0;
+    ULONGLONG total = IFF_FILE_HEADER_SIZE + IFF_CHUNK_HEADER_SIZE + 20;
+    for (const auto* n = rec->m_chunks->head; n; n = n->next) {
+        const CIffChunk& c = *n->chunk;
+        if (c.m_dwType == IFF_TYPE_RSMP) continue;
+        total += IFF_CHUNK_HEADER_SIZE + static_cast<ULONGLONG>(c.m_dwSize);
+        // Each entry ends on an even offset; the type tables (8 bytes) keep it even.
+        const ULONGLONG entry = 8 + static_cast<ULONGLONG>(c.m_strName.size()) + 1;
+        total += entry + (entry & 1);
+    }
+    for (const auto& t : rec->m_chunks->types)
+        if (t.first != IFF_TYPE_RSMP) total += 8;
+    return total;
+}
+
+IffChunkHeader MakeChunkHeader(const CIffChunk* pChunk) {
+    IffChunkHeader header;
+    std::memset(&header, 0, sizeof header);
+    header.dwType = pChunk->m_dwType;
+    header.dwSize = pChunk->m_dwSize + IFF_CHUNK_HEADER_SIZE;
+    header.wID = pChunk->m_wID;
+    header.wFlags = pChunk->m_wFlags;
+    std::memcpy(header.szName, pChunk->m_strName.data(),
+                std::min<size_t>(pChunk->m_strName.size(), 63));
+    return header;
+}
+
+BOOL WriteChunkHeader(CFile* pFile, const IffChunkHeader& header, DWORD position) {
+    BYTE raw[IFF_CHUNK_HEADER_SIZE];
+    iffio::EncodeChunkHeader(header, raw);
+    try {
+        pFile->Seek(position, CFile::begin);
+        pFile->Write(raw, IFF_CHUNK_HEADER_SIZE);
+    } catch (const CFileException&) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WriteChunks(CFile* pFile, DWORD h) {
+    CIffFileRecord* rec = CIffManager::GetRecord(h);
+    if (!rec || !pFile) return FALSE;
+    POSITION pos = rec->GetHeadPosition();
+    while (pos) {
+        CIffChunk* chunk = rec->GetNext(pos);
+        if (!chunk) return FALSE;
+        if (chunk->m_dwType == IFF_TYPE_RSMP) continue;
+        if (!chunk->m_bLoaded || !chunk->m_pData || chunk->m_dwSize > chunk->m_dwCapacity)
+            return FALSE;
+        try {
+            const ULONGLONG length = pFile->GetLength();
+            if (length + IFF_CHUNK_HEADER_SIZE + chunk->m_dwSize >= kLimit) return FALSE;
+            chunk->m_dwDataOffset = static_cast<DWORD>(length + IFF_CHUNK_HEADER_SIZE);
+            if (!WriteChunkHeader(pFile, MakeChunkHeader(chunk), static_cast<DWORD>(length)))
+                return FALSE;
+            pFile->Write(chunk->m_pData.get(), chunk->m_dwSize);
+        } catch (const CFileException&) {
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+BOOL WriteResourceMap(CFile* pFile, DWORD h) {
+    if (!CIffManager::IsValid(h) || !pFile) return FALSE;
+    CIffFile types;
+    if (!types.Attach(h)) return FALSE;
+
+    const ULONGLONG mapOffset = pFile->GetPosition();
+    if (mapOffset >= kLimit) return FALSE;
+
+    // The whole map is assembled first and written in one go; its bytes are the same as
+    // writing it field by field and patching the sizes afterwards.
+    std::vector<BYTE> map(IFF_CHUNK_HEADER_SIZE + 20, 0);
+    StoreBE32(map.data(), IFF_TYPE_RSMP);
+    StoreBE16(map.data() + 10, IFF_DEFAULT_FLAGS);
+    std::memcpy(map.data() + IFF_CHUNK_HEADER_SIZE + 8, "pmsr", 4);
+    DWORD typeCount = static_cast<DWORD>(types.GetTypeCount());
+    if (types.CountOfType(IFF_TYPE_RSMP, FALSE) > 0) --typeCount;
+    StoreLE32(map.data() + IFF_CHUNK_HEADER_SIZE + 16, typeCount);
+
+    POSITION typePos = types.GetTypeListHead();
+    while (typePos) {
+        const DWORD type = types.GetNextType(typePos);
+        if (type == IFF_TYPE_RSMP) continue;
+        AppendLE32(map, type);
+        AppendLE32(map, static_cast<DWORD>(types.CountOfType(type, TRUE)));
+        POSITION pos = types.FindFirstOfType(type);
+        while (pos) {
+            const CIffChunk* chunk = types.GetNextOfType(pos);
+            if (!chunk) break;
+            if (!chunk->m_bLoaded) continue;
+            AppendLE32(map, chunk->m_dwDataOffset - IFF_CHUNK_HEADER_SIZE);
+            AppendLE16(map, chunk->m_wID);
+            AppendLE16(map, chunk->m_wFlags);
+            map.insert(map.end(), chunk->m_strName.begin(), chunk->m_strName.end());
+            map.push_back(0);
+            if (map.size() & 1) map.push_back(0xA3);
+        }
+    }
+    if (mapOffset + map.size() >= kLimit) return FALSE;
+    const DWORD total = static_cast<DWORD>(map.size());
+    StoreLE32(map.data() + IFF_CHUNK_HEADER_SIZE + 12, total);
+    StoreBE32(map.data() + 4, total);
+
+    BYTE offsetField[4];
+    StoreBE32(offsetField, static_cast<DWORD>(mapOffset));
+    pFile->Seek(60, CFile::begin);
+    pFile->Write(offsetField, 4);
+    pFile->Seek(0, CFile::end);
+    pFile->Write(map.data(), total);
+    return TRUE;
+}
+
+BOOL IffWriteContainer(CFile* pFile, DWORD h) {
+    CIffFileRecord* rec = CIffManager::GetRecord(h);
+    if (!rec || !pFile) return FALSE;
+    iffio::CopySaveSignature(rec->m_header);
+    pFile->SetLength(0);
+    pFile->Seek(0, CFile::begin);
+    pFile->Write(rec->m_header, IFF_FILE_HEADER_SIZE);
+    if (!WriteChunks(pFile, h)) return FALSE;
+    return WriteResourceMap(pFile, h);
+}
+
+BOOL CIffManager::Save(CFile* pFile, DWORD h) {
+    CIffFileRecord* rec = GetRecord(h);
+    if (!rec) return FALSE;
+    if (pFile && pFile == rec->m_pFile.get() && rec->m_bNoSaveInPlace) return FALSE;
+    if (!pFile) return IffSaveInPlace(h);
+    if (IffSavedSize(h) >= kLimit) return FALSE;
+    return IffWriteContainer(pFile, h);
+}

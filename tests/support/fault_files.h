@@ -1,0 +1,103 @@
+// File objects for fault injection: they wrap a real file object and pass everything
+// through, except where they are told to fail or to hand out short reads. Duplicates
+// behave like the original and share its budgets, so a container that duplicates the
+// caller's file (as loading does) still goes through them.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "iff/iff_safe_save.h"
+#include "platform/file.h"
+
+namespace testsupport {
+
+// Forwards every operation to the wrapped file.
+class CFileWrapper : public CFile {
+public:
+    explicit CFileWrapper(std::unique_ptr<CFile> inner) : m_inner(std::move(inner)) {}
+
+    BOOL Open(const char* path, UINT flags, CFileException* pError = nullptr) override;
+    ULONGLONG Seek(LONGLONG offset, UINT from) override;
+    UINT Read(void* buffer, UINT count) override;
+    void Write(const void* buffer, UINT count) override;
+    ULONGLONG GetLength() const override;
+    void SetLength(ULONGLONG length) override;
+    ULONGLONG GetPosition() const override;
+    void Flush() override;
+    void Close() override;
+    std::string GetFileName() const override;
+    std::string GetFilePath() const override;
+    void SetFilePath(const std::string& path) override;
+
+    CFile& Inner() const { return *m_inner; }
+
+protected:
+    std::unique_ptr<CFile> m_inner;
+};
+
+// Hands out at most m_maxRead bytes per Read.
+class CSplitReadFile : public CFileWrapper {
+public:
+    CSplitReadFile(std::unique_ptr<CFile> inner, UINT maxRead)
+        : CFileWrapper(std::move(inner)), m_maxRead(maxRead) {}
+    CFile* Duplicate() const override;
+    UINT Read(void* buffer, UINT count) override;
+
+private:
+    UINT m_maxRead;
+};
+
+// Budgets shared by a failing file and its duplicates; negative = unlimited.
+struct FaultBudget {
+    long long writeBytes = -1;  // bytes written before writes fail (a partial write first)
+    long long readBytes = -1;   // bytes read before reads fail
+    bool failFlush = false;
+    bool failSetLength = false;
+    int failures = 0;  // how many faults were raised
+};
+
+// Raises CFileException (disk full / hardware error) once a budget runs out.
+class CFailingFile : public CFileWrapper {
+public:
+    CFailingFile(std::unique_ptr<CFile> inner, std::shared_ptr<FaultBudget> budget)
+        : CFileWrapper(std::move(inner)), m_budget(std::move(budget)) {}
+    CFile* Duplicate() const override;
+    UINT Read(void* buffer, UINT count) override;
+    void Write(const void* buffer, UINT count) override;
+    void SetLength(ULONGLONG length) override;
+    void Flush() override;
+
+private:
+    std::shared_ptr<FaultBudget> m_budget;
+};
+
+// Opens path read-write and exclusive (a plain CFile), or throws.
+std::unique_ptr<CFile> OpenExclusive(const std::string& path);
+
+// The in-place save's file system with faults: the temporary file is wrapped in a
+// CFailingFile with the given budget; creating it or the rename can be refused.
+class CFaultySaveFileSystem : public CIffSaveFileSystem {
+public:
+    std::unique_ptr<CFile> CreateTemporary(const std::string& path, unsigned mode) override;
+    BOOL Replace(const std::string& from, const std::string& to) override;
+
+    std::shared_ptr<FaultBudget> budget = std::make_shared<FaultBudget>();
+    bool refuseCreate = false;
+    bool refuseReplace = false;
+    std::string lastTemporary;
+};
+
+// Installs a save file system for the life of the object.
+class ScopedSaveFileSystem {
+public:
+    explicit ScopedSaveFileSystem(CIffSaveFileSystem* fs) : m_previous(SetIffSaveFileSystem(fs)) {}
+    ~ScopedSaveFileSystem() { SetIffSaveFileSystem(m_previous); }
+    ScopedSaveFileSystem(const ScopedSaveFileSystem&) = delete;
+    ScopedSaveFileSystem& operator=(const ScopedSaveFileSystem&) = delete;
+
+private:
+    CIffSaveFileSystem* m_previous;
+};
+
+}  // namespace testsupport
