@@ -160,6 +160,10 @@ constexpr DWORD WS_EX_DLGMODALFRAME = 0x00000001;
 constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
 
+// Dialog template styles.
+constexpr DWORD DS_SETFONT = 0x00000040;
+constexpr DWORD DS_MODALFRAME = 0x00000080;
+
 // Control styles.
 constexpr DWORD BS_PUSHBUTTON = 0x0000;
 constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
