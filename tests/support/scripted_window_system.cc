@@ -47,10 +47,10 @@ std::unique_ptr<CBitmap> ScriptedWindowSystem::Paint(CWnd& wnd) {
     CRect rc;
     wnd.GetClientRect(&rc);
     auto surface = std::make_unique<CBitmap>();
-    if (HBITMAP target = CreateCompatibleBitmap(nullptr, rc.Width(), rc.Height())) {
-        surface->Attach(target);
-        wnd.PaintInto(target);
-    }
+    // An empty window still gets its paint, onto no surface at all.
+    HBITMAP target = CreateCompatibleBitmap(nullptr, rc.Width(), rc.Height());
+    if (target) surface->Attach(target);
+    wnd.PaintInto(target);
     return surface;
 }
 
