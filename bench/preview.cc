@@ -1,0 +1,36 @@
+// One paint of the preview at the main dialog's size (416 x 275 pixels), double-buffered
+// as it always is, with frames of 64 and 256 pixels square: part of every keystroke's
+// redraw and of every mouse move of a drag.
+#include <benchmark/benchmark.h>
+
+#include "platform/bitmap.h"
+#include "platform/gdi.h"
+#include "preview/sprite_preview.h"
+#include "support/scripted_window_system.h"
+
+namespace {
+
+void BM_PreviewPaint(benchmark::State& state) {
+    const int side = static_cast<int>(state.range(0));
+    testsupport::ScriptedWindowSystem ws;
+    CSpritePreview preview;
+    preview.Bind(1010, SS_GRAYRECT | SS_NOTIFY);
+    preview.PeerSetSize(416, 275);
+    CBitmap frame;
+    frame.Attach(CreateBitmapObject(side, side, 24, nullptr, 0));
+    preview.SetFrameBitmap(&frame);
+    HBITMAP target = CreateCompatibleBitmap(nullptr, 416, 275);
+    int x = 0;
+    for (auto _ : state) {
+        preview.UserMouseMove(MK_LBUTTON, x & 63, 0);  // a drag step, then its repaint
+        preview.PaintInto(target);
+        ++x;
+        benchmark::DoNotOptimize(target->bits);
+    }
+    DeleteObject(target);
+}
+BENCHMARK(BM_PreviewPaint)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
