@@ -1,0 +1,9 @@
+// The About box, opened from the main dialog's system menu.
+#pragma once
+
+#include "platform/dialog.h"
+
+class CAboutDlg : public CDialog {
+public:
+    CAboutDlg();
+};

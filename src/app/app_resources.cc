@@ -1,0 +1,105 @@
+#include "app/app_resources.h"
+
+#include "app/resource.h"
+
+namespace {
+
+constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kLabel = SS_LEFT | WS_GROUP;
+constexpr DWORD kPaletteCombo = CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP;
+
+DialogControl Control(int id, ControlKind kind, const char* text, DWORD style, short x, short y,
+                      short cx, short cy) {
+    DialogControl c;
+    c.id = id;
+    c.kind = kind;
+    c.text = text;
+    c.style = style;
+    c.x = x;
+    c.y = y;
+    c.cx = cx;
+    c.cy = cy;
+    return c;
+}
+
+DialogTemplate MakeMainDialog() {
+    using K = ControlKind;
+    DialogTemplate t;
+    t.id = IDD_PALVANE2_DIALOG;
+    t.extended = true;
+    t.style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    t.exStyle = WS_EX_APPWINDOW;
+    t.cx = 408;
+    t.cy = 266;
+    t.caption = "Palvane 2";
+    t.fontName = "MS Sans Serif";
+    t.fontSize = 8;
+    t.controls = {
+        Control(IDC_CLOSE, K::PushButton, "&Close", kButton, 351, 245, 50, 14),
+        Control(IDC_STATIC, K::Static, "Current file:", kLabel, 7, 9, 36, 8),
+        Control(IDC_FILE, K::Edit, "", WS_BORDER | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, 51, 7,
+                290, 14),
+        Control(IDC_BROWSE, K::PushButton, "&Browse...", kButton, 351, 7, 50, 14),
+        Control(IDC_STATIC, K::Static, "", SS_ETCHEDFRAME, 7, 29, 394, 207),
+        Control(IDC_FRAME, K::ComboBox, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 112, 37,
+                277, 140),
+        Control(IDC_SPRITES, K::ListBox, "",
+                LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 16, 56, 86,
+                98),
+        Control(IDC_STATIC, K::Static, "Available sprites", kLabel, 16, 39, 52, 8),
+        Control(IDC_STATIC, K::Static, "Common palette ID:", kLabel, 16, 160, 63, 8),
+        Control(IDC_STATIC, K::Static, "Sprite Item Palette ID:", kLabel, 16, 197, 70, 8),
+        Control(IDC_PREVIEW, K::Static, "", SS_GRAYRECT | SS_NOTIFY, 112, 56, 277, 169),
+        Control(IDC_COMMON_PALETTE, K::ComboBox, "", kPaletteCombo, 16, 175, 86, 78),
+        Control(IDC_ITEM_PALETTE, K::ComboBox, "", kPaletteCombo, 16, 211, 86, 78),
+        Control(IDC_SAVE, K::PushButton, "&Save file", kButton, 291, 245, 50, 14),
+        Control(IDC_QUICK_PATCH, K::PushButton, "&Quick Patch", kButton, 231, 245, 50, 14),
+        Control(IDC_MANUAL_PATCH, K::PushButton, "&Manual Patch", kButton, 172, 245, 50, 14),
+    };
+    return t;
+}
+
+DialogTemplate MakeAboutDialog() {
+    using K = ControlKind;
+    DialogTemplate t;
+    t.id = IDD_ABOUTBOX;
+    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    t.cx = 235;
+    t.cy = 55;
+    t.caption = "About Palvane2";
+    t.fontName = "MS Sans Serif";
+    t.fontSize = 8;
+    DialogControl icon = Control(IDC_STATIC, K::Static, "", SS_ICON, 11, 17, 20, 20);
+    icon.imageId = IDR_MAINFRAME;
+    t.controls = {
+        icon,
+        Control(IDC_STATIC, K::Static, "Palvane2 Version 1.0", SS_LEFT | SS_NOPREFIX, 40, 10, 119,
+                8),
+        Control(IDOK, K::PushButton, "OK", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 178, 7, 50,
+                14),
+    };
+    return t;
+}
+
+}  // namespace
+
+const DialogTemplate& MainDialogTemplate() {
+    static const DialogTemplate t = MakeMainDialog();
+    return t;
+}
+
+const DialogTemplate& AboutDialogTemplate() {
+    static const DialogTemplate t = MakeAboutDialog();
+    return t;
+}
+
+const ResourceTable& AppResources() {
+    static const ResourceTable table{{&MainDialogTemplate(), &AboutDialogTemplate()},
+                                     {&AppIcon()},
+                                     {{IDS_ABOUTBOX, "&About Palvane2..."}}};
+    return table;
+}
+
+void RegisterAppResources() {
+    RegisterResources(&AppResources());
+}

@@ -1,0 +1,13 @@
+// The application object: runs the main dialog and ends the program with it.
+#pragma once
+
+#include "platform/dialog.h"
+
+class CPatchApp : public CWinApp {
+public:
+    CPatchApp();
+
+    BOOL InitInstance() override;
+};
+
+extern CPatchApp theApp;

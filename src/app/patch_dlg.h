@@ -1,0 +1,76 @@
+// The main dialog: opens a file, lists its sprites and palettes, shows a frame, edits
+// palette IDs, patches every frame and saves.
+#pragma once
+
+#include "iff/iff_file.h"
+#include "platform/bitmap.h"
+#include "platform/dialog.h"
+#include "platform/window.h"
+#include "preview/sprite_preview.h"
+#include "sprites/spr2.h"
+
+class CPatchDlg : public CDialog {
+public:
+    explicit CPatchDlg(CWnd* pParent = nullptr);
+    ~CPatchDlg() override;
+
+    CButton m_btnQuickPatch;
+    CButton m_btnManualPatch;
+    CButton m_btnSave;
+    CComboBox m_cbCommonPalette;
+    CComboBox m_cbItemPalette;
+    CComboBox m_cbFrame;
+    CListBox m_lbSprites;
+    CSpritePreview m_preview;
+    CString m_strFile;
+    int m_nFrame = -1;
+    CString m_strItemPalette;
+    CString m_strCommonPalette;
+    HICON m_hIcon = nullptr;
+    bool m_bDirty = false;
+    CIffFile m_iff;
+    CSpr2 m_sprite;
+    CBitmap m_bmpFrame;
+    RGBQUAD m_rgbBackground{};
+    // m_sprite mirrors its chunk: decoded in full and bound to a chunk of the container
+    // that is open now. Only such a sprite may be written back.
+    bool m_bSpriteDecoded = false;
+
+    BOOL OnInitDialog() override;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    static const MessageMap* GetThisMessageMap();
+    const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnClose();
+    void OnBrowse();
+    void OnSelchangeSprites();
+    void OnSelchangeFrame();
+    void OnEditchangeItemPalette();
+    void OnSelchangeItemPalette();
+    void OnEditchangeCommonPalette();
+    void OnSelchangeCommonPalette();
+    void OnSave();
+    void OnQuickPatch();
+    void OnManualPatch();
+
+    void ShowFrame(int frame);
+
+private:
+    void DisableWorkingControls();
+    void ShowPaletteId(CComboBox& combo, CString& value, WORD wPaletteId);
+    // Leaves the sprite bound to a chunk of its own, so no handler can reach a chunk of a
+    // container that is about to close.
+    void DetachSprite();
+    void StoreFramePaletteId(WORD wPaletteId);
+    void StoreCommonPaletteId(WORD wPaletteId);
+    void PatchAllFrames(WORD wPaletteId);
+    int ShowError(const char* text);
+};

@@ -1,0 +1,78 @@
+// Editing palette IDs and the two commands that rewrite every frame of the file.
+#include <string>
+
+#include "app/palette_text.h"
+#include "app/patch_dlg.h"
+#include "sprites/palette.h"
+#include "sprites/palette_patch.h"
+
+void CPatchDlg::OnEditchangeItemPalette() {
+    if (!UpdateData(TRUE) || m_nFrame == -1) return;
+    if (const std::optional<WORD> wId = ParsePaletteId(m_strItemPalette)) StoreFramePaletteId(*wId);
+}
+
+void CPatchDlg::OnSelchangeItemPalette() {
+    if (!UpdateData(TRUE) || m_nFrame == -1) return;
+    const int nSel = m_cbItemPalette.GetCurSel();
+    if (nSel == CB_ERR) return;
+    StoreFramePaletteId(static_cast<WORD>(m_cbItemPalette.GetItemData(nSel)));
+}
+
+void CPatchDlg::OnEditchangeCommonPalette() {
+    if (!UpdateData(TRUE) || m_nFrame == -1) return;
+    if (const std::optional<WORD> wId = ParsePaletteId(m_strCommonPalette))
+        StoreCommonPaletteId(*wId);
+}
+
+void CPatchDlg::OnSelchangeCommonPalette() {
+    if (!UpdateData(TRUE) || m_nFrame == -1) return;
+    const int nSel = m_cbCommonPalette.GetCurSel();
+    if (nSel == CB_ERR) return;
+    StoreCommonPaletteId(static_cast<WORD>(m_cbCommonPalette.GetItemData(nSel)));
+}
+
+// The frame list holds every frame of a decoded sprite in order, so the selected
+// position is the frame number.
+void CPatchDlg::StoreFramePaletteId(WORD wPaletteId) {
+    if (!m_bSpriteDecoded || !SetFramePaletteId(m_sprite, m_nFrame, wPaletteId)) return;
+    m_bDirty = true;
+    ShowFrame(m_nFrame);
+}
+
+void CPatchDlg::StoreCommonPaletteId(WORD wPaletteId) {
+    if (!m_bSpriteDecoded) return;
+    SetSpritePaletteId(m_sprite, wPaletteId);  // a refused write-back changes nothing to show
+    m_bDirty = true;
+    ShowFrame(m_nFrame);
+}
+
+void CPatchDlg::OnQuickPatch() {
+    if (!UpdateData(TRUE)) return;
+    if (MessageBox("This will set all items to an invalid palette!\n\nAre you sure you want to "
+                   "continue?",
+                   "Warning", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return;
+    PatchAllFrames(INVALID_PALETTE_ID);
+}
+
+void CPatchDlg::OnManualPatch() {
+    if (!UpdateData(TRUE)) return;
+    const int nSel = m_cbItemPalette.GetCurSel();
+    if (nSel == CB_ERR) return;
+    // The question names what the combo shows; the ID written is the chosen entry's.
+    const std::string question = "This will set all items to palette " + m_strItemPalette +
+                                 "!\n\nAre you sure you want to continue?";
+    const WORD wPaletteId = static_cast<WORD>(m_cbItemPalette.GetItemData(nSel));
+    if (MessageBox(question.c_str(), "Warning", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+    PatchAllFrames(wPaletteId);
+}
+
+void CPatchDlg::PatchAllFrames(WORD wPaletteId) {
+    // The sprite is rebound to every chunk in turn; the selection below rebinds it.
+    m_bSpriteDecoded = false;
+    PatchAllFramePalettes(m_iff, m_sprite, wPaletteId, [this](CIffChunk&) {
+        MessageBox("Can't load one of the SPR2 resources!", "Warning", MB_OK | MB_ICONHAND);
+    });
+    OnSelchangeSprites();
+    m_bDirty = true;
+}
