@@ -168,7 +168,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     try {
         app.parse(argc, argv);
         if (setPalette->parsed() && !cmd.common && raw.frame.empty())
-            throw CLI::RequiredError("set-palette needs --common or --frame N");
+            throw CLI::ValidationError("set-palette", "needs --common or --frame N");
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? 0 : 2;
     }

@@ -1,39 +1,32 @@
 #include "cli/replacement_file.h"
 
 #include <errno.h>
-#include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <random>
 
 #include "cli/report.h"
+#include "iff/iff_safe_save.h"
 
 namespace {
 
-std::string DirectoryOf(const std::string& path) {
+std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-mode_t NewFileMode() {
+unsigned ModeFor(const std::string& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
 }
 
-// So that the rename itself survives a crash; a failure here loses nothing already written.
-void SyncDirectory(const std::string& dir) {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-bool Fail(std::string* pError, const std::string& what, int err) {
-    if (pError) *pError = what + ": " + OsErrorText(err);
+bool Fail(std::string* pError, const std::string& path, int err) {
+    if (pError) *pError = path + ": " + OsErrorText(err);
     return false;
 }
 
@@ -42,42 +35,48 @@ bool Fail(std::string* pError, const std::string& what, int err) {
 CReplacementFile::CReplacementFile(std::string target) : m_strTarget(std::move(target)) {}
 
 CReplacementFile::~CReplacementFile() {
+    if (m_bCommitted || !m_pFile) return;
     try {
-        m_file.Close();
+        m_pFile->Close();
     } catch (const CFileException&) {
-        // The temporary file is removed below all the same.
+        // Removed below all the same.
     }
-    if (!m_bCommitted && !m_strTemp.empty()) ::unlink(m_strTemp.c_str());
+    GetIffSaveFileSystem().Remove(m_strTemp);
 }
 
 bool CReplacementFile::Create(std::string* pError) {
-    std::string pattern = m_strTarget + ".XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return Fail(pError, m_strTarget, errno);
-    ::close(fd);
-    m_strTemp = pattern;
-    CFileException error;
-    if (!m_file.Open(m_strTemp.c_str(), CFile::modeReadWrite, &error))
-        return Fail(pError, m_strTemp, error.m_lOsError);
-    return true;
+    CFileException held;
+    if (!m_targetHold.Open(m_strTarget.c_str(), CFile::modeRead | CFile::shareExclusive, &held) &&
+        held.m_lOsError == EWOULDBLOCK)
+        return Fail(pError, m_strTarget, EWOULDBLOCK);
+    std::random_device random;
+    const unsigned mode = ModeFor(m_strTarget);
+    int err = EEXIST;
+    for (int attempt = 0; attempt < 8 && err == EEXIST; ++attempt) {
+        m_strTemp = m_strTarget + "." + std::to_string(random() % 1000000) + ".tmp";
+        try {
+            m_pFile = GetIffSaveFileSystem().CreateTemporary(m_strTemp, mode);
+            if (m_pFile) return true;
+            err = EIO;
+        } catch (const CFileException& e) {
+            err = e.m_lOsError;
+        }
+    }
+    return Fail(pError, m_strTarget, err);
 }
 
 bool CReplacementFile::Commit(std::string* pError) {
-    if (m_strTemp.empty()) return Fail(pError, m_strTarget, EBADF);
-    struct stat st {};
-    const mode_t mode =
-        ::stat(m_strTarget.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
-    if (::fchmod(m_file.m_hFile, mode) != 0) return Fail(pError, m_strTemp, errno);
+    if (!m_pFile) return Fail(pError, m_strTarget, EBADF);
     try {
-        m_file.Flush();
-        m_file.Close();
+        m_pFile->Flush();
+        m_pFile->Close();
     } catch (const CFileException& e) {
         return Fail(pError, m_strTemp, e.m_lOsError);
     }
-    if (::rename(m_strTemp.c_str(), m_strTarget.c_str()) != 0)
-        return Fail(pError, m_strTarget, errno);
+    CIffSaveFileSystem& fs = GetIffSaveFileSystem();
+    if (!fs.Replace(m_strTemp, m_strTarget)) return Fail(pError, m_strTarget, errno);
     m_bCommitted = true;
-    SyncDirectory(DirectoryOf(m_strTarget));
+    fs.SyncFolder(FolderOf(m_strTarget));
     return true;
 }
 

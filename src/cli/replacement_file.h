@@ -1,7 +1,9 @@
 // Writing a file so that its path never holds a half-written file: the bytes go to a
-// temporary file beside it, which is flushed and then renamed over the path.
+// temporary file beside it, which is flushed and then renamed over the path. The steps
+// are the container's in-place save steps, so both kinds of save behave alike.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,18 +18,20 @@ public:
     CReplacementFile(const CReplacementFile&) = delete;
     CReplacementFile& operator=(const CReplacementFile&) = delete;
 
-    // Creates the temporary file and opens it for reading and writing.
+    // Creates the temporary file, with the target's permissions (or the usual ones for a
+    // new file), open for reading and writing. A target that another program holds open
+    // exclusively (the desktop program, say) is refused, as opening it would be.
     bool Create(std::string* pError);
-    CFile& File() { return m_file; }
+    CFile& File() { return *m_pFile; }
 
-    // Flushes the temporary file to disk, gives it the target's permissions (or the
-    // usual ones for a new file) and renames it over the target.
+    // Flushes the temporary file to disk and renames it over the target.
     bool Commit(std::string* pError);
 
 private:
     std::string m_strTarget;
     std::string m_strTemp;
-    CFile m_file;
+    std::unique_ptr<CFile> m_pFile;
+    CFile m_targetHold;  // keeps others off the target until it is replaced
     bool m_bCommitted = false;
 };
 
