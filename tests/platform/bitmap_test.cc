@@ -57,19 +57,6 @@ INSTANTIATE_TEST_SUITE_P(Sizes, DibStrideTest,
                                            StrideCase{1, 1, 8, 4}, StrideCase{9, 1, 1, 4},
                                            StrideCase{33, 1, 1, 8}));
 
-TEST(DibTest, ColourTableKept) {
-    std::vector<RGBQUAD> grey(256);
-    for (int i = 0; i < 256; ++i) grey[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
-    const BITMAPINFOHEADER hdr = Header(2, 2, 8);
-    CBitmap bmp;
-    ASSERT_TRUE(bmp.Attach(
-        CreateDIBSection(nullptr, &hdr, grey.data(), DIB_RGB_COLORS, nullptr, nullptr, 0)));
-    const HBITMAP h = bmp;
-    ASSERT_EQ(h->colors.size(), 256u);
-    EXPECT_EQ(h->colors[77].rgbRed, 77);
-    EXPECT_TRUE(h->isDibSection);
-}
-
 TEST(DibTest, RefusedHeadersCreateNothing) {
     const size_t live = GetLiveBitmapCount();
     std::vector<BITMAPINFOHEADER> bad(9, Header(4, 4, 24));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "iff/iff_types.h"
 #include "platform/bitmap.h"
 #include "sprites/spr2.h"
@@ -82,6 +84,34 @@ protected:
     CBitmap color, depth, alpha;
 };
 
+struct Want {
+    Rgb color;
+    BYTE depth, alpha;
+};
+constexpr Want kUntouched{{kBackground.rgbRed, kBackground.rgbGreen, kBackground.rgbBlue}, 255, 0};
+
+// Every pixel of the three bitmaps, image row y at memory row height - 1 - y, and the
+// row padding neither cleared nor drawn.
+void ExpectBitmaps(const DIBSECTION& c, const DIBSECTION& d, const DIBSECTION& a,
+                   const std::function<Want(int, int)>& want) {
+    const LONG w = c.dsBm.bmWidth, h = c.dsBm.bmHeight;
+    for (int memRow = 0; memRow < h; ++memRow) {
+        const BYTE* cr = static_cast<const BYTE*>(c.dsBm.bmBits) + memRow * c.dsBm.bmWidthBytes;
+        const BYTE* dr = static_cast<const BYTE*>(d.dsBm.bmBits) + memRow * d.dsBm.bmWidthBytes;
+        const BYTE* ar = static_cast<const BYTE*>(a.dsBm.bmBits) + memRow * a.dsBm.bmWidthBytes;
+        for (int x = 0; x < w; ++x) {
+            const Want px = want(x, h - 1 - memRow);
+            EXPECT_EQ(cr[3 * x], px.color.b) << x << "," << h - 1 - memRow;
+            EXPECT_EQ(cr[3 * x + 1], px.color.g) << x << "," << h - 1 - memRow;
+            EXPECT_EQ(cr[3 * x + 2], px.color.r) << x << "," << h - 1 - memRow;
+            EXPECT_EQ(dr[x], px.depth) << x << "," << h - 1 - memRow;
+            EXPECT_EQ(ar[x], px.alpha) << x << "," << h - 1 - memRow;
+        }
+        for (int i = 3 * w; i < c.dsBm.bmWidthBytes; ++i) EXPECT_EQ(cr[i], 0);
+        for (int i = w; i < d.dsBm.bmWidthBytes; ++i) EXPECT_EQ(dr[i] | ar[i], 0);
+    }
+}
+
 TEST_F(FrameBitmapsTest, FiveByThreeFrame) {
     ASSERT_TRUE(Build(100, kFiveByThree));
     const DIBSECTION c = Section(color), d = Section(depth), a = Section(alpha);
@@ -91,54 +121,24 @@ TEST_F(FrameBitmapsTest, FiveByThreeFrame) {
     EXPECT_EQ(c.dsBmih.biBitCount, 24);
     EXPECT_EQ(d.dsBmih.biBitCount, 8);
     EXPECT_EQ(AsBitmap(depth.GetSafeHandle())->colors.size(), 256u);
-    EXPECT_EQ(AsBitmap(depth.GetSafeHandle())->colors[200].rgbGreen, 200);
-
-    const BYTE* cb = static_cast<const BYTE*>(c.dsBm.bmBits);
-    const BYTE* db = static_cast<const BYTE*>(d.dsBm.bmBits);
-    const BYTE* ab = static_cast<const BYTE*>(a.dsBm.bmBits);
-    for (int memRow = 0; memRow < 3; ++memRow) {
-        const int y = 2 - memRow;  // the top row comes last in memory
-        for (int x = 0; x < 5; ++x) {
-            const BYTE* px = cb + memRow * 16 + 3 * x;
-            const bool run = y == 0, single = y == 2 && x == 2;
-            const Rgb want =
-                run      ? TestColor(x + 1)
-                : single ? TestColor(9)
-                         : Rgb{kBackground.rgbRed, kBackground.rgbGreen, kBackground.rgbBlue};
-            EXPECT_EQ(px[0], want.b) << x << "," << y;
-            EXPECT_EQ(px[1], want.g) << x << "," << y;
-            EXPECT_EQ(px[2], want.r) << x << "," << y;
-            EXPECT_EQ(db[memRow * 8 + x], run ? 40 : 255) << x << "," << y;
-            EXPECT_EQ(ab[memRow * 8 + x], run || single ? 255 : 0) << x << "," << y;
-        }
-        EXPECT_EQ(cb[memRow * 16 + 15], 0);  // padding neither cleared nor drawn
-        for (int i = 5; i < 8; ++i) {
-            EXPECT_EQ(db[memRow * 8 + i], 0);
-            EXPECT_EQ(ab[memRow * 8 + i], 0);
-        }
-    }
+    EXPECT_EQ(AsBitmap(alpha.GetSafeHandle())->colors[200].rgbGreen, 200);
+    ExpectBitmaps(c, d, a, [](int x, int y) {
+        if (y == 0) return Want{TestColor(x + 1), 40, 255};
+        return y == 2 && x == 2 ? Want{TestColor(9), 255, 255} : kUntouched;
+    });
 }
 
 TEST_F(FrameBitmapsTest, FrameThatDrawsNothing) {
     ASSERT_TRUE(Build(100, kEndOnly));
-    const DIBSECTION c = Section(color), d = Section(depth), a = Section(alpha);
-    for (int row = 0; row < 3; ++row) {
-        for (int x = 0; x < 5; ++x) {
-            const BYTE* px = static_cast<const BYTE*>(c.dsBm.bmBits) + row * 16 + 3 * x;
-            EXPECT_EQ(px[0], kBackground.rgbBlue);
-            EXPECT_EQ(px[1], kBackground.rgbGreen);
-            EXPECT_EQ(px[2], kBackground.rgbRed);
-            EXPECT_EQ(static_cast<const BYTE*>(d.dsBm.bmBits)[row * 8 + x], 255);
-            EXPECT_EQ(static_cast<const BYTE*>(a.dsBm.bmBits)[row * 8 + x], 0);
-        }
-    }
+    ExpectBitmaps(Section(color), Section(depth), Section(alpha),
+                  [](int, int) { return kUntouched; });
 }
 
 TEST_F(FrameBitmapsTest, SpritePaletteFieldUsesLowBitsOnly) {
     ASSERT_TRUE(Build(100, kOwnPaletteMissing));
-    const BYTE* px = static_cast<const BYTE*>(Section(color).dsBm.bmBits) + 2 * 16;
-    EXPECT_EQ(px[2], TestColor(7).r);
-    EXPECT_EQ(px[1], TestColor(7).g);
+    ExpectBitmaps(Section(color), Section(depth), Section(alpha), [](int x, int y) {
+        return x == 0 && y == 0 ? Want{TestColor(7), 255, 255} : kUntouched;
+    });
 }
 
 struct FailureCase {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "support/spr2_builder.h"
@@ -19,21 +20,20 @@ struct Planes {
     Planes(int w, int h)
         : width(w),
           height(h),
-          color(static_cast<size_t>(h) * (3 * w + 5), kSentinel),
-          depth(static_cast<size_t>(h) * (w + 3), kSentinel),
-          alpha(static_cast<size_t>(h) * (w + 1), kSentinel),
-          surface{h, w, color.data(), 3 * w + 5, depth.data(), w + 3, alpha.data(), w + 1, 0,
-                  0, 0} {
+          cs(3 * w + 5),
+          gs(w + 3),
+          color(static_cast<size_t>(h) * cs, kSentinel),
+          depth(static_cast<size_t>(h) * gs, kSentinel),
+          alpha(static_cast<size_t>(h) * gs, kSentinel),
+          surface{h, w, color.data(), cs, depth.data(), gs, alpha.data(), gs, 0, 0, 0} {
         surface.Clear(kBackground, 255);
     }
-    // Image row y (0 = top) is stored bottom-up.
-    const BYTE* ColorAt(int x, int y) const {
-        return &color[(height - 1 - y) * (3 * width + 5) + 3 * x];
+    // Byte x of image row y (0 = top): rows are stored bottom-up.
+    size_t At(int stride, int x, int y) const {
+        return static_cast<size_t>(height - 1 - y) * stride + x;
     }
-    BYTE DepthAt(int x, int y) const { return depth[(height - 1 - y) * (width + 3) + x]; }
-    BYTE AlphaAt(int x, int y) const { return alpha[(height - 1 - y) * (width + 1) + x]; }
 
-    int width, height;
+    int width, height, cs, gs;
     std::vector<BYTE> color, depth, alpha;
     CSpriteSurface surface;
 };
@@ -43,6 +43,7 @@ struct Px {
 };
 
 void ExpectPlanes(const Planes& p, const std::vector<Px>& drawn) {
+    using Five = std::array<int, 5>;
     for (int y = 0; y < p.height; ++y) {
         for (int x = 0; x < p.width; ++x) {
             Px want{x, y, -1, 255, 0};
@@ -52,20 +53,18 @@ void ExpectPlanes(const Planes& p, const std::vector<Px>& drawn) {
             const Rgb rgb = want.color < 0
                                 ? Rgb{kBackground.rgbRed, kBackground.rgbGreen, kBackground.rgbBlue}
                                 : TestColor(want.color);
-            const BYTE* c = p.ColorAt(x, y);
-            EXPECT_EQ(c[0], rgb.b) << "blue at " << x << "," << y;
-            EXPECT_EQ(c[1], rgb.g) << "green at " << x << "," << y;
-            EXPECT_EQ(c[2], rgb.r) << "red at " << x << "," << y;
-            EXPECT_EQ(p.DepthAt(x, y), want.depth) << "depth at " << x << "," << y;
-            EXPECT_EQ(p.AlphaAt(x, y), want.alpha) << "alpha at " << x << "," << y;
+            const size_t c = p.At(p.cs, 3 * x, y), g = p.At(p.gs, x, y);
+            EXPECT_EQ((Five{p.color[c], p.color[c + 1], p.color[c + 2], p.depth[g], p.alpha[g]}),
+                      (Five{rgb.b, rgb.g, rgb.r, want.depth, want.alpha}))
+                << "blue, green, red, depth, alpha at " << x << "," << y;
         }
         // Bytes past each row's pixels stay as they were.
-        const size_t row = static_cast<size_t>(p.height - 1 - y);
-        for (int i = 3 * p.width; i < 3 * p.width + 5; ++i) {
-            EXPECT_EQ(p.color[row * (3 * p.width + 5) + i], kSentinel);
-        }
-        EXPECT_EQ(p.depth[row * (p.width + 3) + p.width], kSentinel);
-        EXPECT_EQ(p.alpha[row * (p.width + 1) + p.width], kSentinel);
+        const auto pad = [&](const std::vector<BYTE>& v, int stride, int used) {
+            return Bytes(v.begin() + p.At(stride, used, y), v.begin() + p.At(stride, stride, y));
+        };
+        EXPECT_EQ(pad(p.color, p.cs, 3 * p.width), Bytes(5, kSentinel));
+        EXPECT_EQ(pad(p.depth, p.gs, p.width), Bytes(3, kSentinel));
+        EXPECT_EQ(pad(p.alpha, p.gs, p.width), Bytes(3, kSentinel));
     }
 }
 
@@ -114,122 +113,49 @@ TEST_P(RenderStreamTest, DrawsExactlyTheExpectedPixels) {
 }
 
 using S = Spr2Stream;
-INSTANTIATE_TEST_SUITE_P(
-    Streams, RenderStreamTest,
-    ::testing::Values(
-        StreamCase{"TwoByOne",
-                   2,
-                   1,
-                   {0x00, 0x00, 0x02, 0x20, 0x0A, 0x05, 0x14, 0x07, 0x00, 0xA0},
-                   TRUE,
-                   {{0, 0, 5, 10, 255}, {1, 0, 7, 20, 255}}},
-        StreamCase{
-            "RunsBeforeFirstRowOnlyConsumed",
-            2,
-            1,
-            S().ColorRun({9, 9, 9}).DepthRun({{1, 9}}).SkipPixels(5).StartRow().ColorRun({4}),
-            TRUE,
-            {{0, 0, 4, 255, 255}}},
-        StreamCase{
-            "OddColorRunPadded",
-            4,
-            1,
-            S().StartRow().ColorRun({1, 2, 3}).ColorRun({4}).End(),
-            TRUE,
-            {{0, 0, 1, 255, 255}, {1, 0, 2, 255, 255}, {2, 0, 3, 255, 255}, {3, 0, 4, 255, 255}}},
-        StreamCase{"BlendRunOfThreePadded",
-                   4,
-                   1,
-                   S().StartRow().BlendRun({{5, 1, 0}, {5, 2, 0}, {5, 3, 0}}).DepthRun({{6, 4}}),
-                   TRUE,
-                   {{0, 0, 1, 5, 0}, {1, 0, 2, 5, 0}, {2, 0, 3, 5, 0}, {3, 0, 4, 6, 255}}},
-        StreamCase{"SkipPixels",
-                   4,
-                   1,
-                   S().StartRow().SkipPixels(2).DepthRun({{0, 8}}).End(),
-                   TRUE,
-                   {{2, 0, 8, 0, 255}}},
-        StreamCase{"RowsAdvanceAndColumnResets",
-                   2,
-                   2,
-                   S().StartRow().SkipPixels(1).ColorRun({1}).StartRow().ColorRun({2}),
-                   TRUE,
-                   {{1, 0, 1, 255, 255}, {0, 1, 2, 255, 255}}},
-        StreamCase{"StartRowPastLastRowEnds",
-                   1,
-                   1,
-                   S().StartRow().ColorRun({3}).StartRow().Command(7, 0),
-                   TRUE,
-                   {{0, 0, 3, 255, 255}}},
-        StreamCase{"SkipRowsThenRunDrawsOnLastRowEntered",
-                   2,
-                   3,
-                   S().SkipRows(2).ColorRun({4, 5}).End(),
-                   TRUE,
-                   {{0, 1, 4, 255, 255}, {1, 1, 5, 255, 255}}},
-        StreamCase{"SkipRowsZeroBeforeAnyRowEnds",
-                   1,
-                   1,
-                   S().SkipRows(0).StartRow().ColorRun({3}),
-                   TRUE,
-                   {}},
-        StreamCase{"SkipRowsPastBottomEnds", 1, 2, S().SkipRows(3).ColorRun({3}), TRUE, {}},
-        StreamCase{"ClippedRightThenParsingGoesOn",
-                   3,
-                   2,
-                   S().StartRow()
-                       .SkipPixels(2)
-                       .DepthRun({{1, 1}, {2, 2}, {3, 3}})
-                       .StartRow()
-                       .ColorRun({6}),
-                   TRUE,
-                   {{2, 0, 1, 1, 255}, {0, 1, 6, 255, 255}}},
-        StreamCase{"ClippedLeft",
-                   2,
-                   1,
-                   S().StartRow().ColorRun({1, 2, 3, 4}),
-                   TRUE,
-                   {{0, 0, 3, 255, 255}, {1, 0, 4, 255, 255}},
-                   -2},
-        StreamCase{"RowsAboveTheTopAreNotDrawn",
-                   1,
-                   1,
-                   S().StartRow().ColorRun({1}).StartRow().ColorRun({2}),
-                   TRUE,
-                   {{0, 0, 2, 255, 255}},
-                   0,
-                   -1},
-        StreamCase{"Opcode7FailsKeepingWhatWasDrawn",
-                   2,
-                   1,
-                   S().StartRow().ColorRun({1}).Command(7, 0x1FFF).ColorRun({2}),
-                   FALSE,
-                   {{0, 0, 1, 255, 255}}},
-        StreamCase{"NoEndStopsAtDataSize",
-                   2,
-                   1,
-                   S().StartRow().ColorRun({1}),
-                   TRUE,
-                   {{0, 0, 1, 255, 255}}},
-        StreamCase{"CommandWordCut",
-                   2,
-                   1,
-                   S().StartRow().ColorRun({1, 2}).Raw({0x00}),
-                   TRUE,
-                   {{0, 0, 1, 255, 255}, {1, 0, 2, 255, 255}}},
-        StreamCase{"PayloadCutMidRun",
-                   3,
-                   1,
-                   S().StartRow().Command(1, 3).Raw({10, 1, 11, 2, 12}),
-                   TRUE,
-                   {{0, 0, 1, 10, 255}, {1, 0, 2, 11, 255}}},
-        StreamCase{"PaddingPastTheEnd",
-                   1,
-                   1,
-                   S().StartRow().Command(6, 1).Raw({5}),
-                   TRUE,
-                   {{0, 0, 5, 255, 255}}}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Streams, RenderStreamTest, ::testing::Values(
+    StreamCase{"TwoByOne", 2, 1, {0x00, 0x00, 0x02, 0x20, 0x0A, 0x05, 0x14, 0x07, 0x00, 0xA0}, TRUE,
+               {{0, 0, 5, 10, 255}, {1, 0, 7, 20, 255}}},
+    StreamCase{"RunsBeforeFirstRowOnlyConsumed", 2, 1,
+               S().ColorRun({9, 9, 9}).DepthRun({{1, 9}}).SkipPixels(5).StartRow().ColorRun({4}),
+               TRUE, {{0, 0, 4, 255, 255}}},
+    StreamCase{"OddColorRunPadded", 4, 1, S().StartRow().ColorRun({1, 2, 3}).ColorRun({4}).End(),
+               TRUE, {{0, 0, 1, 255, 255}, {1, 0, 2, 255, 255}, {2, 0, 3, 255, 255},
+                      {3, 0, 4, 255, 255}}},
+    StreamCase{"BlendRunOfThreePadded", 4, 1,
+               S().StartRow().BlendRun({{5, 1, 0}, {5, 2, 0}, {5, 3, 0}}).DepthRun({{6, 4}}),
+               TRUE, {{0, 0, 1, 5, 0}, {1, 0, 2, 5, 0}, {2, 0, 3, 5, 0}, {3, 0, 4, 6, 255}}},
+    StreamCase{"StartRowPastLastRowEnds", 1, 1,
+               S().StartRow().ColorRun({3}).StartRow().Command(7, 0), TRUE, {{0, 0, 3, 255, 255}}},
+    StreamCase{"SkipRowsThenRunDrawsOnLastRowEntered", 2, 3,
+               S().SkipRows(2).ColorRun({4, 5}).End(), TRUE,
+               {{0, 1, 4, 255, 255}, {1, 1, 5, 255, 255}}},
+    StreamCase{"SkipRowsZeroBeforeAnyRowEnds", 1, 1, S().SkipRows(0).StartRow().ColorRun({3}),
+               TRUE, {}},
+    StreamCase{"SkipRowsPastBottomEnds", 1, 2, S().SkipRows(3).ColorRun({3}), TRUE, {}},
+    StreamCase{"ClippedRightThenParsingGoesOn", 3, 2,
+               S().StartRow().SkipPixels(2).DepthRun({{1, 1}, {2, 2}, {3, 3}})
+                   .StartRow().ColorRun({6}),
+               TRUE, {{2, 0, 1, 1, 255}, {0, 1, 6, 255, 255}}},
+    StreamCase{"ClippedLeft", 2, 1, S().StartRow().ColorRun({1, 2, 3, 4}), TRUE,
+               {{0, 0, 3, 255, 255}, {1, 0, 4, 255, 255}}, -2},
+    StreamCase{"RowsAboveTheTopAreNotDrawn", 1, 1,
+               S().StartRow().ColorRun({1}).StartRow().ColorRun({2}), TRUE,
+               {{0, 0, 2, 255, 255}}, 0, -1},
+    StreamCase{"Opcode7FailsKeepingWhatWasDrawn", 2, 1,
+               S().StartRow().ColorRun({1}).Command(7, 0x1FFF).ColorRun({2}), FALSE,
+               {{0, 0, 1, 255, 255}}},
+    StreamCase{"NoEndStopsAtDataSize", 2, 1, S().StartRow().ColorRun({1}), TRUE,
+               {{0, 0, 1, 255, 255}}},
+    StreamCase{"CommandWordCut", 2, 1, S().StartRow().ColorRun({1, 2}).Raw({0x00}), TRUE,
+               {{0, 0, 1, 255, 255}, {1, 0, 2, 255, 255}}},
+    StreamCase{"PayloadCutMidRun", 3, 1, S().StartRow().Command(1, 3).Raw({10, 1, 11, 2, 12}), TRUE,
+               {{0, 0, 1, 10, 255}, {1, 0, 2, 11, 255}}},
+    StreamCase{"PaddingPastTheEnd", 1, 1, S().StartRow().Command(6, 1).Raw({5}), TRUE,
+               {{0, 0, 5, 255, 255}}}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(RenderTest, DepthTestBetweenFramesAndBias) {
     Planes p(4, 1);
@@ -295,7 +221,7 @@ TEST_F(RenderTest, RefusesUnusableSurfacesAndMissingPalettes) {
     Planes noAlpha(1, 1);
     noAlpha.surface.pAlphaBits = nullptr;
     EXPECT_TRUE(Render(noAlpha, stream));
-    EXPECT_EQ(noAlpha.ColorAt(0, 0)[2], TestColor(1).r);
+    EXPECT_EQ(noAlpha.color[2], TestColor(1).r);
 }
 
 // Grids through the encoder and back through the renderer, in every encoding.
