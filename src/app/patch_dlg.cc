@@ -12,8 +12,12 @@ CPatchDlg::CPatchDlg(CWnd* pParent) : CDialog(IDD_PALVANE2_DIALOG, pParent) {
 }
 
 // The window goes while the member controls and the bitmap the preview shows still live.
+// A loaded container is not owned by m_iff and would otherwise stay open, and its file
+// locked, until the process ends.
 CPatchDlg::~CPatchDlg() {
     DestroyWindow();
+    DetachSprite();
+    m_iff.Reset();
 }
 
 const MessageMap* CPatchDlg::GetThisMessageMap() {
