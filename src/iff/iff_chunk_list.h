@@ -6,7 +6,8 @@
 // removing the chunk and adding it again.
 #pragma once
 
-#include <map>
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 
@@ -18,7 +19,7 @@ struct CIffFileRecord::ChunkList {
     struct TypeIndex;
 
     struct Node {
-        std::unique_ptr<CIffChunk> chunk;
+        CIffChunk chunk;
         Node* prev = nullptr;
         Node* next = nullptr;
         Node* prevOfType = nullptr;
@@ -27,12 +28,50 @@ struct CIffFileRecord::ChunkList {
         WORD id = 0;
     };
 
+    // Nodes of one type by their 16-bit ID: a bitmap for the next-higher-ID search and
+    // pages of 256 pointers made as IDs arrive.
+    class IdIndex {
+    public:
+        Node* Get(WORD id) const {
+            const auto& page = m_pages[id >> 8];
+            return page ? (*page)[id & 0xFF] : nullptr;
+        }
+        void Set(WORD id, Node* n) {
+            auto& page = m_pages[id >> 8];
+            if (!page) page = std::make_unique<Page>();  // may throw; nothing changed then
+            (*page)[id & 0xFF] = n;
+            m_bits[id >> 6] |= Bit(id);
+        }
+        void Erase(WORD id) {
+            if (auto& page = m_pages[id >> 8]) (*page)[id & 0xFF] = nullptr;
+            m_bits[id >> 6] &= ~Bit(id);
+        }
+        Node* First() const { return Scan(0); }
+        Node* NextAfter(WORD id) const { return id == 0xFFFF ? nullptr : Scan(id + 1u); }
+
+    private:
+        using Page = std::array<Node*, 256>;
+        static std::uint64_t Bit(unsigned id) { return std::uint64_t{1} << (id & 63); }
+        // The node with the smallest ID >= from.
+        Node* Scan(unsigned from) const {
+            unsigned word = from >> 6;
+            std::uint64_t bits = m_bits[word] & (~std::uint64_t{0} << (from & 63));
+            while (!bits) {
+                if (++word == m_bits.size()) return nullptr;
+                bits = m_bits[word];
+            }
+            return Get(static_cast<WORD>(word * 64 + static_cast<unsigned>(__builtin_ctzll(bits))));
+        }
+        std::array<std::uint64_t, 1024> m_bits{};
+        std::array<std::unique_ptr<Page>, 256> m_pages;
+    };
+
     struct TypeIndex {
         DWORD type = 0;
         Node* head = nullptr;  // first of this type in list order
         Node* tail = nullptr;
         int count = 0;
-        std::map<WORD, Node*> byId;
+        IdIndex byId;
     };
 
     ChunkList() = default;
@@ -45,55 +84,72 @@ struct CIffFileRecord::ChunkList {
 
     Node* Find(DWORD type, WORD id) const {
         const TypeIndex* t = Type(type);
-        if (!t) return nullptr;
-        const auto it = t->byId.find(id);
-        return it == t->byId.end() ? nullptr : it->second;
+        return t ? t->byId.Get(id) : nullptr;
     }
 
     const TypeIndex* Type(DWORD type) const {
+        if (m_last && m_last->type == type) return m_last;
         const auto it = types.find(type);
-        return it == types.end() ? nullptr : &it->second;
+        if (it == types.end()) return nullptr;
+        m_last = &it->second;
+        return m_last;
     }
 
-    // Appends at the end; the caller has removed any chunk with the same type and ID.
-    // Throws std::bad_alloc and then leaves the list as it was (the chunk is destroyed).
-    Node* Append(std::unique_ptr<CIffChunk> chunk) {
-        auto node = std::make_unique<Node>();
-        const DWORD type = chunk->m_dwType;
-        node->id = chunk->m_wID;
-        auto inserted = types.try_emplace(type);
-        TypeIndex& t = inserted.first->second;
-        t.type = type;
+    // Links a node at the end under its chunk's type and ID; the caller has removed any
+    // chunk with the same pair. Throws std::bad_alloc and then leaves the list unchanged
+    // (the node is destroyed).
+    Node* Append(std::unique_ptr<Node> node) {
+        const DWORD type = node->chunk.m_dwType;
+        node->id = node->chunk.m_wID;
+        TypeIndex* t = const_cast<TypeIndex*>(Type(type));
+        bool created = false;
+        if (!t) {
+            t = &types.try_emplace(type).first->second;
+            t->type = type;
+            created = true;
+        }
         try {
-            t.byId.emplace(node->id, node.get());
+            t->byId.Set(node->id, node.get());
         } catch (...) {
-            if (inserted.second) types.erase(inserted.first);
+            if (created) EraseType(type);
             throw;
         }
-        node->chunk = std::move(chunk);
-        node->typeIndex = &t;
         Node* n = node.release();
-        n->prev = tail;
-        (tail ? tail->next : head) = n;
-        tail = n;
-        n->prevOfType = t.tail;
-        (t.tail ? t.tail->nextOfType : t.head) = n;
-        t.tail = n;
-        ++t.count;
+        n->typeIndex = t;
+        LinkAtEnd(n);
+        ++t->count;
         ++count;
         return n;
     }
 
+    // Puts a new node in the place of an old one with the same type and ID, at the end of
+    // the list, and destroys the old one. Allocates nothing.
+    Node* Replace(Node* old, std::unique_ptr<Node> node) {
+        Unlink(old);
+        Node* n = node.release();
+        n->id = old->id;
+        n->typeIndex = old->typeIndex;
+        n->typeIndex->byId.Set(n->id, n);  // the page exists already
+        LinkAtEnd(n);
+        delete old;
+        return n;
+    }
+
+    // Moves a node to the end of the list (and of its type's list), as removing and
+    // adding it again would.
+    void MoveToEnd(Node* n) {
+        if (n == tail) return;
+        Unlink(n);
+        LinkAtEnd(n);
+    }
+
     // Unlinks and destroys the node and its chunk.
     void Remove(Node* n) {
-        (n->prev ? n->prev->next : head) = n->next;
-        (n->next ? n->next->prev : tail) = n->prev;
+        Unlink(n);
         TypeIndex& t = *n->typeIndex;
-        (n->prevOfType ? n->prevOfType->nextOfType : t.head) = n->nextOfType;
-        (n->nextOfType ? n->nextOfType->prevOfType : t.tail) = n->prevOfType;
-        t.byId.erase(n->id);
+        t.byId.Erase(n->id);
         --count;
-        if (--t.count == 0) types.erase(t.type);
+        if (--t.count == 0) EraseType(t.type);
         delete n;
     }
 
@@ -105,6 +161,7 @@ struct CIffFileRecord::ChunkList {
         }
         head = tail = nullptr;
         count = 0;
+        m_last = nullptr;
         types.clear();
     }
 
@@ -112,4 +169,31 @@ struct CIffFileRecord::ChunkList {
     Node* tail = nullptr;
     int count = 0;
     std::unordered_map<DWORD, TypeIndex> types;
+
+private:
+    void EraseType(DWORD type) {
+        if (m_last && m_last->type == type) m_last = nullptr;
+        types.erase(type);
+    }
+
+    void Unlink(Node* n) {
+        (n->prev ? n->prev->next : head) = n->next;
+        (n->next ? n->next->prev : tail) = n->prev;
+        TypeIndex& t = *n->typeIndex;
+        (n->prevOfType ? n->prevOfType->nextOfType : t.head) = n->nextOfType;
+        (n->nextOfType ? n->nextOfType->prevOfType : t.tail) = n->prevOfType;
+        n->prev = n->next = n->prevOfType = n->nextOfType = nullptr;
+    }
+
+    void LinkAtEnd(Node* n) {
+        TypeIndex& t = *n->typeIndex;
+        n->prev = tail;
+        (tail ? tail->next : head) = n;
+        tail = n;
+        n->prevOfType = t.tail;
+        (t.tail ? t.tail->nextOfType : t.head) = n;
+        t.tail = n;
+    }
+
+    mutable const TypeIndex* m_last = nullptr;  // the type asked for last
 };

@@ -1,7 +1,7 @@
 #include "iff/iff_file.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <unordered_set>
 
 #include "iff/iff_chunk_list.h"
 
@@ -72,9 +72,14 @@ void CIffFile::RebuildTypeList() {
     m_typeList.clear();
     const CIffFileRecord* rec = GetRecord();
     if (!rec) return;
-    std::unordered_set<DWORD> seen;
+    // Files hold a handful of types; runs of one type are common.
+    DWORD last = 0;
     for (const ChunkList::Node* n = rec->m_chunks->head; n; n = n->next) {
-        if (seen.insert(n->chunk->m_dwType).second) m_typeList.push_back(n->chunk->m_dwType);
+        const DWORD type = n->chunk.m_dwType;
+        if (!m_typeList.empty() && type == last) continue;
+        last = type;
+        if (std::find(m_typeList.begin(), m_typeList.end(), type) == m_typeList.end())
+            m_typeList.push_back(type);
     }
 }
 
@@ -108,23 +113,21 @@ CIffChunk* CIffFile::GetNextOfType(POSITION& pos) const {
     ChunkList::Node* n = ChunkList::FromPos(pos);
     if (!n || !CIffManager::IsValid(m_handle)) return nullptr;
     pos = ChunkList::ToPos(n->nextOfType);
-    return n->chunk.get();
+    return &n->chunk;
 }
 
 POSITION CIffFile::FindLowestIdOfType(DWORD type) const {
     const CIffFileRecord* rec = GetRecord();
     if (!rec) return nullptr;
     const ChunkList::TypeIndex* t = rec->m_chunks->Type(type);
-    return t && !t->byId.empty() ? ChunkList::ToPos(t->byId.begin()->second) : nullptr;
+    return t ? ChunkList::ToPos(t->byId.First()) : nullptr;
 }
 
 CIffChunk* CIffFile::GetNextByIdOfType(POSITION& pos) const {
     ChunkList::Node* n = ChunkList::FromPos(pos);
     if (!n || !CIffManager::IsValid(m_handle)) return nullptr;
-    const auto& byId = n->typeIndex->byId;
-    const auto next = byId.upper_bound(n->id);
-    pos = next == byId.end() ? nullptr : ChunkList::ToPos(next->second);
-    return n->chunk.get();
+    pos = ChunkList::ToPos(n->typeIndex->byId.NextAfter(n->id));
+    return &n->chunk;
 }
 
 int CIffFile::CountOfType(DWORD type, BOOL bOnlyLoaded) const {
@@ -134,15 +137,15 @@ int CIffFile::CountOfType(DWORD type, BOOL bOnlyLoaded) const {
     if (!t) return 0;
     if (!bOnlyLoaded) return t->count;
     int n = 0;
-    for (const ChunkList::Node* c = t->head; c; c = c->nextOfType) n += c->chunk->m_bLoaded ? 1 : 0;
+    for (const ChunkList::Node* c = t->head; c; c = c->nextOfType) n += c->chunk.m_bLoaded ? 1 : 0;
     return n;
 }
 
 BOOL CIffFile::FindChunk(CIffChunk** ppChunk, DWORD type, WORD id) const {
     const CIffFileRecord* rec = GetRecord();
     if (!rec || !ppChunk) return FALSE;
-    const ChunkList::Node* n = rec->m_chunks->Find(type, id);
+    ChunkList::Node* n = rec->m_chunks->Find(type, id);
     if (!n) return FALSE;
-    *ppChunk = n->chunk.get();
+    *ppChunk = &n->chunk;
     return TRUE;
 }

@@ -47,6 +47,15 @@ DWORD TakeSlot(std::unique_ptr<CIffFileRecord> record) {
     return index;
 }
 
+// An unloaded chunk, untouched since it was added with these very header fields.
+bool IsFreshChunk(const CIffChunk& c, const IffChunkHeader& header, size_t nameLength,
+                  DWORD dataOffset) {
+    return !c.m_bLoaded && c.m_pData && c.m_dwCapacity == 64 && c.m_dwPos == 0 &&
+           c.m_wFlags == header.wFlags && c.m_dwSize == header.dwSize &&
+           c.m_dwDataOffset == dataOffset && c.m_strName.size() == nameLength &&
+           std::memcmp(c.m_strName.data(), header.szName, nameLength) == 0;
+}
+
 bool HeaderSizeInBounds(DWORD size) {
     return size >= IFF_CHUNK_HEADER_SIZE && size <= IFF_MAX_CHUNK_SIZE;
 }
@@ -76,8 +85,8 @@ public:
     }
 
 private:
-    static constexpr UINT kBlock = 32 * 1024;
-    static constexpr ULONGLONG kNearby = 4 * 1024;
+    static constexpr UINT kBlock = 64 * 1024;
+    static constexpr ULONGLONG kNearby = 8 * 1024;
 
     BOOL FillBlock(ULONGLONG offset) {
         m_length = 0;
@@ -103,7 +112,7 @@ private:
 
 // Adds the chunks a resource map lists. Works on a copy of the map's data: an entry may
 // name the map chunk itself, and adding it replaces the chunk being walked.
-void AddMappedChunks(DWORD h, const std::vector<BYTE>& map) {
+void AddMappedChunks(DWORD h, const std::vector<BYTE>& map, ScanReader& reader) {
     const size_t size = map.size();
     if (size < 20 || std::memcmp(map.data() + 8, "pmsr", 4) != 0) return;
     const DWORD typeCount = LoadLE32(map.data() + 16);
@@ -121,7 +130,7 @@ void AddMappedChunks(DWORD h, const std::vector<BYTE>& map) {
             pos = static_cast<size_t>(static_cast<const BYTE*>(zero) - map.data()) + 1;
             if (pos & 1) ++pos;  // pad byte; one missing at the very end is fine
             IffChunkHeader header;
-            if (!CIffManager::ReadChunkHeader(h, &header, offset)) continue;
+            if (!reader.Read(&header, offset)) continue;
             if (!HeaderSizeInBounds(header.dwSize)) continue;
             header.dwSize -= IFF_CHUNK_HEADER_SIZE;
             CIffManager::AddChunk(h, header, offset + IFF_CHUNK_HEADER_SIZE);
@@ -160,7 +169,7 @@ CIffChunk* CIffFileRecord::GetNext(POSITION& pos) const {
     ChunkList::Node* n = ChunkList::FromPos(pos);
     if (!n) return nullptr;
     pos = ChunkList::ToPos(n->next);
-    return n->chunk.get();
+    return &n->chunk;
 }
 
 int CIffFileRecord::GetCount() const {
@@ -272,6 +281,7 @@ BOOL CIffManager::Parse(DWORD h, int* pError) {
         return FALSE;
     }
 
+    ScanReader reader(h, *rec->m_pFile);
     if (v25) {
         const DWORD mapOffset = LoadBE32(header + 60);
         IffChunkHeader mapHeader;
@@ -283,7 +293,7 @@ BOOL CIffManager::Parse(DWORD h, int* pError) {
                 try {
                     const std::vector<BYTE> copy(map->m_pData.get(),
                                                  map->m_pData.get() + map->m_dwSize);
-                    AddMappedChunks(h, copy);
+                    AddMappedChunks(h, copy, reader);
                 } catch (const std::bad_alloc&) {
                     // The map step just ends; the scan still runs.
                 }
@@ -291,7 +301,6 @@ BOOL CIffManager::Parse(DWORD h, int* pError) {
         }
     }
 
-    ScanReader reader(h, *rec->m_pFile);
     ULONGLONG position = IFF_FILE_HEADER_SIZE;
     while (position < rec->m_dwFileLength) {
         IffChunkHeader chunk;
@@ -324,21 +333,31 @@ BOOL CIffManager::ReadChunkHeader(DWORD h, IffChunkHeader* pHeader, DWORD offset
 CIffChunk* CIffManager::AddChunk(DWORD h, const IffChunkHeader& header, DWORD dataOffset) {
     CIffFileRecord* rec = GetRecord(h);
     if (!rec) return nullptr;
+    const void* zero = std::memchr(header.szName, 0, sizeof header.szName);
+    const size_t nameLength =
+        zero ? static_cast<size_t>(static_cast<const char*>(zero) - header.szName)
+             : sizeof header.szName;
+    ChunkList& list = *rec->m_chunks;
+    ChunkList::Node* old = list.Find(header.dwType, header.wID);
+    // The scan finds again every chunk the map listed. When the one in the list is still
+    // what a new chunk would be, moving it to the end is the same as replacing it (an
+    // unloaded chunk's buffer holds nothing anyone may read).
+    if (old && IsFreshChunk(old->chunk, header, nameLength, dataOffset)) {
+        list.MoveToEnd(old);
+        return &old->chunk;
+    }
     try {
-        auto chunk = std::make_unique<CIffChunk>();
-        chunk->m_dwType = header.dwType;
-        chunk->m_wID = header.wID;
-        chunk->m_wFlags = header.wFlags;
-        const void* zero = std::memchr(header.szName, 0, sizeof header.szName);
-        const size_t nameLength =
-            zero ? static_cast<size_t>(static_cast<const char*>(zero) - header.szName)
-                 : sizeof header.szName;
-        chunk->m_strName.assign(header.szName, nameLength);
-        chunk->m_dwSize = header.dwSize;
-        chunk->m_dwDataOffset = dataOffset;
-        ChunkList& list = *rec->m_chunks;
-        if (ChunkList::Node* old = list.Find(header.dwType, header.wID)) list.Remove(old);
-        return list.Append(std::move(chunk))->chunk.get();
+        auto node = std::make_unique<ChunkList::Node>();
+        CIffChunk& chunk = node->chunk;
+        if (!chunk.m_pData) return nullptr;
+        chunk.m_dwType = header.dwType;
+        chunk.m_wID = header.wID;
+        chunk.m_wFlags = header.wFlags;
+        chunk.m_strName.assign(header.szName, nameLength);
+        chunk.m_dwSize = header.dwSize;
+        chunk.m_dwDataOffset = dataOffset;
+        if (old) return &list.Replace(old, std::move(node))->chunk;
+        return &list.Append(std::move(node))->chunk;
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

@@ -31,13 +31,13 @@ public:
         std::memcpy(m_header, rec.m_header, sizeof m_header);
         m_offsets.reserve(static_cast<size_t>(rec.GetCount()));
         for (const auto* n = rec.m_chunks->head; n; n = n->next)
-            m_offsets.push_back(n->chunk->m_dwDataOffset);
+            m_offsets.push_back(n->chunk.m_dwDataOffset);
     }
     void Restore() {
         std::memcpy(m_rec.m_header, m_header, sizeof m_header);
         size_t i = 0;
         for (auto* n = m_rec.m_chunks->head; n && i < m_offsets.size(); n = n->next)
-            n->chunk->m_dwDataOffset = m_offsets[i++];
+            n->chunk.m_dwDataOffset = m_offsets[i++];
     }
 
 private:
@@ -81,7 +81,7 @@ std::string TemporaryName(const std::string& folder, const std::string& base) {
 
 BOOL AllChunksWritable(const CIffFileRecord& rec) {
     for (const auto* n = rec.m_chunks->head; n; n = n->next) {
-        if (n->chunk->m_dwType != IFF_TYPE_RSMP && !n->chunk->m_bLoaded) return FALSE;
+        if (n->chunk.m_dwType != IFF_TYPE_RSMP && !n->chunk.m_bLoaded) return FALSE;
     }
     return TRUE;
 }

@@ -36,7 +36,7 @@ ULONGLONG IffSavedSize(DWORD h) {
     if (!rec) return 0;
     ULONGLONG total = IFF_FILE_HEADER_SIZE + IFF_CHUNK_HEADER_SIZE + 20;
     for (const auto* n = rec->m_chunks->head; n; n = n->next) {
-        const CIffChunk& c = *n->chunk;
+        const CIffChunk& c = n->chunk;
         if (c.m_dwType == IFF_TYPE_RSMP) continue;
         total += IFF_CHUNK_HEADER_SIZE + static_cast<ULONGLONG>(c.m_dwSize);
         // Each entry ends on an even offset; the type tables (8 bytes) keep it even.

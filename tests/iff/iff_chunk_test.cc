@@ -159,6 +159,24 @@ TEST(SlotTable, AddChunkReplacesAndMovesToTheEndKeepingTheIndexesRight) {
     EXPECT_EQ(add(IFF_TYPE_PALT, 1, 0)->m_strName, std::string(64, 'n'));
 }
 
+TEST(SlotTable, AscendingWalkCrossesTheWholeIdRange) {
+    CIffFile iff;
+    IffChunkHeader header{};
+    header.dwType = IFF_TYPE_SPR2;
+    const std::vector<WORD> ids = {65535, 0, 256, 255, 64, 63, 40000, 1};
+    for (WORD id : ids) {
+        header.wID = id;
+        CIffManager::AddChunk(iff.GetHandle(), header, 0);
+    }
+    header.dwType = IFF_TYPE_PALT;  // another type in between changes nothing
+    CIffManager::AddChunk(iff.GetHandle(), header, 0);
+    CIffManager::RemoveChunk(iff.GetHandle(), IFF_TYPE_SPR2, 64);
+    std::vector<WORD> seen;
+    for (POSITION p = iff.FindLowestIdOfType(IFF_TYPE_SPR2); p;)
+        seen.push_back(iff.GetNextByIdOfType(p)->m_wID);
+    EXPECT_EQ(seen, (std::vector<WORD>{0, 1, 63, 255, 256, 40000, 65535}));
+}
+
 TEST(SlotTable, LookupsOnAnInvalidHandleGiveNothing) {
     CIffFile iff;
     CIffManager::Close(iff.GetHandle());
