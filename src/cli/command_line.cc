@@ -61,8 +61,7 @@ bool CheckOutputs(const CommandLine& cmd) {
             return false;
         }
         if (IsSameFile(out, cmd.files.front())) {
-            UsageError("\"" + out +
-                       "\" is FILE itself; the commands never overwrite FILE that way");
+            UsageError("\"" + out + "\" is FILE itself, which this command never overwrites");
             return false;
         }
     }
