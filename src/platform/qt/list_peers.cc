@@ -127,7 +127,7 @@ public:
             m_combo->setCompleter(nullptr);
             disconnect(edit, &QLineEdit::returnPressed, m_combo, nullptr);
             disconnect(edit, &QLineEdit::editingFinished, m_combo, nullptr);
-            edit->installEventFilter(this);
+            m_combo->installEventFilter(this);
             connect(edit, &QLineEdit::textEdited, this, [this](const QString& text) {
                 if (CComboBox* model = Model()) model->UserEditText(ToStdString(text));
             });
@@ -181,8 +181,9 @@ protected:
         SyncSelection();
     }
 
+    // Enter in the field is nobody's business: it neither picks nor reaches the dialog.
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == m_combo->lineEdit() && event->type() == QEvent::KeyPress) {
+        if (watched == m_combo && event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
         }

@@ -1,0 +1,50 @@
+// palvane2-screenshot IFF PNG: starts the desktop program, opens IFF through the file
+// chooser seam as if the user had chosen it, saves a picture of the main window to PNG
+// and closes the program again.
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/patch_app.h"
+#include "platform/qt/dialog_window.h"
+#include "platform/qt/qt_window_system.h"
+
+namespace {
+
+qtui::DialogWindow* MainWindow() {
+    return dynamic_cast<qtui::DialogWindow*>(QApplication::activeModalWidget());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: palvane2-screenshot IFF PNG\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    const std::string file = argv[1];
+    const QString picture = QString::fromLocal8Bit(argv[2]);
+
+    qtui::QtWindowSystem windowSystem;
+    windowSystem.SetFileChooser([file](const FileChooserRequest&) { return file; });
+
+    bool saved = false;
+    QTimer::singleShot(500, &app, [&] {
+        qtui::DialogWindow* window = MainWindow();
+        if (window) {
+            for (QPushButton* button : window->findChildren<QPushButton*>())
+                if (button->text() == QStringLiteral("&Browse...")) button->click();
+            QApplication::processEvents();
+            // Settle the first paint of every control before the picture is taken.
+            QTimer::singleShot(500, &app, [&saved, window, picture] {
+                saved = window->grab().save(picture, "PNG");
+                window->close();
+            });
+        }
+    });
+    theApp.InitInstance();
+    if (!saved) std::fprintf(stderr, "palvane2-screenshot: no picture saved\n");
+    return saved ? 0 : 1;
+}
