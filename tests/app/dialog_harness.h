@@ -10,6 +10,8 @@
 
 #include "app/patch_dlg.h"
 #include "app/resource.h"
+#include "iff/iff_types.h"
+#include "platform/gdi.h"
 #include "support/iff_builder.h"
 #include "support/scripted_window_system.h"
 #include "support/spr2_builder.h"
@@ -17,33 +19,67 @@
 namespace apptest {
 
 using namespace testsupport;
+using Boxes = std::vector<ShownMessageBox>;
+using Strings = std::vector<std::string>;
 
-// A frame of w x h pixels all in colour index `color`.
-Spr2FrameSpec Frame(WORD paletteId, int w = 3, int h = 2, int color = 5);
-ChunkSpec Sprite(WORD id, DWORD paletteId, std::vector<Spr2FrameSpec> frames,
-                 const std::string& name = "");
-ChunkSpec Palette(WORD id);                  // every colour differs (TestColor)
-ChunkSpec FlatPalette(WORD id, Rgb colour);  // one colour throughout
-ChunkSpec BrokenSprite(WORD id);             // does not decode
-
-std::string WriteIff(const std::vector<ChunkSpec>& chunks);
-
-// For each SPR2 chunk by ID: the sprite-wide palette ID, then each frame's own; empty
-// when the sprite does not decode.
-using PaletteIds = std::map<WORD, std::vector<WORD>>;
-PaletteIds ContainerPalettes(CIffFile& iff);
-PaletteIds DiskPalettes(const std::string& path);
-
-template <class Control>
-std::vector<std::string> Texts(const Control& c) {
-    std::vector<std::string> out;
-    for (const ListEntry& e : c.GetEntries()) out.push_back(e.text);
-    return out;
+// A sprite whose frames (w x h, all colour 5) name the given palettes.
+inline ChunkSpec Sprite(WORD id, DWORD paletteId, const std::vector<WORD>& framePalettes, int w = 3,
+                        const std::string& name = "") {
+    Spr2Grid grid(w, 2);
+    for (int i = 0; i < w * 2; ++i) grid.Set(i % w, i / w, 5);
+    Spr2Spec spec;
+    spec.paletteId = paletteId;
+    for (WORD p : framePalettes) spec.frames.push_back(FrameFromGrid(grid, p));
+    return Spr2Chunk(id, spec, name);
 }
+inline ChunkSpec Palette(WORD id) {
+    return PaltChunk(id, TestPalette());
+}
+inline ChunkSpec FlatPalette(WORD id, Rgb colour) {
+    PaltSpec spec;
+    spec.colors.assign(256, colour);
+    return PaltChunk(id, spec);
+}
+inline ChunkSpec BrokenSprite(WORD id) {
+    ChunkSpec chunk;
+    chunk.type = "SPR2";
+    chunk.id = id;
+    chunk.data = {1, 2, 3};
+    return chunk;
+}
+inline std::string WriteIff(const std::vector<ChunkSpec>& chunks) {
+    IffSpec spec;
+    spec.chunks = chunks;
+    const std::string path = TempPath("dialog.iff");
+    WriteFileBytes(path, BuildIff(spec));
+    return path;
+}
+
+// For each sprite by ID: its own palette ID, then each frame's; empty when it does not
+// decode.
+using PaletteIds = std::map<WORD, std::vector<WORD>>;
+inline PaletteIds ContainerPalettes(CIffFile& iff) {
+    PaletteIds ids;
+    for (POSITION pos = iff.FindLowestIdOfType(IFF_TYPE_SPR2); pos;) {
+        CIffChunk* chunk = iff.GetNextByIdOfType(pos);
+        CSpr2 sprite;
+        std::vector<WORD>& out = ids[chunk->m_wID];
+        if (!sprite.Attach(&iff, chunk)) continue;
+        out.push_back(sprite.GetPaletteId());
+        for (const Spr2FrameInfo& f : sprite.m_frames) out.push_back(f.wPaletteId);
+    }
+    return ids;
+}
+inline PaletteIds DiskPalettes(const std::string& path) {
+    CIffFile iff;
+    EXPECT_TRUE(LoadIffBytes(iff, ReadFileBytes(path)));
+    return ContainerPalettes(iff);
+}
+
 template <class Control>
-std::vector<DWORD_PTR> Data(const Control& c) {
-    std::vector<DWORD_PTR> out;
-    for (const ListEntry& e : c.GetEntries()) out.push_back(e.data);
+Strings Texts(const Control& c) {
+    Strings out;
+    for (const ListEntry& e : c.GetEntries()) out.push_back(e.text);
     return out;
 }
 
@@ -58,12 +94,24 @@ protected:
         Click(IDC_BROWSE);
     }
     // Enabled flags of sprites, frames, common, item, Save, Quick and Manual Patch.
-    std::string Enabled() const;
-    // The message boxes shown since the last call.
-    std::vector<ShownMessageBox> Boxes();
-    std::string FileEditText() const { return dlg.GetDlgItem(IDC_FILE)->GetWindowText(); }
-    // Colour of a pixel of the bitmap the preview shows.
-    COLORREF PreviewPixel(int x, int y) const;
+    std::string Enabled() const {
+        const CWnd* const controls[] = {
+            &dlg.m_lbSprites, &dlg.m_cbFrame,       &dlg.m_cbCommonPalette, &dlg.m_cbItemPalette,
+            &dlg.m_btnSave,   &dlg.m_btnQuickPatch, &dlg.m_btnManualPatch};
+        std::string flags;
+        for (const CWnd* w : controls) flags += w->IsWindowEnabled() ? '1' : '0';
+        return flags;
+    }
+    Boxes Shown() {  // the message boxes since the last call
+        Boxes boxes = ws.MessageBoxes();
+        ws.ClearMessageBoxes();
+        return boxes;
+    }
+    COLORREF PreviewPixel() const {
+        const CBitmap* bitmap = dlg.m_preview.m_pBitmap;
+        return bitmap ? GetBitmapPixel(*bitmap, 0, 0) : CLR_INVALID;
+    }
+    static COLORREF Color5() { return RGB(TestColor(5).r, TestColor(5).g, TestColor(5).b); }
 
     ScriptedWindowSystem ws;
     CPatchDlg dlg;
