@@ -32,9 +32,6 @@ public:
     CSpr2 m_sprite;
     CBitmap m_bmpFrame;
     RGBQUAD m_rgbBackground{};
-    // m_sprite mirrors its chunk: decoded in full and bound to a chunk of the container
-    // that is open now. Only such a sprite may be written back.
-    bool m_bSpriteDecoded = false;
 
     BOOL OnInitDialog() override;
 
@@ -73,4 +70,8 @@ private:
     void StoreCommonPaletteId(WORD wPaletteId);
     void PatchAllFrames(WORD wPaletteId);
     int ShowError(const char* text);
+
+    // m_sprite mirrors its chunk: decoded in full and bound to a chunk of the container
+    // that is open now. Only such a sprite may be written back.
+    bool m_bSpriteDecoded = false;
 };
