@@ -139,9 +139,7 @@ void BM_LoadAllAndSaveInPlace(benchmark::State& state) {
             return;
         }
     }
-    state.PauseTiming();
     iff.Reset();
-    state.ResumeTiming();
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                             static_cast<int64_t>(f.bytes.size()));
 }

@@ -6,10 +6,13 @@
 // removing the chunk and adding it again.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "iff/iff_chunk.h"
 #include "iff/iff_manager.h"
@@ -25,6 +28,7 @@ struct CIffFileRecord::ChunkList {
         Node* prevOfType = nullptr;
         Node* nextOfType = nullptr;
         TypeIndex* typeIndex = nullptr;
+        std::uint64_t seq = 0;  // grows along the list: every link is at the end
         WORD id = 0;
     };
 
@@ -153,6 +157,16 @@ struct CIffFileRecord::ChunkList {
         delete n;
     }
 
+    // The distinct types in order of their first chunk in the list.
+    void TypesInListOrder(std::vector<DWORD>& out) const {
+        std::vector<std::pair<std::uint64_t, DWORD>> firsts;
+        firsts.reserve(types.size());
+        for (const auto& t : types) firsts.emplace_back(t.second.head->seq, t.first);
+        std::sort(firsts.begin(), firsts.end());
+        out.clear();
+        for (const auto& f : firsts) out.push_back(f.second);
+    }
+
     void Clear() {
         for (Node* n = head; n;) {
             Node* next = n->next;
@@ -187,6 +201,7 @@ private:
 
     void LinkAtEnd(Node* n) {
         TypeIndex& t = *n->typeIndex;
+        n->seq = ++m_nextSeq;
         n->prev = tail;
         (tail ? tail->next : head) = n;
         tail = n;
@@ -196,4 +211,5 @@ private:
     }
 
     mutable const TypeIndex* m_last = nullptr;  // the type asked for last
+    std::uint64_t m_nextSeq = 0;
 };

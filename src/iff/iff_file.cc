@@ -71,16 +71,7 @@ BOOL CIffFile::LoadChunkData(CIffChunk* pChunk) {
 void CIffFile::RebuildTypeList() {
     m_typeList.clear();
     const CIffFileRecord* rec = GetRecord();
-    if (!rec) return;
-    // Files hold a handful of types; runs of one type are common.
-    DWORD last = 0;
-    for (const ChunkList::Node* n = rec->m_chunks->head; n; n = n->next) {
-        const DWORD type = n->chunk.m_dwType;
-        if (!m_typeList.empty() && type == last) continue;
-        last = type;
-        if (std::find(m_typeList.begin(), m_typeList.end(), type) == m_typeList.end())
-            m_typeList.push_back(type);
-    }
+    if (rec) rec->m_chunks->TypesInListOrder(m_typeList);
 }
 
 POSITION CIffFile::GetTypeListHead() const {

@@ -1,5 +1,6 @@
 #include "iff/iff_manager.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -110,15 +111,67 @@ private:
     ULONGLONG m_last = 0;
 };
 
+// The headers the sequential scan met, in file order, so that the map walk (which runs
+// before the scan's chunks are added) need not read them a second time.
+class ScannedHeaders {
+public:
+    struct Entry {
+        DWORD offset;
+        IffChunkHeader header;
+    };
+
+    std::vector<Entry> entries;
+
+    // Map entries of one type usually come in file order: search on from the last hit.
+    const IffChunkHeader* Find(DWORD offset) {
+        const size_t n = entries.size();
+        size_t lo = 0, hi = std::min(n, m_hint);
+        if (m_hint < n && entries[m_hint].offset <= offset) {
+            // Gallop forward until an entry lies beyond the offset.
+            lo = m_hint;
+            hi = lo + 1;
+            for (size_t step = 1; hi < n && entries[hi].offset <= offset; step *= 2) {
+                lo = hi;
+                hi = lo + step;
+            }
+            hi = std::min(hi, n);
+        }
+        // The last entry in [lo, hi) at or before the offset.
+        const auto first = entries.begin() + static_cast<std::ptrdiff_t>(lo);
+        const auto it =
+            std::upper_bound(first, entries.begin() + static_cast<std::ptrdiff_t>(hi), offset,
+                             [](DWORD o, const Entry& e) { return o < e.offset; });
+        if (it == first) return nullptr;
+        const size_t i = static_cast<size_t>(it - entries.begin()) - 1;
+        m_hint = i + 1;
+        return entries[i].offset == offset ? &entries[i].header : nullptr;
+    }
+
+private:
+    size_t m_hint = 0;
+};
+
+// A header for the map step: the one the scan read at that offset, or a fresh read.
+BOOL MappedHeader(ScannedHeaders& scanned, ScanReader& reader, DWORD offset,
+                  IffChunkHeader* pHeader) {
+    if (const IffChunkHeader* known = scanned.Find(offset)) {
+        *pHeader = *known;
+        return TRUE;
+    }
+    return reader.Read(pHeader, offset);
+}
+
 // Adds the chunks a resource map lists. Works on a copy of the map's data: an entry may
 // name the map chunk itself, and adding it replaces the chunk being walked.
-void AddMappedChunks(DWORD h, const std::vector<BYTE>& map, ScanReader& reader) {
+void AddMappedChunks(DWORD h, const std::vector<BYTE>& map, ScannedHeaders& scanned,
+                     ScanReader& reader) {
     const size_t size = map.size();
     if (size < 20 || std::memcmp(map.data() + 8, "pmsr", 4) != 0) return;
     const DWORD typeCount = LoadLE32(map.data() + 16);
     size_t pos = 20;
     for (DWORD t = 0; t < typeCount; ++t) {
-        if (size - pos < 8) return;
+        // After a missing final pad byte pos stands one past the end.
+        if (pos > size || size - pos < 8) return;
         const DWORD entryCount = LoadLE32(map.data() + pos + 4);
         pos += 8;
         for (DWORD e = 0; e < entryCount; ++e) {
@@ -130,7 +183,7 @@ void AddMappedChunks(DWORD h, const std::vector<BYTE>& map, ScanReader& reader) 
             pos = static_cast<size_t>(static_cast<const BYTE*>(zero) - map.data()) + 1;
             if (pos & 1) ++pos;  // pad byte; one missing at the very end is fine
             IffChunkHeader header;
-            if (!reader.Read(&header, offset)) continue;
+            if (!MappedHeader(scanned, reader, offset, &header)) continue;
             if (!HeaderSizeInBounds(header.dwSize)) continue;
             header.dwSize -= IFF_CHUNK_HEADER_SIZE;
             CIffManager::AddChunk(h, header, offset + IFF_CHUNK_HEADER_SIZE);
@@ -281,11 +334,27 @@ BOOL CIffManager::Parse(DWORD h, int* pError) {
         return FALSE;
     }
 
+    // The scan's reads come first, in one pass over the file; the chunks it found are
+    // added after the map's, in file order, which is the order the list must have.
     ScanReader reader(h, *rec->m_pFile);
+    ScannedHeaders scanned;
+    try {
+        ULONGLONG position = IFF_FILE_HEADER_SIZE;
+        while (position < rec->m_dwFileLength) {
+            IffChunkHeader chunk;
+            if (!reader.Read(&chunk, position)) break;
+            if (!HeaderSizeInBounds(chunk.dwSize)) break;
+            scanned.entries.push_back({static_cast<DWORD>(position), chunk});
+            position += chunk.dwSize;
+        }
+    } catch (const std::bad_alloc&) {
+        // What was scanned so far stands, as with any other stop.
+    }
+
     if (v25) {
         const DWORD mapOffset = LoadBE32(header + 60);
         IffChunkHeader mapHeader;
-        if (mapOffset != 0 && ReadChunkHeader(h, &mapHeader, mapOffset) &&
+        if (mapOffset != 0 && MappedHeader(scanned, reader, mapOffset, &mapHeader) &&
             HeaderSizeInBounds(mapHeader.dwSize)) {
             mapHeader.dwSize -= IFF_CHUNK_HEADER_SIZE;
             CIffChunk* map = AddChunk(h, mapHeader, mapOffset + IFF_CHUNK_HEADER_SIZE);
@@ -293,24 +362,18 @@ BOOL CIffManager::Parse(DWORD h, int* pError) {
                 try {
                     const std::vector<BYTE> copy(map->m_pData.get(),
                                                  map->m_pData.get() + map->m_dwSize);
-                    AddMappedChunks(h, copy, reader);
+                    AddMappedChunks(h, copy, scanned, reader);
                 } catch (const std::bad_alloc&) {
-                    // The map step just ends; the scan still runs.
+                    // The map step just ends; the scan's chunks still follow.
                 }
             }
         }
     }
 
-    ULONGLONG position = IFF_FILE_HEADER_SIZE;
-    while (position < rec->m_dwFileLength) {
-        IffChunkHeader chunk;
-        if (!reader.Read(&chunk, position)) break;
-        if (!HeaderSizeInBounds(chunk.dwSize)) break;
-        const ULONGLONG dataOffset = position + IFF_CHUNK_HEADER_SIZE;
-        position += chunk.dwSize;
-        if (chunk.wFlags & IFF_FLAG_SKIP_SCAN) continue;
-        chunk.dwSize -= IFF_CHUNK_HEADER_SIZE;
-        AddChunk(h, chunk, static_cast<DWORD>(dataOffset));
+    for (ScannedHeaders::Entry& e : scanned.entries) {
+        if (e.header.wFlags & IFF_FLAG_SKIP_SCAN) continue;
+        e.header.dwSize -= IFF_CHUNK_HEADER_SIZE;
+        AddChunk(h, e.header, e.offset + IFF_CHUNK_HEADER_SIZE);
     }
     return TRUE;
 }

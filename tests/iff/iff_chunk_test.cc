@@ -138,6 +138,8 @@ TEST(SlotTable, AddChunkReplacesAndMovesToTheEndKeepingTheIndexesRight) {
     for (POSITION p = iff.GetRecord()->GetHeadPosition(); p;)
         sizes.push_back(iff.GetRecord()->GetNext(p)->m_dwSize);
     EXPECT_EQ(sizes, (std::vector<DWORD>{2, 3, 4}));
+    iff.RebuildTypeList();  // the first PALT moved behind the SPR2
+    EXPECT_EQ(iff.m_typeList, (std::vector<DWORD>{IFF_TYPE_SPR2, IFF_TYPE_PALT}));
     POSITION p = iff.FindFirstOfType(IFF_TYPE_PALT);
     EXPECT_EQ(iff.GetNextOfType(p)->m_wID, 3);
     EXPECT_EQ(iff.GetNextOfType(p), again);

@@ -334,7 +334,8 @@ TEST_F(MapWalk, EntryWhoseNameRunsOffTheEndIsNotUsed) {
     EXPECT_EQ(LoadWithMap([&](const Layout& l) {
                   Bytes data = BuildMapData({Entry(l, 1), Entry(l, 2, "abcd")});
                   EXPECT_EQ(data.back(), 0xA3);
-                  data.pop_back();  // a missing pad at the very end is fine
+                  data.pop_back();                 // a missing pad at the very end is fine
+                  StoreLE32(data.data() + 16, 2);  // and a table said to follow is not read
                   return data;
               }),
               (Strings{"PALT 1", "PALT 2", "SPR2 10", "rsmp 0"}));
