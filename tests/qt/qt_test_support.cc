@@ -26,6 +26,10 @@ void Poll(std::function<bool()> step, int timeoutMs) {
 
 INT_PTR RunModal(CDialog& dlg, std::function<void()> script) {
     QTimer::singleShot(0, qApp, [&dlg, script] {
+        // Keys reach shortcuts and focus only in the active window.
+        QWidget* window = QApplication::activeModalWidget();
+        if (window && !QTest::qWaitForWindowActive(window))
+            qWarning("the dialog never became active");
         script();
         if (!dlg.IsEnded()) dlg.EndDialog(-1);
     });
@@ -43,7 +47,8 @@ QWidget* ControlWidget(const qtui::QtWindowSystem& ws, const CDialog& dlg, int i
 
 void BoxAnswerer::Answer(QMessageBox::StandardButton button) {
     m_queue.push_back(button);
-    Poll([this] {
+    Poll([this, generation = m_generation] {
+        if (generation != m_generation) return true;
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible() || m_queue.empty()) return false;
         m_seen.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
@@ -56,6 +61,12 @@ void BoxAnswerer::Answer(QMessageBox::StandardButton button) {
             box->reject();
         return true;
     });
+}
+
+void BoxAnswerer::Reset() {
+    ++m_generation;
+    m_queue.clear();
+    m_seen.clear();
 }
 
 std::vector<SeenBox> BoxAnswerer::Take() {

@@ -18,8 +18,8 @@ namespace qttest {
 // true. A step that never succeeds aborts the program: a dialog left open would hang it.
 void Poll(std::function<bool()> step, int timeoutMs = 10000);
 
-// Runs dlg modally with script running inside its loop; a script that returns without
-// ending the dialog gets it ended with -1. Returns what DoModal returned.
+// Runs dlg modally with script running inside its loop once the window is active; a script that
+// returns without ending the dialog gets it ended with -1. Returns what DoModal returned.
 INT_PTR RunModal(CDialog& dlg, std::function<void()> script);
 
 // The widget of dlg's control with this ID (the first one with it), NULL if none.
@@ -45,9 +45,12 @@ public:
     const std::vector<SeenBox>& Seen() const { return m_seen; }
     std::vector<SeenBox> Take();
     bool Idle() const { return m_queue.empty(); }
+    // Forgets what is queued and seen; boxes already waited for are waited for no more.
+    void Reset();
 
 private:
     std::deque<QMessageBox::StandardButton> m_queue;
+    int m_generation = 0;
     std::vector<SeenBox> m_seen;
 };
 

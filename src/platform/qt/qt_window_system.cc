@@ -23,6 +23,12 @@ COLORREF ToColorRef(const QColor& c) {
                static_cast<BYTE>(c.blue()));
 }
 
+// The keyboard goes back to the owner once a box or chooser on top of it has gone,
+// whether or not the desktop does so itself.
+void Reactivate(QWidget* owner) {
+    if (owner && owner->isVisible()) owner->activateWindow();
+}
+
 }  // namespace
 
 QtWindowSystem::QtWindowSystem() : m_previous(GetCurrentWindowSystem()) {
@@ -51,14 +57,19 @@ QWidget* QtWindowSystem::OwnerWindow(const CWnd* wnd) const {
 
 int QtWindowSystem::MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
                                UINT type) {
-    std::unique_ptr<QMessageBox> box = MakeMessageBox(OwnerWindow(owner), text, caption, type);
+    QWidget* parent = OwnerWindow(owner);
+    std::unique_ptr<QMessageBox> box = MakeMessageBox(parent, text, caption, type);
     box->exec();
+    Reactivate(parent);
     return MessageBoxResult(*box, box->clickedButton(), type);
 }
 
 std::optional<std::string> QtWindowSystem::ChooseFile(const FileChooserRequest& request) {
     if (m_fileChooser) return m_fileChooser(request);
-    return RunFileDialog(OwnerWindow(request.owner), request);
+    QWidget* parent = OwnerWindow(request.owner);
+    std::optional<std::string> chosen = RunFileDialog(parent, request);
+    Reactivate(parent);
+    return chosen;
 }
 
 void QtWindowSystem::RealizeDialog(CDialog& dlg) {
@@ -73,6 +84,7 @@ int QtWindowSystem::RunModalLoop(CDialog& dlg, bool focusFirst) {
     m_modal.push_back(&dlg);
     const int result = window->RunModal(focusFirst);
     m_modal.pop_back();
+    if (!m_modal.empty()) Reactivate(WindowOf(*m_modal.back()));
     return result;
 }
 
