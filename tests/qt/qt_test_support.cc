@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -36,6 +37,21 @@ INT_PTR RunModal(CDialog& dlg, std::function<void()> script) {
     return dlg.DoModal();
 }
 
+void ChooseFromNextMenu(int index, QStringList* entries) {
+    Poll([index, entries] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return false;
+        const QList<QAction*> actions = menu->actions();
+        if (entries) {
+            entries->clear();
+            for (QAction* a : actions) *entries << (a->isSeparator() ? "-" : a->text());
+        }
+        QAction* chosen = actions.value(index < 0 ? actions.size() + index : index);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+        return true;
+    });
+}
+
 QWidget* ControlWidget(const qtui::QtWindowSystem& ws, const CDialog& dlg, int id) {
     const qtui::DialogWindow* window = ws.WindowOf(dlg);
     const DialogTemplate* tpl = dlg.GetTemplate();
@@ -47,8 +63,7 @@ QWidget* ControlWidget(const qtui::QtWindowSystem& ws, const CDialog& dlg, int i
 
 void BoxAnswerer::Answer(QMessageBox::StandardButton button) {
     m_queue.push_back(button);
-    Poll([this, generation = m_generation] {
-        if (generation != m_generation) return true;
+    Poll([this] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible() || m_queue.empty()) return false;
         m_seen.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
@@ -61,12 +76,6 @@ void BoxAnswerer::Answer(QMessageBox::StandardButton button) {
             box->reject();
         return true;
     });
-}
-
-void BoxAnswerer::Reset() {
-    ++m_generation;
-    m_queue.clear();
-    m_seen.clear();
 }
 
 std::vector<SeenBox> BoxAnswerer::Take() {

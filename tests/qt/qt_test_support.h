@@ -22,6 +22,10 @@ void Poll(std::function<bool()> step, int timeoutMs = 10000);
 // returns without ending the dialog gets it ended with -1. Returns what DoModal returned.
 INT_PTR RunModal(CDialog& dlg, std::function<void()> script);
 
+// Clicks entry `index` of the next popup menu (negative: from the end) once it opens,
+// after noting its entries' texts ("-" for a separator) in *entries.
+void ChooseFromNextMenu(int index, QStringList* entries = nullptr);
+
 // The widget of dlg's control with this ID (the first one with it), NULL if none.
 QWidget* ControlWidget(const qtui::QtWindowSystem& ws, const CDialog& dlg, int id);
 template <class W>
@@ -45,12 +49,9 @@ public:
     const std::vector<SeenBox>& Seen() const { return m_seen; }
     std::vector<SeenBox> Take();
     bool Idle() const { return m_queue.empty(); }
-    // Forgets what is queued and seen; boxes already waited for are waited for no more.
-    void Reset();
 
 private:
     std::deque<QMessageBox::StandardButton> m_queue;
-    int m_generation = 0;
     std::vector<SeenBox> m_seen;
 };
 
