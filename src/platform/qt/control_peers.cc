@@ -43,6 +43,12 @@ void ControlPeer::Mirror() {
 
 namespace {
 
+constexpr DWORD kButtonTypeMask = 0x0F;
+constexpr DWORD kStaticCenter = 0x01;
+constexpr DWORD kStaticRight = 0x02;
+constexpr DWORD kStaticSimple = 0x0B;
+constexpr DWORD kStaticLeftNoWrap = 0x0C;
+
 class ButtonPeer : public ControlPeer {
 public:
     ButtonPeer(const DialogControl& control, QWidget* parent)
@@ -50,7 +56,7 @@ public:
         // Enter on a focused button reaches the dialog, which clicks it; a button never
         // becomes the default by taking the focus.
         m_button->setAutoDefault(false);
-        m_button->setDefault((control.style & 0x0F) == BS_DEFPUSHBUTTON);
+        m_button->setDefault(IsDefaultPushButton(control));
         connect(m_button, &QPushButton::clicked, this, [this] {
             if (auto* button = dynamic_cast<CButton*>(m_model)) button->UserClick();
         });
@@ -115,8 +121,8 @@ public:
           m_label(static_cast<QLabel*>(m_widget)),
           m_noPrefix(control.style & SS_NOPREFIX) {
         Qt::Alignment align = Qt::AlignLeft;
-        if ((control.style & SS_TYPEMASK) == 1) align = Qt::AlignHCenter;
-        if ((control.style & SS_TYPEMASK) == 2) align = Qt::AlignRight;
+        if ((control.style & SS_TYPEMASK) == kStaticCenter) align = Qt::AlignHCenter;
+        if ((control.style & SS_TYPEMASK) == kStaticRight) align = Qt::AlignRight;
         m_label->setAlignment(align | Qt::AlignTop);
         m_label->setTextFormat(Qt::PlainText);
         m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -189,6 +195,10 @@ public:
 
     ~SurfacePeer() override { m_surface->SetModel(nullptr); }
 
+    void Detach() override {
+        m_surface->SetModel(nullptr);
+        ControlPeer::Detach();
+    }
     void Attached(CWnd* wnd) override {
         m_surface->SetModel(wnd);
         ControlPeer::Attached(wnd);
@@ -205,10 +215,10 @@ private:
 std::unique_ptr<ControlPeer> MakeStaticPeer(const DialogControl& control, QWidget* parent) {
     switch (control.style & SS_TYPEMASK) {
         case SS_LEFT:
-        case 1:     // centred
-        case 2:     // right-aligned
-        case 0x0B:  // simple
-        case 0x0C:  // left, no word wrap
+        case kStaticCenter:
+        case kStaticRight:
+        case kStaticSimple:
+        case kStaticLeftNoWrap:
             return std::make_unique<LabelPeer>(control, parent);
         case SS_ICON:
             return std::make_unique<IconPeer>(control, parent);
@@ -220,6 +230,11 @@ std::unique_ptr<ControlPeer> MakeStaticPeer(const DialogControl& control, QWidge
 }
 
 }  // namespace
+
+bool IsDefaultPushButton(const DialogControl& control) {
+    return control.kind == ControlKind::PushButton &&
+           (control.style & kButtonTypeMask) == BS_DEFPUSHBUTTON;
+}
 
 std::unique_ptr<ControlPeer> MakeControlPeer(const DialogControl& control, QWidget* parent) {
     std::unique_ptr<ControlPeer> peer;

@@ -19,7 +19,7 @@ public:
     QWidget* Widget() const { return m_widget; }
     CWnd* Model() const { return m_model; }
     // Stops mirroring; the model forgets this peer.
-    void Detach();
+    virtual void Detach();
 
     // Places the widget; rect is the template's, in pixels.
     virtual void SetGeometry(const QRect& rect) { m_widget->setGeometry(rect); }
@@ -35,6 +35,9 @@ protected:
     QWidget* m_widget;  // owned by its Qt parent, the dialog window
     CWnd* m_model = nullptr;
 };
+
+// A push button that Enter in its dialog presses (the template's default button).
+bool IsDefaultPushButton(const DialogControl& control);
 
 // The widget for this template control, as a child of parent.
 std::unique_ptr<ControlPeer> MakeControlPeer(const DialogControl& control, QWidget* parent);

@@ -153,8 +153,7 @@ void DialogWindow::FocusFirstControl() {
 int DialogWindow::EnterCommandId() const {
     if (const DialogTemplate* tpl = m_dialog ? m_dialog->GetTemplate() : nullptr)
         for (const DialogControl& c : tpl->controls)
-            if (c.kind == ControlKind::PushButton && (c.style & 0x0F) == BS_DEFPUSHBUTTON)
-                return c.id;
+            if (IsDefaultPushButton(c)) return c.id;
     return IDOK;
 }
 

@@ -7,7 +7,6 @@ namespace qtui {
 QImage ToQImage(const IconImage& image) {
     if (image.width <= 0 || image.height <= 0) return QImage();
     QImage out(image.width, image.height, QImage::Format_ARGB32);
-    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
     for (int y = 0; y < image.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < image.width; ++x) {
@@ -16,7 +15,7 @@ QImage ToQImage(const IconImage& image) {
                 line[x] = qRgba(0, 0, 0, 0);
                 continue;
             }
-            const BYTE index = i < count && i < image.indices.size() ? image.indices[i] : 0;
+            const BYTE index = i < image.indices.size() ? image.indices[i] : 0;
             if (index < image.colors.size()) {
                 const RGBQUAD& c = image.colors[index];
                 line[x] = qRgb(c.rgbRed, c.rgbGreen, c.rgbBlue);

@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <cstring>
 
 #include "platform/gdi.h"
 
