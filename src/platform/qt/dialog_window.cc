@@ -34,7 +34,6 @@ DialogWindow::DialogWindow(CDialog& dlg, QWidget* owner)
     : QWidget(nullptr), m_dialog(&dlg), m_owner(owner) {
     const DialogTemplate& tpl = *dlg.GetTemplate();
     setWindowFlags(FlagsFor(tpl, owner != nullptr));
-    setWindowModality(Qt::ApplicationModal);
 
     const QFont font = DialogFont(tpl);
     setFont(font);
@@ -124,6 +123,7 @@ int DialogWindow::RunModal(bool focusFirst) {
             area = screen->availableGeometry();
     move(area.center() - rect().center());
 
+    setWindowModality(Qt::ApplicationModal);
     show();
     raise();
     activateWindow();
