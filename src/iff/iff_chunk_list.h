@@ -37,8 +37,9 @@ struct CIffFileRecord::ChunkList {
     class IdIndex {
     public:
         Node* Get(WORD id) const {
-            const auto& page = m_pages[id >> 8];
-            return page ? (*page)[id & 0xFF] : nullptr;
+            // The bitmap is small enough to stay in the cache; the pages are not.
+            if (!(m_bits[id >> 6] & Bit(id))) return nullptr;
+            return (*m_pages[id >> 8])[id & 0xFF];
         }
         void Set(WORD id, Node* n) {
             auto& page = m_pages[id >> 8];
@@ -50,24 +51,55 @@ struct CIffFileRecord::ChunkList {
             if (auto& page = m_pages[id >> 8]) (*page)[id & 0xFF] = nullptr;
             m_bits[id >> 6] &= ~Bit(id);
         }
-        Node* First() const { return Scan(0); }
-        Node* NextAfter(WORD id) const { return id == 0xFFFF ? nullptr : Scan(id + 1u); }
+        Node* First() const {
+            const unsigned id = Scan(0);
+            return id < kNone ? Get(static_cast<WORD>(id)) : nullptr;
+        }
+        Node* NextAfter(WORD id) const {
+            const unsigned next = id == 0xFFFF ? kNone : Scan(id + 1u);
+            if (next >= kNone) return nullptr;
+            Prefetch(next);
+            return Get(static_cast<WORD>(next));
+        }
 
     private:
         using Page = std::array<Node*, 256>;
+        static constexpr unsigned kNone = 0x10000;
         static std::uint64_t Bit(unsigned id) { return std::uint64_t{1} << (id & 63); }
-        // The node with the smallest ID >= from.
-        Node* Scan(unsigned from) const {
+        // An ascending walk visits nodes in no memory order: keep the nodes a few steps
+        // ahead on their way into the cache, found from the bitmap alone.
+        void Prefetch(unsigned current) const {
+            constexpr int kAhead = 8;
+            int steps = 1;
+            if (current <= m_walkAt || m_prefetchTo < current) {  // a new walk
+                m_prefetchTo = current;
+                steps = kAhead;
+            }
+            m_walkAt = current;
+            while (steps-- > 0 && m_prefetchTo < 0xFFFF) {
+                const unsigned id = Scan(m_prefetchTo + 1u);
+                if (id >= kNone) {
+                    m_prefetchTo = 0xFFFF;
+                    break;
+                }
+                m_prefetchTo = id;
+                __builtin_prefetch((*m_pages[id >> 8])[id & 0xFF]);
+            }
+        }
+        // The smallest ID >= from that is present, or kNone.
+        unsigned Scan(unsigned from) const {
             unsigned word = from >> 6;
             std::uint64_t bits = m_bits[word] & (~std::uint64_t{0} << (from & 63));
             while (!bits) {
-                if (++word == m_bits.size()) return nullptr;
+                if (++word == m_bits.size()) return kNone;
                 bits = m_bits[word];
             }
-            return Get(static_cast<WORD>(word * 64 + static_cast<unsigned>(__builtin_ctzll(bits))));
+            return word * 64 + static_cast<unsigned>(__builtin_ctzll(bits));
         }
         std::array<std::uint64_t, 1024> m_bits{};
         std::array<std::unique_ptr<Page>, 256> m_pages;
+        mutable unsigned m_walkAt = 0;      // where the ascending walk stood last
+        mutable unsigned m_prefetchTo = 0;  // the highest ID prefetched for it
     };
 
     struct TypeIndex {

@@ -123,7 +123,7 @@ public:
     std::vector<Entry> entries;
 
     // Map entries of one type usually come in file order: search on from the last hit.
-    const IffChunkHeader* Find(DWORD offset) {
+    const Entry* Find(DWORD offset) {
         const size_t n = entries.size();
         size_t lo = 0, hi = std::min(n, m_hint);
         if (m_hint < n && entries[m_hint].offset <= offset) {
@@ -144,21 +144,39 @@ public:
         if (it == first) return nullptr;
         const size_t i = static_cast<size_t>(it - entries.begin()) - 1;
         m_hint = i + 1;
-        return entries[i].offset == offset ? &entries[i].header : nullptr;
+        return entries[i].offset == offset ? &entries[i] : nullptr;
     }
 
 private:
     size_t m_hint = 0;
 };
 
+// Where the scan found a chunk that it adds, whatever the map step adds under that offset
+// is replaced by the scan's own add later on (same type and ID), so it need not be made.
+bool ScanAddsChunkAt(ScannedHeaders& scanned, DWORD offset) {
+    const ScannedHeaders::Entry* e = scanned.Find(offset);
+    return e && !(e->header.wFlags & IFF_FLAG_SKIP_SCAN);
+}
+
 // A header for the map step: the one the scan read at that offset, or a fresh read.
 BOOL MappedHeader(ScannedHeaders& scanned, ScanReader& reader, DWORD offset,
                   IffChunkHeader* pHeader) {
-    if (const IffChunkHeader* known = scanned.Find(offset)) {
-        *pHeader = *known;
+    if (const ScannedHeaders::Entry* e = scanned.Find(offset)) {
+        *pHeader = e->header;
         return TRUE;
     }
     return reader.Read(pHeader, offset);
+}
+
+// Reads a map chunk's data as LoadChunkData would, without a chunk to hold it.
+bool ReadMapData(CIffFileRecord& rec, DWORD size, DWORD dataOffset, std::vector<BYTE>& out) {
+    try {
+        if (static_cast<ULONGLONG>(dataOffset) + size > rec.m_pFile->GetLength()) return false;
+        out.resize(size);
+        return iffio::ReadFullAt(*rec.m_pFile, dataOffset, out.data(), size) == size;
+    } catch (const CFileException&) {
+        return false;
+    }
 }
 
 // Adds the chunks a resource map lists. Works on a copy of the map's data: an entry may
@@ -182,6 +200,7 @@ void AddMappedChunks(DWORD h, const std::vector<BYTE>& map, ScannedHeaders& scan
             if (!zero) return;
             pos = static_cast<size_t>(static_cast<const BYTE*>(zero) - map.data()) + 1;
             if (pos & 1) ++pos;  // pad byte; one missing at the very end is fine
+            if (ScanAddsChunkAt(scanned, offset)) continue;
             IffChunkHeader header;
             if (!MappedHeader(scanned, reader, offset, &header)) continue;
             if (!HeaderSizeInBounds(header.dwSize)) continue;
@@ -357,15 +376,22 @@ BOOL CIffManager::Parse(DWORD h, int* pError) {
         if (mapOffset != 0 && MappedHeader(scanned, reader, mapOffset, &mapHeader) &&
             HeaderSizeInBounds(mapHeader.dwSize)) {
             mapHeader.dwSize -= IFF_CHUNK_HEADER_SIZE;
-            CIffChunk* map = AddChunk(h, mapHeader, mapOffset + IFF_CHUNK_HEADER_SIZE);
-            if (map && LoadChunkData(h, map)) {
-                try {
-                    const std::vector<BYTE> copy(map->m_pData.get(),
-                                                 map->m_pData.get() + map->m_dwSize);
-                    AddMappedChunks(h, copy, scanned, reader);
-                } catch (const std::bad_alloc&) {
-                    // The map step just ends; the scan's chunks still follow.
+            try {
+                std::vector<BYTE> copy;
+                if (ScanAddsChunkAt(scanned, mapOffset)) {
+                    // The scan adds the map chunk again (unloaded): only its data is needed.
+                    if (ReadMapData(*rec, mapHeader.dwSize, mapOffset + IFF_CHUNK_HEADER_SIZE,
+                                    copy))
+                        AddMappedChunks(h, copy, scanned, reader);
+                } else {
+                    CIffChunk* map = AddChunk(h, mapHeader, mapOffset + IFF_CHUNK_HEADER_SIZE);
+                    if (map && LoadChunkData(h, map)) {
+                        copy.assign(map->m_pData.get(), map->m_pData.get() + map->m_dwSize);
+                        AddMappedChunks(h, copy, scanned, reader);
+                    }
                 }
+            } catch (const std::bad_alloc&) {
+                // The map step just ends; the scan's chunks still follow.
             }
         }
     }
