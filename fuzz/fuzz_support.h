@@ -1,0 +1,41 @@
+// What the harnesses share: a scratch file for inputs that must be files on disk, and a
+// check that stops the run with a message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "iff/iff_file.h"
+
+namespace palvane_fuzz {
+
+[[noreturn]] void CheckFailed(const char* file, int line, const char* what);
+
+#define FUZZ_CHECK(cond) ((cond) ? (void)0 : ::palvane_fuzz::CheckFailed(__FILE__, __LINE__, #cond))
+
+// A file of its own per process and tag, in memory-backed storage when there is some, so
+// that a save's flush costs nothing. Removed at exit.
+class ScratchFile {
+public:
+    explicit ScratchFile(const std::string& tag);
+    ~ScratchFile();
+
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    void Write(const uint8_t* data, size_t size) const;
+    std::vector<uint8_t> Read() const;
+
+private:
+    std::string m_folder;
+    std::string m_path;
+};
+
+// Writes the bytes to the scratch file and loads it into iff the way the program opens a
+// file (read-write, exclusive). iff is Reset first, so its previous file is let go.
+BOOL LoadThroughFile(CIffFile& iff, const ScratchFile& scratch, const uint8_t* data, size_t size);
+
+}  // namespace palvane_fuzz

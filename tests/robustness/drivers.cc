@@ -1,0 +1,64 @@
+#include "drivers.h"
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+#include "app/patch_dlg.h"
+#include "app/resource.h"
+#include "cli/command_line.h"
+#include "cli/commands.h"
+
+namespace robustness {
+
+int RunCli(const std::vector<std::string>& args, bool quiet) {
+    std::vector<const char*> argv{"palvane2-cli"};
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    CommandLine cmd;
+    if (const auto exitCode = ParseCommandLine(static_cast<int>(argv.size()), argv.data(), cmd))
+        return *exitCode;
+    std::ostringstream dropped;
+    std::streambuf* const out = quiet ? std::cout.rdbuf(dropped.rdbuf()) : nullptr;
+    ExitStatus status = ExitStatus::failed;
+    switch (cmd.command) {
+        case Command::info:
+            status = RunInfo(cmd);
+            break;
+        case Command::render:
+            status = RunRender(cmd);
+            break;
+        case Command::quickPatch:
+        case Command::manualPatch:
+            status = RunPatchAll(cmd);
+            break;
+        case Command::setPalette:
+            status = RunSetPalette(cmd);
+            break;
+        case Command::resave:
+            status = RunResave(cmd);
+            break;
+    }
+    if (quiet) std::cout.rdbuf(out);
+    return static_cast<int>(status);
+}
+
+DialogRun QuickPatchInDialog(const std::string& path) {
+    testsupport::ScriptedWindowSystem ws;
+    CPatchDlg dlg;
+    DialogRun run;
+    if (!dlg.Create()) return run;
+    ws.ChooseFileAnswer(path);
+    static_cast<CButton*>(dlg.GetDlgItem(IDC_BROWSE))->UserClick();
+    run.opened = dlg.m_btnSave.IsWindowEnabled();
+    for (int s = 0; s < dlg.m_lbSprites.GetCount(); ++s) {
+        dlg.m_lbSprites.UserSelect(s);
+        for (int f = 0; f < dlg.m_cbFrame.GetCount(); ++f) dlg.m_cbFrame.UserSelect(f);
+    }
+    ws.AnswerMessageBox(IDYES);
+    dlg.m_btnQuickPatch.UserClick();
+    dlg.m_btnSave.UserClick();
+    run.boxes = ws.MessageBoxes();
+    return run;
+}
+
+}  // namespace robustness

@@ -1,0 +1,25 @@
+// The two front ends as a user drives them, in the calling process: the command-line
+// tool's commands and the dialog's Browse, Quick Patch and Save.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/scripted_window_system.h"
+
+namespace robustness {
+
+// palvane2-cli with these arguments (without the program name); its exit status.
+// quiet: what the commands print on stdout is dropped.
+int RunCli(const std::vector<std::string>& args, bool quiet = true);
+
+struct DialogRun {
+    bool opened = false;                              // Browse loaded the file
+    std::vector<testsupport::ShownMessageBox> boxes;  // every message box, in order
+    std::string LastText() const { return boxes.empty() ? std::string() : boxes.back().text; }
+};
+
+// Browse to the file, show every sprite and frame, a confirmed Quick Patch, then Save.
+DialogRun QuickPatchInDialog(const std::string& path);
+
+}  // namespace robustness

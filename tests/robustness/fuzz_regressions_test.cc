@@ -1,0 +1,53 @@
+// Every input that ever broke a fuzz harness, run through that harness again. A harness
+// aborts on a fault, so a regression shows as this test dying with the harness's message.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "fuzz_targets.h"
+
+namespace robustness {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Area {
+    const char* folder;
+    int (*entry)(const uint8_t*, size_t);
+};
+
+class FuzzRegressions : public testing::TestWithParam<Area> {};
+
+TEST_P(FuzzRegressions, ReplayWithoutAFault) {
+    const fs::path folder =
+        fs::path(PALVANE_SOURCE_DIR) / "fuzz" / "regressions" / GetParam().folder;
+    std::vector<fs::path> inputs;
+    if (fs::is_directory(folder))
+        for (const auto& e : fs::directory_iterator(folder))
+            if (e.is_regular_file()) inputs.push_back(e.path());
+    std::sort(inputs.begin(), inputs.end());
+    for (const fs::path& input : inputs) {
+        std::ifstream in(input, std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                         std::istreambuf_iterator<char>());
+        std::fprintf(stderr, "replaying %s\n", input.c_str());
+        EXPECT_EQ(GetParam().entry(bytes.data(), bytes.size()), 0) << input;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Harnesses, FuzzRegressions,
+                         testing::Values(Area{"container", palvane_fuzz::ContainerOneInput},
+                                         Area{"sprite", palvane_fuzz::SpriteOneInput},
+                                         Area{"dialog", palvane_fuzz::DialogOneInput},
+                                         Area{"cli_info", palvane_fuzz::CliInfoOneInput}),
+                         [](const testing::TestParamInfo<Area>& info) {
+                             return std::string(info.param.folder);
+                         });
+
+}  // namespace
+}  // namespace robustness

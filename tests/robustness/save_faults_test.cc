@@ -1,0 +1,216 @@
+// Saves that go wrong: the disk fills up, a write fails part way, the process is killed
+// mid-save, the folder refuses the temporary file. Each time the file holds its old bytes
+// or the complete new file, and whoever survives says so.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "child_process.h"
+#include "cli/iff_session.h"
+#include "drivers.h"
+#include "sprites/palette.h"
+#include "sprites/palette_patch.h"
+#include "sprites/spr2.h"
+#include "support/fault_files.h"
+#include "support/iff_builder.h"
+#include "support/spr2_builder.h"
+
+namespace robustness {
+namespace {
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+constexpr char kSaveError[] = "Error while saving this file!";
+constexpr uid_t kNobody = 65534;
+
+// A file whose Quick Patch changes every sprite; version 2.0, so even a plain save
+// changes its bytes. `bulk` chunks of filler make it large.
+Bytes PatchableFile(int bulk, size_t bulkSize) {
+    IffSpec spec;
+    spec.version = "2.0";
+    spec.withMap = false;
+    spec.chunks.push_back(PaltChunk(1, TestPalette(), "palette"));
+    for (WORD id = 100; id < 104; ++id) {
+        Spr2Grid grid(4, 3);
+        for (int i = 0; i < 12; ++i) grid.Set(i % 4, i / 4, i, 10);
+        Spr2Spec sprite;
+        sprite.paletteId = 1;
+        sprite.frames = {FrameFromGrid(grid, 1), FrameFromGrid(grid, 1)};
+        spec.chunks.push_back(Spr2Chunk(id, sprite, "sprite"));
+    }
+    std::mt19937 fill(7);
+    for (int i = 0; i < bulk; ++i) {
+        ChunkSpec c;
+        c.type = "BULK";
+        c.id = static_cast<WORD>(i);
+        c.data.resize(bulkSize);
+        for (BYTE& b : c.data) b = static_cast<BYTE>(fill());
+        spec.chunks.push_back(std::move(c));
+    }
+    return BuildIff(spec);
+}
+
+class SaveFaults : public testing::Test {
+protected:
+    void SetUp() override { Prepare(PatchableFile(2, 3000)); }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+
+    // A folder anyone may enter (the refusing-folder case runs as another user), the
+    // file in it, and what a Quick Patch of it writes.
+    void Prepare(const Bytes& bytes) {
+        std::string pattern = fs::temp_directory_path().string() + "/palvane-save-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        ::chmod(folder.c_str(), 0755);
+        path = folder + "/file.iff";
+        original = bytes;
+        WriteFileBytes(path, original);
+        const std::string out = TempPath("patched.iff");
+        ASSERT_EQ(RunCli({"quick-patch", path, "--output", out}), 0);
+        patched = ReadFileBytes(out);
+        ASSERT_NE(patched, original);
+    }
+
+    void ExpectOriginalAndNoLeftovers() {
+        EXPECT_EQ(ReadFileBytes(path), original);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    }
+
+    std::string folder, path;
+    Bytes original, patched;
+};
+
+TEST_F(SaveFaults, ADiskThatFillsUpLeavesTheOldBytes) {
+    // RLIMIT_FSIZE stands in for the disk: writes past it fail with EFBIG.
+    for (unsigned long long limit :
+         {0ull, 64ull, 1000ull, 0ull + patched.size() / 2, 0ull + patched.size() - 1}) {
+        SCOPED_TRACE(limit);
+        ChildLimits limits;
+        limits.fileSizeBytes = limit;
+        EXPECT_EQ(RunInChild([&] { return RunCli({"quick-patch", path}); }, limits).exitCode, 2);
+        ExpectOriginalAndNoLeftovers();
+        const ChildResult dialog = RunInChild(
+            [&] { return QuickPatchInDialog(path).LastText() == kSaveError ? 0 : 1; }, limits);
+        EXPECT_EQ(dialog.exitCode, 0);
+        ExpectOriginalAndNoLeftovers();
+    }
+    ChildLimits enough;
+    enough.fileSizeBytes = patched.size();
+    EXPECT_EQ(RunInChild([&] { return RunCli({"quick-patch", path}); }, enough).exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(path), patched);
+}
+
+TEST_F(SaveFaults, AWriteThatFailsPartWayLeavesTheOldBytes) {
+    const long long size = static_cast<long long>(patched.size());
+    for (long long budget : {0ll, 1ll, 63ll, 64ll, 140ll, 1000ll, size / 2, size - 1}) {
+        SCOPED_TRACE(budget);
+        CFaultySaveFileSystem faulty;
+        faulty.budget->writeBytes = budget;
+        ScopedSaveFileSystem scoped(&faulty);
+        EXPECT_EQ(RunCli({"quick-patch", path}), 2);
+        ExpectOriginalAndNoLeftovers();
+        faulty.budget->writeBytes = budget;
+        EXPECT_EQ(QuickPatchInDialog(path).LastText(), kSaveError);
+        ExpectOriginalAndNoLeftovers();
+    }
+    {
+        CFaultySaveFileSystem faulty;  // every byte written, the flush to disk fails
+        faulty.budget->failFlush = true;
+        ScopedSaveFileSystem scoped(&faulty);
+        EXPECT_EQ(RunCli({"quick-patch", path}), 2);
+        EXPECT_EQ(QuickPatchInDialog(path).LastText(), kSaveError);
+        ExpectOriginalAndNoLeftovers();
+    }
+    EXPECT_EQ(QuickPatchInDialog(path).LastText(), "File saved!");
+    EXPECT_EQ(ReadFileBytes(path), patched);
+}
+
+TEST_F(SaveFaults, AFolderThatRefusesTheNewFileLeavesTheOldBytes) {
+    // Tests run as root, whom permission bits do not stop: the child becomes another
+    // user who owns the file but may not create files in the folder.
+    ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+    ChildLimits asNobody;
+    asNobody.uid = kNobody;
+    EXPECT_EQ(RunInChild([&] { return RunCli({"quick-patch", path}); }, asNobody).exitCode, 2);
+    const ChildResult dialog = RunInChild(
+        [&] { return QuickPatchInDialog(path).LastText() == kSaveError ? 0 : 1; }, asNobody);
+    EXPECT_EQ(dialog.exitCode, 0);
+    ExpectOriginalAndNoLeftovers();
+
+    // The same refusal through the save's file-system seam, in this process.
+    CFaultySaveFileSystem faulty;
+    faulty.refuseCreate = true;
+    ScopedSaveFileSystem scoped(&faulty);
+    EXPECT_EQ(RunCli({"resave", path}), 2);
+    EXPECT_EQ(QuickPatchInDialog(path).LastText(), kSaveError);
+    ExpectOriginalAndNoLeftovers();
+}
+
+class KilledSave : public SaveFaults {
+protected:
+    void SetUp() override { Prepare(PatchableFile(12, 2 << 20)); }  // about 24 MB
+
+    // A child that loads the file, says it is ready and saves it; optionally killed
+    // `delay` after it said so. Returns how long it ran from ready to its end.
+    std::chrono::microseconds SaveInChild(std::optional<std::chrono::microseconds> delay) {
+        RunningChild child = StartChild([&](int ready) {
+            CIffSession session(path);
+            if (!session.Open()) return 3;
+            CSpr2 sprite;
+            PatchAllFramePalettes(session.Iff(), sprite, INVALID_PALETTE_ID, nullptr);
+            if (!session.Iff().LoadAllChunkData()) return 4;
+            if (::write(ready, "r", 1) != 1) return 5;
+            return session.Save(std::nullopt) ? 0 : 2;
+        });
+        EXPECT_TRUE(WaitReady(child));
+        const auto start = std::chrono::steady_clock::now();
+        if (delay) {
+            std::this_thread::sleep_for(*delay);
+            ::kill(child.pid, SIGKILL);
+        }
+        const ChildResult r = Reap(child);
+        if (!delay) {
+            EXPECT_EQ(r.exitCode, 0);
+        }
+        return std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now() - start);
+    }
+};
+
+TEST_F(KilledSave, TheFileIsTheOldOrTheCompleteNewOneWhereverTheKillLands) {
+    const auto duration = SaveInChild(std::nullopt);
+    ASSERT_EQ(ReadFileBytes(path), patched);
+    const unsigned seed = std::random_device{}();
+    RecordProperty("seed", std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<long long> delays(0, duration.count() * 5 / 4);
+    int kept = 0, replaced = 0;
+    for (int i = 0; i < 16; ++i) {
+        WriteFileBytes(path, original);
+        const std::chrono::microseconds delay(delays(random));
+        SaveInChild(delay);
+        const Bytes now = ReadFileBytes(path);
+        ASSERT_TRUE(now == original || now == patched)
+            << "seed " << seed << ", killed " << delay.count() << " us into a " << duration.count()
+            << " us save: " << now.size() << " bytes";
+        (now == original ? kept : replaced) += 1;
+        // A killed save may leave its temporary file; it never takes the file's name.
+        for (const auto& e : fs::directory_iterator(folder))
+            if (e.path() != path) fs::remove(e.path());
+    }
+    std::printf("save of %zu bytes took %lld us; 16 kills: %d kept the old file, %d the new\n",
+                patched.size(), static_cast<long long>(duration.count()), kept, replaced);
+}
+
+}  // namespace
+}  // namespace robustness
