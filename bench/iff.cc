@@ -63,7 +63,7 @@ const TestFile& ListFile(size_t chunks) {
 }
 
 const TestFile& BigFile() {
-    static const TestFile f = MakeFile(2000, 20 * 1024, 180 * 1024, true);
+    static const TestFile f = MakeFile(4000, 20 * 1024, 180 * 1024, true);
     return f;
 }
 
@@ -239,8 +239,11 @@ int main(int argc, char** argv) {
     const double save = reporter.Time("BM_LoadAllAndSaveInPlace");
     const double saveFloor = reporter.Time("BM_LoadAllAndSaveInPlace_Floor");
     if (save > 0 && saveFloor > 0)
-        std::printf("%-34s %12.3f %12.3f %8.2f\n", "load all + save in place, ~200 MB", save,
-                    saveFloor, save / saveFloor);
+        std::printf("%-34s %12.3f %12.3f %8.2f\n",
+                    ("load all + save in place, " +
+                     std::to_string(BigFile().bytes.size() / 1000000) + " MB")
+                        .c_str(),
+                    save, saveFloor, save / saveFloor);
     benchmark::Shutdown();
     return 0;
 }
