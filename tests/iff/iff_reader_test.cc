@@ -33,7 +33,7 @@ const Layout kLayouts[] = {
     {"v25_no_map", "2.5", false, false},
 };
 
-IffSpec Spec(const Layout& l, std::vector<ChunkSpec> chunks) {
+IffSpec Describe(const Layout& l, std::vector<ChunkSpec> chunks) {
     IffSpec s;
     s.version = l.version;
     s.withMap = l.withMap;
@@ -68,7 +68,7 @@ protected:
 };
 
 TEST_P(ReadLayout, ChunksComeInFileOrderUnloaded) {
-    ASSERT_TRUE(Load(Spec(L(), {Chunk("PALT", 1), Chunk("SPR2", 5, 0), Chunk("PALT", 2, 200)})));
+    ASSERT_TRUE(Load(Describe(L(), {Chunk("PALT", 1), Chunk("SPR2", 5, 0), Chunk("PALT", 2, 200)})));
     EXPECT_EQ(ListOrder(iff), WithMap(L(), {"PALT 1", "SPR2 5", "PALT 2"}));
     CIffChunk* c = Find("PALT", 2);
     ASSERT_NE(c, nullptr);
@@ -81,20 +81,20 @@ TEST_P(ReadLayout, ChunksComeInFileOrderUnloaded) {
 }
 
 TEST_P(ReadLayout, TheLaterOfTwoDuplicatesStaysAtItsPlace) {
-    ASSERT_TRUE(Load(Spec(L(), {Chunk("PALT", 1, 4), Chunk("SPR2", 5), Chunk("PALT", 1, 9)})));
+    ASSERT_TRUE(Load(Describe(L(), {Chunk("PALT", 1, 4), Chunk("SPR2", 5), Chunk("PALT", 1, 9)})));
     EXPECT_EQ(ListOrder(iff), WithMap(L(), {"SPR2 5", "PALT 1"}));
     EXPECT_EQ(Find("PALT", 1)->m_dwSize, 9u);
 }
 
 TEST_P(ReadLayout, SkipFlagHidesAChunkFromTheScanOnly) {
-    ASSERT_TRUE(Load(Spec(L(), {Chunk("PALT", 1), Chunk("SPR2", 2, 4, 0x0014), Chunk("PALT", 3)})));
+    ASSERT_TRUE(Load(Describe(L(), {Chunk("PALT", 1), Chunk("SPR2", 2, 4, 0x0014), Chunk("PALT", 3)})));
     Strings expected = WithMap(L(), {"PALT 1", "PALT 3"});
     if (L().MapRead()) expected.insert(expected.begin(), "SPR2 2");
     EXPECT_EQ(ListOrder(iff), expected);
 }
 
 TEST_P(ReadLayout, ChunkOfExactlyHeaderSizeHasNoData) {
-    ASSERT_TRUE(Load(Spec(L(), {Chunk("PALT", 1, 0), Chunk("PALT", 2, 3)})));
+    ASSERT_TRUE(Load(Describe(L(), {Chunk("PALT", 1, 0), Chunk("PALT", 2, 3)})));
     EXPECT_EQ(ListOrder(iff), WithMap(L(), {"PALT 1", "PALT 2"}));
     CIffChunk* c = Find("PALT", 1);
     ASSERT_TRUE(iff.LoadChunkData(c));
@@ -103,7 +103,7 @@ TEST_P(ReadLayout, ChunkOfExactlyHeaderSizeHasNoData) {
 }
 
 TEST_P(ReadLayout, DataCutShortByTheEndOfTheFileFailsToLoadWithoutAllocating) {
-    IffSpec spec = Spec(L(), {Chunk("PALT", 1), Chunk("SPR2", 7, 5000)});
+    IffSpec spec = Describe(L(), {Chunk("PALT", 1), Chunk("SPR2", 7, 5000)});
     spec.withMap = false;  // the file has to end inside the last chunk's data
     Bytes bytes = BuildIff(spec);
     bytes.resize(bytes.size() - 10);
@@ -118,7 +118,7 @@ TEST_P(ReadLayout, DataCutShortByTheEndOfTheFileFailsToLoadWithoutAllocating) {
 }
 
 TEST_P(ReadLayout, WalksVisitByTypeInIdAndListOrder) {
-    ASSERT_TRUE(Load(Spec(L(), {Chunk("PALT", 300), Chunk("SPR2", 9), Chunk("PALT", 128),
+    ASSERT_TRUE(Load(Describe(L(), {Chunk("PALT", 300), Chunk("SPR2", 9), Chunk("PALT", 128),
                                 Chunk("PALT", 200), Chunk("SPR2", 1)})));
     std::vector<WORD> byId, inList;
     for (POSITION p = iff.FindLowestIdOfType(IFF_TYPE_PALT); p;)
