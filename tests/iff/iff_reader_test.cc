@@ -68,7 +68,8 @@ protected:
 };
 
 TEST_P(ReadLayout, ChunksComeInFileOrderUnloaded) {
-    ASSERT_TRUE(Load(Describe(L(), {Chunk("PALT", 1), Chunk("SPR2", 5, 0), Chunk("PALT", 2, 200)})));
+    ASSERT_TRUE(
+        Load(Describe(L(), {Chunk("PALT", 1), Chunk("SPR2", 5, 0), Chunk("PALT", 2, 200)})));
     EXPECT_EQ(ListOrder(iff), WithMap(L(), {"PALT 1", "SPR2 5", "PALT 2"}));
     CIffChunk* c = Find("PALT", 2);
     ASSERT_NE(c, nullptr);
@@ -87,7 +88,8 @@ TEST_P(ReadLayout, TheLaterOfTwoDuplicatesStaysAtItsPlace) {
 }
 
 TEST_P(ReadLayout, SkipFlagHidesAChunkFromTheScanOnly) {
-    ASSERT_TRUE(Load(Describe(L(), {Chunk("PALT", 1), Chunk("SPR2", 2, 4, 0x0014), Chunk("PALT", 3)})));
+    ASSERT_TRUE(
+        Load(Describe(L(), {Chunk("PALT", 1), Chunk("SPR2", 2, 4, 0x0014), Chunk("PALT", 3)})));
     Strings expected = WithMap(L(), {"PALT 1", "PALT 3"});
     if (L().MapRead()) expected.insert(expected.begin(), "SPR2 2");
     EXPECT_EQ(ListOrder(iff), expected);
@@ -119,7 +121,7 @@ TEST_P(ReadLayout, DataCutShortByTheEndOfTheFileFailsToLoadWithoutAllocating) {
 
 TEST_P(ReadLayout, WalksVisitByTypeInIdAndListOrder) {
     ASSERT_TRUE(Load(Describe(L(), {Chunk("PALT", 300), Chunk("SPR2", 9), Chunk("PALT", 128),
-                                Chunk("PALT", 200), Chunk("SPR2", 1)})));
+                                    Chunk("PALT", 200), Chunk("SPR2", 1)})));
     std::vector<WORD> byId, inList;
     for (POSITION p = iff.FindLowestIdOfType(IFF_TYPE_PALT); p;)
         byId.push_back(iff.GetNextByIdOfType(p)->m_wID);
