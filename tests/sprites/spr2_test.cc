@@ -1,9 +1,9 @@
+// The sprite codec and the resource object around it.
 #include "sprites/spr2.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
+#include <tuple>
 
 #include "iff/iff_types.h"
 #include "platform/byte_order.h"
@@ -14,21 +14,12 @@ using namespace testsupport;
 
 namespace {
 
-constexpr WORD kSpriteId = 100;
-
 // Frames that differ in every field, with streams of odd and even lengths.
 Spr2FrameSpec Frame(int i) {
-    Spr2FrameSpec f;
-    f.width = static_cast<WORD>(i + 1);
-    f.height = 2;
-    f.flags = 0x01020304u + i;
-    f.paletteId = static_cast<WORD>(200 + i);
-    f.field10 = static_cast<WORD>(3 * i);
-    f.field12 = static_cast<WORD>(0xF000 + i);
-    f.field14 = static_cast<WORD>(0x0A0B + i);
-    f.stream = Spr2Stream().StartRow().ColorRun(std::vector<BYTE>(i + 1, BYTE(i))).End();
-    if (i % 3 == 1) f.stream.push_back(0x5C);  // an odd tail is carried through as it is
-    return f;
+    Bytes stream = Spr2Stream().StartRow().ColorRun(Bytes(i + 1, BYTE(i))).End();
+    if (i % 3 == 1) stream.push_back(0x5C);  // an odd tail is carried through as it is
+    return {WORD(i + 1),      2,     0x01020304u + i, WORD(200 + i), WORD(3 * i), WORD(0xF000 + i),
+            WORD(0x0A0B + i), stream};
 }
 
 Spr2Spec Sprite(int nFrames) {
@@ -38,20 +29,25 @@ Spr2Spec Sprite(int nFrames) {
     return s;
 }
 
+auto Fields(const Spr2FrameInfo& f) {
+    return std::make_tuple(f.wWidth, f.wHeight, f.dwFlags, f.wPaletteId, f.wField10, f.wField12,
+                           f.wField14, Bytes(f.pData, f.pData + f.dwDataSize));
+}
+
+auto Fields(const Spr2FrameSpec& f) {
+    return std::make_tuple(f.width, f.height, f.flags, f.paletteId, f.field10, f.field12, f.field14,
+                           f.stream);
+}
+
 class Spr2Test : public ::testing::Test {
 protected:
-    BOOL AttachBytes(const Bytes& data) {
-        ChunkSpec c;
-        c.type = "SPR2";
-        c.id = kSpriteId;
+    BOOL Attach(const Bytes& data) {
+        ChunkSpec c = Spr2Chunk(100, {});
         c.data = data;
-        if (!LoadChunks(iff, {c}) || !iff.FindChunk(&chunk, IFF_TYPE_SPR2, kSpriteId)) {
-            ADD_FAILURE() << "cannot load the test file";
-            return FALSE;
-        }
-        return sprite.Attach(&iff, chunk);
+        EXPECT_TRUE(LoadChunks(iff, {c}) && iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100));
+        return chunk && sprite.Attach(&iff, chunk);
     }
-    Bytes ChunkBytes() const {
+    Bytes Data() const {
         return Bytes(chunk->m_pData.get(), chunk->m_pData.get() + chunk->m_dwSize);
     }
 
@@ -60,204 +56,98 @@ protected:
     CIffChunk* chunk = nullptr;
 };
 
-struct LayoutCase {
-    int nFrames;
-    bool canonical;
-};
-
-class Spr2LayoutTest : public Spr2Test, public ::testing::WithParamInterface<LayoutCase> {};
-
-TEST_P(Spr2LayoutTest, DecodesEveryFieldAndEncodesCanonically) {
-    const auto [n, canonical] = GetParam();
-    Spr2Spec spec = Sprite(n);
-    if (!canonical) spec.firstFrameOffset = 12 + 4 * n + 6;
-    const Bytes original = BuildSpr2(spec);
-    ASSERT_TRUE(AttachBytes(original));
-
-    ASSERT_EQ(sprite.GetFrameCount(), n);
-    ASSERT_EQ(sprite.m_frames.size(), static_cast<size_t>(n));
-    EXPECT_EQ(sprite.GetPaletteId(), 0x0203);
-    for (int i = 0; i < n; ++i) {
+TEST_F(Spr2Test, DecodesEveryFieldAndWritesTheCanonicalLayout) {
+    // Frames; where the first one starts in the bytes read, and where it must be written.
+    // clang-format off
+    for (const auto& [n, read, written] :
+         {std::tuple{0, 64u, 64u}, {13, 64u, 64u}, {14, 128u, 128u}, {3, 30u, 64u}, {14, 80u, 128u}}) {
+        // clang-format on
+        Spr2Spec s = Sprite(n);
+        s.firstFrameOffset = read;
+        ASSERT_TRUE(Attach(BuildSpr2(s)));
+        ASSERT_EQ(sprite.GetFrameCount(), n);
+        EXPECT_EQ(sprite.GetPaletteId(), 0x0203);
         Spr2FrameInfo got{};
-        ASSERT_TRUE(sprite.GetFrameInfo(&got, i));
-        const Spr2FrameSpec want = Frame(i);
-        EXPECT_EQ(got.wWidth, want.width);
-        EXPECT_EQ(got.wHeight, want.height);
-        EXPECT_EQ(got.dwFlags, want.flags);
-        EXPECT_EQ(got.wPaletteId, want.paletteId);
-        EXPECT_EQ(got.wField10, want.field10);
-        EXPECT_EQ(got.wField12, want.field12);
-        EXPECT_EQ(got.wField14, want.field14);
-        EXPECT_EQ(Bytes(got.pData, got.pData + got.dwDataSize), want.stream) << "frame " << i;
-    }
-
-    ASSERT_TRUE(sprite.Update());
-    const Bytes written = ChunkBytes();
-    const size_t first = n <= 13 ? 64 : 128;
-    ASSERT_GE(written.size(), first);
-    EXPECT_EQ(LoadLE32(&written[0]), 1000u);
-    EXPECT_EQ(LoadLE32(&written[4]), static_cast<DWORD>(n));
-    EXPECT_EQ(LoadLE32(&written[8]), 0x00010203u);
-    if (n > 0) {
-        EXPECT_EQ(LoadLE32(&written[12]), first);
-    }
-    for (size_t i = 12 + 4 * n; i < first; ++i) EXPECT_EQ(written[i], 0xA3) << i;
-    spec.firstFrameOffset.reset();
-    EXPECT_EQ(written, BuildSpr2(spec));
-    if (!canonical) {
-        EXPECT_NE(written.size(), original.size());
+        for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(sprite.GetFrameInfo(&got, i));
+            EXPECT_EQ(Fields(got), Fields(Frame(i))) << "frame " << i << " of " << n;
+        }
+        EXPECT_FALSE(sprite.GetFrameInfo(&got, n));
+        // The table padded with 0xA3 up to a multiple of 64, then the frames without gaps.
+        ASSERT_TRUE(sprite.Update());
+        s.firstFrameOffset = written;
+        EXPECT_EQ(Data(), BuildSpr2(s)) << n << " frames";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, Spr2LayoutTest,
-                         ::testing::Values(LayoutCase{0, true}, LayoutCase{1, true},
-                                           LayoutCase{13, true}, LayoutCase{14, true},
-                                           LayoutCase{3, false}, LayoutCase{14, false}));
-
-struct RefusalCase {
-    const char* name;
-    std::function<Bytes()> data;
-    size_t framesKept;
-};
-
-class Spr2RefusalTest : public Spr2Test, public ::testing::WithParamInterface<RefusalCase> {};
-
-TEST_P(Spr2RefusalTest, Refused) {
-    EXPECT_FALSE(AttachBytes(GetParam().data()));
-    EXPECT_EQ(sprite.m_frames.size(), GetParam().framesKept);
-    Spr2FrameInfo info{};
-    EXPECT_EQ(sprite.GetFrameInfo(&info, static_cast<int>(GetParam().framesKept)), FALSE);
+// Each damage, done to a sprite of three frames (table entry i at 12 + 4i), with the number
+// of frames read before the refusal.
+TEST_F(Spr2Test, DamagedSpritesAreRefused) {
+    const std::vector<std::pair<void (*)(Bytes&), size_t>> damages = {
+        {[](Bytes& b) { b.clear(); }, 0},
+        {[](Bytes& b) { b.resize(8); }, 0},                               // no palette word
+        {[](Bytes& b) { b[0] = 0xE9; }, 0},                               // version 1001
+        {[](Bytes& b) { StoreLE32(&b[4], DWORD(b.size() / 4)); }, 0},     // table beyond the data
+        {[](Bytes& b) { StoreLE32(&b[4], 0x7FFFFFFF); }, 0},              // 4 x count overflows
+        {[](Bytes& b) { StoreLE32(&b[16], DWORD(b.size())); }, 0},        // entry at the data size
+        {[](Bytes& b) { StoreLE32(&b[20], LoadLE32(&b[16]) + 16); }, 1},  // empty stream
+        {[](Bytes& b) { StoreLE32(&b[20], DWORD(b.size() - 4)); }, 2}};   // last header cut
+    for (size_t i = 0; i < damages.size(); ++i) {
+        Bytes data = BuildSpr2(Sprite(3));
+        damages[i].first(data);
+        EXPECT_FALSE(Attach(data)) << "damage " << i;
+        EXPECT_EQ(sprite.m_frames.size(), damages[i].second) << "damage " << i;
+    }
 }
 
-// A three-frame sprite with table entry i replaced.
-std::function<Bytes()> WithEntry(int i, std::function<DWORD(const Bytes&)> value) {
-    return [=] {
-        Bytes b = BuildSpr2(Sprite(3));
-        StoreLE32(&b[12 + 4 * i], value(b));
-        return b;
-    };
+TEST_F(Spr2Test, NegativeCountDecodesToNoFrames) {
+    Bytes data = BuildSpr2(Sprite(2));
+    StoreLE32(&data[4], 0xFFFFFFFF);
+    ASSERT_TRUE(Attach(data) && sprite.Update());
+    EXPECT_EQ(Data(), BuildSpr2(Sprite(0)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Damaged, Spr2RefusalTest,
-    ::testing::Values(
-        RefusalCase{"Empty", [] { return Bytes{}; }, 0},
-        RefusalCase{"WrongVersion",
-                    [] {
-                        Spr2Spec s = Sprite(1);
-                        s.version = 1001;
-                        return BuildSpr2(s);
-                    },
-                    0},
-        RefusalCase{"NoPaletteWord", [] { return Bytes{0xE8, 3, 0, 0, 1, 0, 0, 0}; }, 0},
-        RefusalCase{"ShortTable",
-                    [] {
-                        Bytes b = BuildSpr2(Sprite(0));
-                        StoreLE32(&b[4], 14);  // 68 bytes of table in 64 bytes of data
-                        return b;
-                    },
-                    0},
-        RefusalCase{"HugeCount",
-                    [] {
-                        Spr2Spec s = Sprite(1);
-                        s.frameCountField = 0x7FFFFFFF;
-                        return BuildSpr2(s);
-                    },
-                    0},
-        RefusalCase{"EntryAtDataSize", WithEntry(1, [](const Bytes& b) { return DWORD(b.size()); }),
-                    0},
-        RefusalCase{"NegativeEntry", WithEntry(0, [](const Bytes&) { return 0x80000000u; }), 0},
-        RefusalCase{"EntriesOutOfOrder", WithEntry(1, [](const Bytes&) { return 64u; }), 0},
-        RefusalCase{"EmptyStream",
-                    [] {
-                        Spr2Spec s = Sprite(3);
-                        s.frames[1].stream.clear();
-                        return BuildSpr2(s);
-                    },
-                    1},
-        RefusalCase{"LastHeaderCut",
-                    WithEntry(2, [](const Bytes& b) { return DWORD(b.size() - 4); }), 2},
-        RefusalCase{"LastStreamEmpty",
-                    WithEntry(2, [](const Bytes& b) { return DWORD(b.size() - 16); }), 2}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(Spr2Test, NonPositiveCountDecodesToNoFrames) {
-    Spr2Spec s = Sprite(2);
-    s.frameCountField = 0xFFFFFFFF;
-    ASSERT_TRUE(AttachBytes(BuildSpr2(s)));
-    EXPECT_EQ(sprite.GetFrameCount(), -1);
-    EXPECT_TRUE(sprite.m_frames.empty());
-    ASSERT_TRUE(sprite.Update());
-    EXPECT_EQ(ChunkBytes(), BuildSpr2(Sprite(0)));
-}
-
-TEST_F(Spr2Test, EditsKeepSizesAndPixels) {
-    ASSERT_TRUE(AttachBytes(BuildSpr2(Sprite(3))));
-    Spr2FrameInfo before{};
-    ASSERT_TRUE(sprite.GetFrameInfo(&before, 1));
-
+TEST_F(Spr2Test, EditsReachOnlyPalettesFlagsAndKeptFields) {
+    ASSERT_TRUE(Attach(BuildSpr2(Sprite(3))));
     BYTE other[4] = {};
-    Spr2FrameInfo edit{999, 999, 0xCAFEF00D, 41891, 1, 2, 3, other, 4};
+    const Spr2FrameInfo edit{999, 999, 0xCAFEF00D, 41891, 1, 2, 3, other, 4};
     ASSERT_TRUE(sprite.SetFrameInfo(&edit, 1));
-    for (int bad : {-1, 3}) {
-        EXPECT_FALSE(sprite.SetFrameInfo(&edit, bad));
-        EXPECT_FALSE(sprite.GetFrameInfo(&edit, bad));
-    }
-    Spr2FrameInfo after{};
-    ASSERT_TRUE(sprite.GetFrameInfo(&after, 1));
-    EXPECT_EQ(after.wWidth, before.wWidth);
-    EXPECT_EQ(after.wHeight, before.wHeight);
-    EXPECT_EQ(after.pData, before.pData);
-    EXPECT_EQ(after.dwDataSize, before.dwDataSize);
-    EXPECT_EQ(after.dwFlags, 0xCAFEF00Du);
-    EXPECT_EQ(after.wPaletteId, 41891);
-    EXPECT_EQ(after.wField14, 3);
-
+    EXPECT_FALSE(sprite.SetFrameInfo(&edit, 3) || sprite.SetFrameInfo(&edit, -1));
     sprite.SetPaletteId(INVALID_PALETTE_ID);
-    EXPECT_EQ(sprite.GetHeader()->dwPaletteId, 41891u);
     ASSERT_TRUE(sprite.Update());
     Spr2Spec want = Sprite(3);
-    want.paletteId = 41891;
-    want.frames[1].flags = 0xCAFEF00D;
-    want.frames[1].paletteId = 41891;
-    want.frames[1].field10 = 1;
-    want.frames[1].field12 = 2;
-    want.frames[1].field14 = 3;
-    EXPECT_EQ(ChunkBytes(), BuildSpr2(want));
+    want.paletteId = INVALID_PALETTE_ID;  // the upper half cleared
+    Spr2FrameSpec& f = want.frames[1];
+    std::tie(f.flags, f.paletteId, f.field10, f.field12, f.field14) =
+        std::make_tuple(0xCAFEF00Du, WORD(41891), WORD(1), WORD(2), WORD(3));
+    EXPECT_EQ(Data(), BuildSpr2(want));
 
     // A frame without pixels cannot be written: the chunk stays as it was.
-    const Bytes kept = ChunkBytes();
     sprite.m_frames[0].pData = nullptr;
     EXPECT_FALSE(sprite.Update());
-    EXPECT_EQ(ChunkBytes(), kept);
+    EXPECT_EQ(Data(), BuildSpr2(want));
 }
 
-TEST_F(Spr2Test, BindingAndOwnership) {
+TEST_F(Spr2Test, BindingAndCopies) {
     CSpr2 fresh;
-    EXPECT_EQ(fresh.GetType(), IFF_TYPE_SPR2);
-    EXPECT_EQ(CIffResource().GetType(), 0u);
-    EXPECT_FALSE(fresh.Update());
-    EXPECT_FALSE(fresh.Decode());  // empty chunk: no version word
+    EXPECT_EQ(std::make_pair(fresh.GetType(), CIffResource().GetType()),
+              std::make_pair(IFF_TYPE_SPR2, 0u));
+    EXPECT_FALSE(fresh.Update());  // never attached: nothing written
+    EXPECT_FALSE(fresh.Decode());  // an empty chunk has no version word
     EXPECT_EQ(fresh.m_pChunk->m_dwSize, 0u);
 
-    // Attach decodes from the first byte whatever the cursor was.
-    ASSERT_TRUE(AttachBytes(BuildSpr2(Sprite(2))));
-    chunk->m_dwPos = 7;
-    ASSERT_TRUE(sprite.Attach(&iff, chunk));
-    EXPECT_EQ(sprite.GetFrameCount(), 2);
+    ASSERT_TRUE(Attach(BuildSpr2(Sprite(2))));
+    chunk->m_dwPos = 7;  // Attach decodes from the first byte whatever the cursor was
+    EXPECT_TRUE(sprite.Attach(&iff, chunk));
 
-    CIffResource shared;
+    CIffResource shared, owner, copy;
     shared.Copy(sprite);
-    EXPECT_EQ(shared.m_pChunk, chunk);
-    EXPECT_FALSE(shared.m_bOwnsChunk);
-
-    CIffResource owner, copy;
+    EXPECT_EQ(std::make_pair(shared.m_pChunk, shared.m_bOwnsChunk), std::make_pair(chunk, FALSE));
     owner.m_pChunk->Write("abc", 3);
-    copy.Copy(owner);
+    copy.Copy(owner);  // a chunk of its own, cursor and bytes as they were
     ASSERT_NE(copy.m_pChunk, owner.m_pChunk);
-    EXPECT_TRUE(copy.m_bOwnsChunk);
-    EXPECT_EQ(copy.m_pChunk->m_dwPos, 3u);
-    EXPECT_EQ(std::memcmp(copy.m_pChunk->m_pData.get(), "abc", copy.m_pChunk->m_dwSize), 0);
+    EXPECT_EQ(std::make_tuple(copy.m_bOwnsChunk, copy.m_pChunk->m_dwPos, copy.m_pChunk->m_pData[2]),
+              std::make_tuple(TRUE, 3u, BYTE('c')));
 }
 
 }  // namespace
