@@ -1,10 +1,11 @@
-// Control models: list operations, program changes staying silent, user actions
-// reaching the message map after the model has changed, and the peer hook.
+// Control models and dialogs: the prefix search, program changes staying silent, user
+// actions reaching the message map after the model has changed, the peer that follows a
+// template control into the dialog's member, DDX both ways, the modal run through the
+// scripted window system, the file chooser's request and resources.
 #include "platform/window.h"
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,73 +16,78 @@
 namespace {
 
 using testsupport::ScriptedWindowSystem;
-
-constexpr UINT kTemplate = 9001;
+using Log = std::vector<std::string>;
 
 const DialogTemplate kDialog = [] {
+    using K = ControlKind;
     DialogTemplate t;
-    t.id = kTemplate;
-    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    t.cx = 200;
-    t.cy = 100;
-    t.caption = "Models";
-    t.controls = {
-        {1, ControlKind::PushButton, "OK", WS_TABSTOP, 0, 0, 0, 50, 14, 0},
-        {10, ControlKind::ListBox, "", LBS_NOTIFY | WS_TABSTOP, 0, 0, 20, 80, 60, 0},
-        {11, ControlKind::ComboBox, "", CBS_DROPDOWN, 0, 90, 20, 80, 60, 0},
-        {12, ControlKind::PushButton, "&Go", WS_TABSTOP, 0, 90, 80, 50, 14, 0},
-        {13, ControlKind::ListBox, "", 0, 0, 10, 80, 20, 20, 0},  // no LBS_NOTIFY
-    };
+    t.id = 9001, t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    t.controls = {{10, K::ListBox, "", LBS_NOTIFY, 0, 0, 20, 80, 60, 0},
+                  {11, K::ComboBox, "", CBS_DROPDOWN, 0, 90, 20, 80, 60, 0},
+                  {12, K::PushButton, "&Go", 0, 0, 90, 80, 50, 14, 0},
+                  {13, K::ListBox, "", 0, 0, 10, 80, 20, 20, 0},
+                  {14, K::Edit, "", ES_READONLY, 0, 51, 7, 290, 14, 0},
+                  {15, K::ComboBox, "", CBS_DROPDOWNLIST, 0, 112, 37, 277, 140, 0},
+                  {16, K::Static, "", SS_GRAYRECT | SS_NOTIFY, 0, 112, 56, 277, 169, 0}};
     return t;
 }();
-const ResourceTable kResources{{&kDialog}, {}, {}};
+const IconResource kIcon{77, {IconImage{16, 16, 4, {}, {}, {}}, IconImage{32, 32, 4, {}, {}, {}}}};
+const ResourceTable kResources{{&kDialog}, {&kIcon}, {}};
 
-// Records every handler call with what the models held when it ran.
+// Logs every command that reaches the dialog's default handling, with the list's
+// selection, the combo's selection and its text as they were when it arrived.
 class ModelDlg : public CDialog {
 public:
-    ModelDlg() : CDialog(kTemplate) { RegisterResources(&kResources); }
+    ModelDlg() : CDialog(9001) { RegisterResources(&kResources); }
 
     CListBox m_list;
     CComboBox m_combo;
     CButton m_go;
-    std::vector<std::string> calls;
-    bool m_bThrow = false;
+    CString m_strFile, m_strCombo;
+    int m_nFrame = -1;
+    bool m_bThrow = false, m_bBadId = false;
+    Log calls;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override {
         DDX_Control(pDX, 10, m_list);
         DDX_Control(pDX, 11, m_combo);
         DDX_Control(pDX, 12, m_go);
+        DDX_Text(pDX, 14, m_strFile);
+        DDX_CBIndex(pDX, 15, m_nFrame);
+        DDX_CBString(pDX, 11, m_strCombo);
+        if (m_bBadId) DDX_Text(pDX, 4242, m_strFile);
     }
-    void OnListChange() { calls.push_back("list " + std::to_string(m_list.GetCurSel())); }
-    void OnComboSel() { calls.push_back("sel " + ComboState()); }
-    void OnComboEdit() { calls.push_back("edit " + ComboState()); }
-    std::string ComboState() const {
-        return std::to_string(m_combo.GetCurSel()) + " " + m_combo.GetWindowText();
-    }
-    void OnGo() {
-        calls.push_back("go");
+    LRESULT DefWindowProc(UINT message, WPARAM wp, LPARAM lp) override {
+        if (message != WM_COMMAND) return CDialog::DefWindowProc(message, wp, lp);
+        calls.push_back(std::to_string(LOWORD(wp)) + "/" + std::to_string(HIWORD(wp)) + " " +
+                        std::to_string(m_list.GetCurSel()) + " " +
+                        std::to_string(m_combo.GetCurSel()) + " " + m_combo.GetWindowText());
         if (m_bThrow) throw CFileException(CFileException::diskFull, 28, "/tmp/x.iff");
+        return 0;
     }
-    void OnClose() { calls.push_back("close"); }
-    void OnSysCommand(UINT id, LPARAM lp) {
-        calls.push_back("sys " + std::to_string(id));
-        CDialog::OnSysCommand(id, lp);
-    }
-    void OnOK() override { calls.push_back("ok"); }
+};
 
-    static const MessageMap* GetThisMessageMap() {
-        static const MessageMap map{
-            CDialog::GetThisMessageMap(),
-            {MapCommand(10, LBN_SELCHANGE, &ModelDlg::OnListChange),
-             MapCommand(11, CBN_SELCHANGE, &ModelDlg::OnComboSel),
-             MapCommand(11, CBN_EDITCHANGE, &ModelDlg::OnComboEdit),
-             MapCommand(12, BN_CLICKED, &ModelDlg::OnGo),
-             MapCommand(13, LBN_SELCHANGE, &ModelDlg::OnListChange), MapClose(&ModelDlg::OnClose),
-             MapSysCommand(&ModelDlg::OnSysCommand)}};
-        return &map;
+// Attaches a logging peer to each placeholder, as a back end does.
+class PeeringWindowSystem : public ScriptedWindowSystem {
+public:
+    struct Peer : WindowPeer {
+        void Attached(CWnd* w) override { wnd = w; }
+        void TextChanged(const std::string& t) override { log.push_back("text " + t); }
+        void EntriesReset() override { log.push_back("reset"); }
+        void EntryAdded(int i, const std::string& t) override {
+            log.push_back("add " + std::to_string(i) + " " + t);
+        }
+        void SelectionChanged(int i) override { log.push_back("sel " + std::to_string(i)); }
+        CWnd* wnd = nullptr;
+        Log log;
+    };
+    void RealizeDialog(CDialog& dlg) override {
+        ScriptedWindowSystem::RealizeDialog(dlg);
+        peers.resize(dlg.GetControlCount());
+        for (int i = 0; i < dlg.GetControlCount(); ++i) dlg.GetControlAt(i)->SetPeer(&peers[i]);
     }
-    const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
+    std::vector<Peer> peers;
 };
 
 class ModelTest : public ::testing::Test {
@@ -89,219 +95,175 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dlg.Create());
         for (const char* s : {"1", "2", "40", "41891 (invalid)"}) dlg.m_combo.AddString(s);
-        for (const char* s : {"#1 - \"a\"", "#2 - \"b\""}) dlg.m_list.AddString(s);
+        for (const char* s : {"a", "b"}) dlg.m_list.AddString(s);
     }
-    ScriptedWindowSystem ws;
+    PeeringWindowSystem ws;
     ModelDlg dlg;
 };
 
-struct SelectCase {
-    std::vector<std::string> entries;
-    int startAfter;
-    std::string text;
-    int expected;  // CB_ERR: no match
-    friend void PrintTo(const SelectCase& c, std::ostream* os) {
-        *os << '"' << c.text << "\" after " << c.startAfter << " in " << c.entries.size()
-            << " entries";
+TEST_F(ModelTest, SelectStringTakesTheFirstEntryBeginningWithTheTextInAnyCase) {
+    struct Case {
+        const char* text;
+        int after;
+        int want;  // CB_ERR: selection and edit text stay as they were
+    };
+    const Case cases[] = {
+        Case{"4", -1, 2}, Case{"4189", -1, 3},   Case{"41891 (INVALID)", -1, 3},
+        Case{"", -1, 0},  Case{"3", -1, CB_ERR}, Case{"41891 (invalid) x", -1, CB_ERR},
+        Case{"4", 2, 3},  Case{"4", 3, 2}};  // after an entry, wrapping round
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " after " + std::to_string(c.after));
+        dlg.m_combo.SetCurSel(1);
+        dlg.m_combo.SetWindowText("typed");
+        EXPECT_EQ(dlg.m_combo.SelectString(c.after, c.text), c.want);
+        EXPECT_EQ(dlg.m_combo.GetCurSel(), c.want == CB_ERR ? 1 : c.want);
+        CString shown;
+        if (c.want != CB_ERR) dlg.m_combo.GetLBText(c.want, shown);
+        EXPECT_EQ(dlg.m_combo.GetWindowText(), c.want == CB_ERR ? "typed" : shown);
     }
-};
-
-class SelectStringTest : public ::testing::TestWithParam<SelectCase> {};
-
-TEST_P(SelectStringTest, FirstCaseInsensitivePrefixMatch) {
-    const SelectCase& c = GetParam();
-    CComboBox combo;
-    combo.Bind(1, CBS_DROPDOWN);
-    for (const auto& e : c.entries) combo.AddString(e);
-    combo.SetCurSel(0);
-    combo.SetWindowText("typed");
-    const int before = combo.GetCurSel();
-    EXPECT_EQ(combo.SelectString(c.startAfter, c.text), c.expected);
-    if (c.expected == CB_ERR) {
-        EXPECT_EQ(combo.GetCurSel(), before);
-        EXPECT_EQ(combo.GetWindowText(), "typed");
-    } else {
-        EXPECT_EQ(combo.GetCurSel(), c.expected);
-        EXPECT_EQ(combo.GetWindowText(), c.entries[c.expected]);
-    }
+    EXPECT_EQ(dlg.calls, Log{});
 }
 
-const std::vector<std::string> kPalettes{"1", "2", "40", "41891 (invalid)"};
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SelectStringTest,
-    ::testing::Values(SelectCase{kPalettes, -1, "4", 2}, SelectCase{kPalettes, -1, "4189", 3},
-                      SelectCase{kPalettes, -1, "41891 (INVALID)", 3},
-                      SelectCase{kPalettes, -1, "3", CB_ERR},
-                      SelectCase{kPalettes, -1, "41891 (invalid) x", CB_ERR},
-                      SelectCase{kPalettes, -1, "", 0},          // everything begins with ""
-                      SelectCase{{"40", "1", "41"}, 0, "4", 2},  // after 0: the later 41
-                      SelectCase{{"40", "1", "41"}, 2, "4", 0},  // wraps round to the top
-                      SelectCase{{}, -1, "", CB_ERR}));
-
-TEST_F(ModelTest, ProgramChangesRaiseNoNotification) {
+// The peer hears every change the program makes and none the user makes; the handlers
+// hear only the user's, after the model has taken them.
+TEST_F(ModelTest, ProgramChangesAreSilentAndUserActionsChangeTheModelFirst) {
+    PeeringWindowSystem::Peer& peer = ws.peers[1];
+    EXPECT_EQ(peer.wnd, &dlg.m_combo);  // followed the template's control into the member
+    peer.log.clear();
     dlg.m_list.SetCurSel(1);
     dlg.m_list.SetItemData(1, 7);
-    dlg.m_combo.SetCurSel(2);
-    dlg.m_combo.SelectString(-1, "1");
     dlg.m_combo.SetWindowText("409");
     dlg.m_combo.EnableWindow(FALSE);
     dlg.m_combo.EnableWindow(TRUE);
-    dlg.m_combo.ResetContent();
-    dlg.m_list.ResetContent();
-    dlg.UpdateData(FALSE);
-    EXPECT_TRUE(dlg.calls.empty());
-}
+    ASSERT_TRUE(dlg.UpdateData(FALSE));  // selects "1"
+    dlg.m_combo.AddString("5");
+    EXPECT_EQ(peer.log, (Log{"text 409", "sel 0", "text 1", "add 4 5"}));
+    EXPECT_EQ(dlg.calls, Log{});
 
-TEST_F(ModelTest, UserActionsUpdateTheModelBeforeTheHandlerRuns) {
-    dlg.m_combo.SetCurSel(0);
-    dlg.m_list.UserSelect(1);
-    dlg.m_list.UserSelect(1);  // the entry already selected: the handler runs again
-    dlg.m_combo.UserEditText("409");
+    CListBox& quiet = *static_cast<CListBox*>(dlg.GetDlgItem(13));  // a placeholder
+    quiet.AddString("q");
+    dlg.m_list.UserSelect(0);
+    dlg.m_list.UserSelect(0);  // the entry already selected: a choice all the same
+    dlg.m_combo.UserEditText("40");
     dlg.m_combo.UserSelect(3);
     dlg.m_go.UserClick();
-    static_cast<CListBox*>(dlg.GetDlgItem(13))->UserSelect(0);  // no LBS_NOTIFY: silent
-    EXPECT_EQ(dlg.calls, (std::vector<std::string>{"list 1", "list 1", "edit 0 409",
-                                                   "sel 3 41891 (invalid)", "go"}));
-    EXPECT_EQ(static_cast<CListBox*>(dlg.GetDlgItem(13))->GetCurSel(), LB_ERR);  // empty list
-}
+    quiet.UserSelect(0);  // no LBS_NOTIFY: selected, but nobody hears of it
+    EXPECT_EQ(quiet.GetCurSel(), 0);
+    // id/notification code, then the state: LBN_SELCHANGE, CBN_EDITCHANGE, CBN_SELCHANGE
+    EXPECT_EQ(dlg.calls, (Log{"10/1 0 0 1", "10/1 0 0 1", "11/5 0 0 40", "11/1 0 3 41891 (invalid)",
+                              "12/0 0 3 41891 (invalid)"}));
+    EXPECT_EQ(peer.log.size(), 4u);  // nothing the user did came back
 
-TEST_F(ModelTest, DisabledControlsIgnoreTheUser) {
-    dlg.m_go.EnableWindow(FALSE);
-    dlg.m_list.EnableWindow(FALSE);
-    dlg.m_combo.EnableWindow(FALSE);
-    dlg.m_go.UserClick();
-    dlg.m_list.UserSelect(0);
+    for (CWnd* w : std::vector<CWnd*>{&dlg.m_go, &dlg.m_list, &dlg.m_combo}) w->EnableWindow(FALSE);
+    dlg.m_go.UserClick();  // disabled controls ignore the user
+    dlg.m_list.UserSelect(1);
     dlg.m_combo.UserEditText("5");
-    EXPECT_TRUE(dlg.calls.empty());
-    EXPECT_EQ(dlg.m_list.GetCurSel(), LB_ERR);
-    EXPECT_EQ(dlg.m_combo.GetWindowText(), "");
+    EXPECT_EQ(dlg.calls.size(), 5u);
     EXPECT_TRUE(dlg.m_go.EnableWindow(TRUE));  // reports that it was disabled
+
+    EXPECT_EQ(dlg.m_combo.SetCurSel(9), CB_ERR);  // a bad index selects nothing
+    EXPECT_EQ(dlg.m_combo.GetCurSel(), CB_ERR);
+    EXPECT_EQ(dlg.m_combo.GetWindowText(), "");
+    dlg.m_combo.SetCurSel(0);
+    dlg.m_combo.ResetContent();  // also empties the edit text
+    EXPECT_EQ(dlg.m_combo.GetWindowText(), "");
+    EXPECT_EQ(dlg.calls.size(), 5u);
+    EXPECT_EQ(peer.log.back(), "text ");  // the peer hears of the reset
+    dlg.DestroyWindow();
+    EXPECT_EQ(peer.wnd, nullptr);
+    EXPECT_FALSE(dlg.m_combo.IsBound());
 }
 
-TEST_F(ModelTest, BadIndexesAndResetsClearTheSelection) {
-    CComboBox& cb = dlg.m_combo;
-    EXPECT_EQ(cb.SetItemData(4, 1), CB_ERR);
-    EXPECT_EQ(cb.GetItemData(9), static_cast<DWORD_PTR>(CB_ERR));
-    cb.SetCurSel(1);
-    EXPECT_EQ(cb.SetCurSel(9), CB_ERR);
-    EXPECT_EQ(cb.GetCurSel(), CB_ERR);
-    EXPECT_EQ(cb.GetWindowText(), "");
-    cb.SetCurSel(0);
-    cb.ResetContent();  // also empties the edit text
-    EXPECT_EQ(cb.GetWindowText(), "");
-    dlg.m_list.SetCurSel(1);
-    EXPECT_EQ(dlg.m_list.SetCurSel(-1), LB_ERR);
-    EXPECT_EQ(dlg.m_list.GetCurSel(), LB_ERR);
-    dlg.m_list.ResetContent();
-    EXPECT_EQ(dlg.m_list.SetCurSel(0), LB_ERR);  // an empty list selects nothing
+TEST_F(ModelTest, DataExchangeBothWays) {
+    CComboBox& frames = *static_cast<CComboBox*>(dlg.GetDlgItem(15));
+    for (const char* s : {"#0", "#1"}) frames.AddString(s);
+    dlg.m_strFile = "/data/a.iff";
+    dlg.m_nFrame = 1;
+    dlg.m_strCombo = "4";  // no entry "4": the first beginning with it
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_EQ(dlg.GetDlgItem(14)->GetWindowText(), "/data/a.iff");
+    EXPECT_EQ(frames.GetCurSel(), 1);
+    EXPECT_EQ(dlg.m_combo.GetWindowText(), "40");
+    dlg.m_strCombo = "77";  // no match: the edit text, the selection left as it was
+    dlg.m_nFrame = -1;
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_EQ(dlg.m_combo.GetCurSel(), 2);
+    EXPECT_EQ(dlg.m_combo.GetWindowText(), "77");
+    EXPECT_EQ(frames.GetCurSel(), CB_ERR);
+
+    dlg.GetDlgItem(14)->SetWindowText("/x.iff");
+    frames.SetCurSel(0);
+    dlg.m_combo.UserEditText("409");  // typed over the chosen entry
+    ASSERT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.m_strFile + " " + std::to_string(dlg.m_nFrame) + " " + dlg.m_strCombo,
+              "/x.iff 0 409");
+
+    CRect rc;  // realized at the template's size: 277 * 6 / 4 and 169 * 13 / 8, rounded
+    dlg.GetDlgItem(16)->GetClientRect(&rc);
+    EXPECT_EQ(std::to_string(rc.Width()) + "x" + std::to_string(rc.Height()), "416x275");
 }
 
-TEST_F(ModelTest, DialogMessagesRouteThroughTheMaps) {
-    dlg.UserClose();               // the class's own WM_CLOSE handler
-    dlg.UserSysCommand(SC_CLOSE);  // default: becomes WM_CLOSE
-    dlg.UserCommand(IDOK);         // Enter: the overridden OnOK
-    static_cast<CButton*>(dlg.GetDlgItem(IDOK))->UserClick();
-    dlg.UserSysCommand(0x10);
-    EXPECT_EQ(dlg.calls,
-              (std::vector<std::string>{"close", "sys 61536", "close", "ok", "ok", "sys 16"}));
-    EXPECT_FALSE(dlg.IsEnded());
-    dlg.UserCommand(IDCANCEL);  // Escape: the base OnCancel ends the dialog
-    EXPECT_TRUE(dlg.IsEnded());
-    EXPECT_EQ(dlg.GetModalResult(), IDCANCEL);
-}
-
-TEST(DialogDefaults, CloseBoxCancelsAPlainDialog) {
-    ScriptedWindowSystem ws;
-    RegisterResources(&kResources);
-    CDialog plain(kTemplate);
-    ASSERT_TRUE(plain.Create());
-    plain.UserSysCommand(SC_CLOSE);
-    EXPECT_EQ(plain.GetModalResult(), IDCANCEL);
-}
-
-TEST_F(ModelTest, AFileErrorEscapingAHandlerIsReported) {
+TEST_F(ModelTest, DefaultHandlingEndsTheDialogAndReportsFileErrors) {
     dlg.m_bThrow = true;
     dlg.m_go.UserClick();
     ASSERT_EQ(ws.MessageBoxes().size(), 1u);
     EXPECT_EQ(ws.MessageBoxes()[0].type, MB_OK | MB_ICONHAND);
     EXPECT_NE(ws.MessageBoxes()[0].text.find("x.iff"), std::string::npos);
     EXPECT_EQ(ws.MessageBoxes()[0].caption, AfxGetAppName());
+
+    dlg.m_bBadId = true;  // a control the dialog lacks fails the exchange, and OK with it
+    EXPECT_FALSE(dlg.UpdateData(TRUE));
+    dlg.UserCommand(IDOK);
+    EXPECT_FALSE(dlg.IsEnded());
+    dlg.UserSysCommand(SC_CLOSE | 2);  // the close box cancels; the low bits are the system's
+    EXPECT_EQ(dlg.GetModalResult(), IDCANCEL);
+    dlg.m_bBadId = false;
+    dlg.UserCommand(IDOK);
+    EXPECT_EQ(dlg.GetModalResult(), IDOK);
 }
 
-// Mirrors what a back end would show.
-class MirrorPeer : public WindowPeer {
-public:
-    void Attached(CWnd* w) override { wnd = w; }
-    void EnabledChanged(bool e) override { log.push_back(e ? "enabled" : "disabled"); }
-    void TextChanged(const std::string& t) override { log.push_back("text " + t); }
-    void EntriesReset() override { log.push_back("reset"); }
-    void EntryAdded(int i, const std::string& t) override {
-        log.push_back("add " + std::to_string(i) + " " + t);
-    }
-    void SelectionChanged(int i) override { log.push_back("sel " + std::to_string(i)); }
-    void SystemMenuChanged(const CMenu& m) override {
-        log.push_back("menu " + std::to_string(m.GetMenuItemCount()));
-    }
-    CWnd* wnd = nullptr;
-    std::vector<std::string> log;
-};
-
-// A back end's view: peers attach to the placeholders and follow DDX_Control.
-class PeeringWindowSystem : public ScriptedWindowSystem {
-public:
-    void RealizeDialog(CDialog& dlg) override {
-        ScriptedWindowSystem::RealizeDialog(dlg);
-        peers.resize(dlg.GetControlCount() + 1);
-        dlg.SetPeer(&peers.back());
-        for (int i = 0; i < dlg.GetControlCount(); ++i) dlg.GetControlAt(i)->SetPeer(&peers[i]);
-    }
-    void DestroyDialog(CDialog& dlg) override {
-        dlg.SetPeer(nullptr);
-        for (int i = 0; i < dlg.GetControlCount(); ++i)
-            if (CWnd* c = dlg.GetControlAt(i)) c->SetPeer(nullptr);
-    }
-    std::vector<MirrorPeer> peers;
-};
-
-TEST(Peers, FollowTheMemberAndHearOnlyProgramChanges) {
-    PeeringWindowSystem ws;
-    ModelDlg dlg;
-    ASSERT_TRUE(dlg.Create());
-    MirrorPeer& combo = ws.peers[2];
-    EXPECT_EQ(combo.wnd, &dlg.m_combo);
-    EXPECT_EQ(dlg.GetControlAt(2), &dlg.m_combo);
-    combo.log.clear();
-    dlg.m_combo.AddString("1");
-    dlg.m_combo.SetCurSel(0);
-    dlg.m_combo.EnableWindow(FALSE);
-    dlg.m_combo.EnableWindow(TRUE);
-    dlg.m_combo.UserEditText("12");  // the widget already shows what the user typed
-    dlg.m_combo.ResetContent();
-    EXPECT_EQ(combo.log, (std::vector<std::string>{"add 0 1", "sel 0", "text 1", "disabled",
-                                                   "enabled", "reset", "text "}));
-    CMenu* menu = dlg.GetSystemMenu(FALSE);
-    ASSERT_NE(menu, nullptr);
-    menu->AppendMenu(MF_SEPARATOR);
-    menu->AppendMenu(MF_STRING, 0x10, "&About...");
-    EXPECT_EQ(ws.peers.back().log, (std::vector<std::string>{"menu 2", "menu 3"}));
-    EXPECT_EQ(menu->GetItems()[0].id, SC_CLOSE);
-    dlg.DestroyWindow();
-    EXPECT_FALSE(dlg.m_combo.IsBound());
-    EXPECT_EQ(dlg.m_combo.GetPeer(), nullptr);
-}
-
-TEST(Peers, AMemberDestroyedFirstLeavesNoDanglingSlot) {
+TEST(Modal, ScriptsDriveNestedDialogsInOrder) {
+    ModelDlg main, about;
+    EXPECT_EQ(main.DoModal(), -1);  // no window system
     ScriptedWindowSystem ws;
-    ModelDlg dlg;
-    ASSERT_TRUE(dlg.Create());
-    {
-        CButton temp;
-        CDataExchange dx(&dlg, FALSE);
-        DDX_Control(&dx, IDOK, temp);
-        EXPECT_EQ(dlg.GetDlgItem(IDOK), &temp);
-    }
-    EXPECT_EQ(dlg.GetDlgItem(IDOK), nullptr);
-    EXPECT_EQ(dlg.GetDlgItem(12), &dlg.m_go);
+    ws.QueueModal([&](CDialog& d) {
+        EXPECT_EQ(about.DoModal(), IDOK);
+        d.EndDialog(IDCANCEL);
+    });
+    ws.QueueModal([&](CDialog& d) {
+        EXPECT_EQ(&d, &about);
+        EXPECT_TRUE(main.IsBound());
+        d.EndDialog(IDOK);
+    });
+    EXPECT_EQ(main.DoModal(), IDCANCEL);
+    EXPECT_EQ(ws.ModalDialogs().size(), 2u);
+    EXPECT_FALSE(main.IsBound());
+    EXPECT_EQ(main.DoModal(), IDCANCEL);  // nothing queued: returns at once
+    EXPECT_EQ(CDialog(4711).DoModal(), -1);
+}
+
+TEST(FileChooser, PassesTheRequestAndReturnsTheChoice) {
+    ScriptedWindowSystem ws;
+    ws.ChooseFileAnswer("/data/sprites.iff");
+    ws.CancelFileChooser();
+    CFileDialog open(TRUE, ".iff", "*.iff", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+                     "IFF files (*.iff)|*.iff|All files (*.*)|*.*||");
+    ASSERT_EQ(open.DoModal(), IDOK);
+    EXPECT_EQ(open.GetPathName(), "/data/sprites.iff");
+    EXPECT_EQ(open.DoModal(), IDCANCEL);
+    EXPECT_EQ(open.DoModal(), IDCANCEL);  // nothing queued: cancelled
+    ASSERT_EQ(ws.FileChoosers().size(), 3u);
+    const FileChooserRequest& r = ws.FileChoosers()[0];
+    EXPECT_EQ(r.flags, 0x1004u);
+    ASSERT_EQ(r.filters.size(), 2u);
+    EXPECT_EQ(r.filters[0].description + r.filters[0].pattern, "IFF files (*.iff)*.iff");
+    EXPECT_EQ(r.filters[1].description + r.filters[1].pattern, "All files (*.*)*.*");
+}
+
+TEST(Resources, IconsFallBackToTheirFirstImage) {
+    RegisterResources(&kResources);
+    EXPECT_EQ(FindIconImage(LoadIconResource(77), 32)->width, 32);
+    EXPECT_EQ(FindIconImage(LoadIconResource(77), 48)->width, 16);
 }
 
 }  // namespace
