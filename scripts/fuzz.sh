@@ -47,13 +47,15 @@ run_one() {
 }
 
 summary() {
-  local area=$1 log=$root/logs/$1.log status=$2 last execs rate
+  local area=$1 log=$root/logs/$1.log status=$2 last execs rate edges
   last=$(grep -E '^#[0-9]+' "$log" | tail -1 || true)
+  edges=$(sed -n 's/.*(\([0-9]*\) inline 8-bit counters).*/\1/p' "$log" | head -1)
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
-  printf '%-10s %s  execs %s  exec/s %s  %s\n' "$area" \
+  field() { sed -nE "s/.* $1: ([0-9]+[^ ]*) .*/\\1/p" <<<"$last"; }
+  printf '%-10s %-5s execs %s  exec/s %s  cov %s of %s edges  ft %s  corpus %s\n' "$area" \
     "$([ "$status" -eq 0 ] && echo ok || echo FAULT)" "${execs:-?}" "${rate:-?}" \
-    "$(sed -E 's/.*(cov: [0-9]+ ft: [0-9]+ corp: [0-9]+\/[0-9]+[a-zA-Z]*).*/\1/' <<<"$last")"
+    "$(field cov)" "${edges:-?}" "$(field ft)" "$(field corp)"
 }
 
 declare -A status

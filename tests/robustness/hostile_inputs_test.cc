@@ -68,7 +68,7 @@ std::vector<Hostile> HostileFiles() {
 
     {  // listed by the map, each header claiming a gigabyte or more
         IffSpec spec;
-        spec.chunks = {Raw("BULK", 1, Bytes(100, 1)), Raw("SPR2", 2, Bytes(100, 2)),
+        spec.chunks = {Raw("BULK", 1, Bytes(100, 1)), Raw("SPR2", 1, Bytes(100, 2)),
                        Raw("PALT", 3, Bytes(100, 3))};
         spec.chunks[0].sizeField = 0x40000000;
         spec.chunks[1].sizeField = 0x3FFFFFFF;
@@ -79,7 +79,7 @@ std::vector<Hostile> HostileFiles() {
         IffSpec spec;
         spec.version = "2.0";
         spec.withMap = false;
-        spec.chunks = {Raw("SPR2", 2, Bytes(800, 2))};
+        spec.chunks = {Raw("SPR2", 1, Bytes(800, 2))};
         spec.chunks[0].sizeField = 0x40000000;
         files.push_back({"gigabyte chunk, scanned", Kilobytes(BuildIff(spec))});
     }
