@@ -1,0 +1,349 @@
+// Sprites: the codec and the resource object around it, the renderer checked byte for byte
+// in all three planes, the palette lookup, and the bitmaps built around the renderer.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <tuple>
+
+#include "iff/iff_types.h"
+#include "platform/bitmap.h"
+#include "platform/byte_order.h"
+#include "sprites/palette.h"
+#include "sprites/render.h"
+#include "sprites/spr2.h"
+#include "support/spr2_builder.h"
+
+using namespace testsupport;
+using S = Spr2Stream;
+
+namespace {
+
+// Frames that differ in every field, with streams of odd and even lengths.
+Spr2FrameSpec Frame(int i) {
+    Bytes stream = S().StartRow().ColorRun(Bytes(i + 1, BYTE(i))).End();
+    if (i % 3 == 1) stream.push_back(0x5C);  // an odd tail is carried through as it is
+    return {WORD(i + 1),      2,     0x01020304u + i, WORD(200 + i), WORD(3 * i), WORD(0xF000 + i),
+            WORD(0x0A0B + i), stream};
+}
+
+Spr2Spec Sprite(int nFrames) {
+    Spr2Spec s;
+    s.paletteId = 0x00010203;
+    for (int i = 0; i < nFrames; ++i) s.frames.push_back(Frame(i));
+    return s;
+}
+
+class Spr2Test : public ::testing::Test {
+protected:
+    BOOL Attach(const Bytes& data) {
+        ChunkSpec c = Spr2Chunk(100, {});
+        c.data = data;
+        EXPECT_TRUE(LoadChunks(iff, {c}) && iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100));
+        return chunk && sprite.Attach(&iff, chunk);
+    }
+    Bytes Data() const {
+        return Bytes(chunk->m_pData.get(), chunk->m_pData.get() + chunk->m_dwSize);
+    }
+
+    CIffFile iff;
+    CSpr2 sprite;
+    CIffChunk* chunk = nullptr;
+};
+
+TEST_F(Spr2Test, DecodesAnyLayoutWritesTheCanonicalOne) {
+    // Frames; where the first one starts in the bytes read, and where it must be written.
+    // clang-format off
+    for (const auto& [n, read, written] : {std::tuple{0, 64u, 64u}, {13, 64u, 64u},
+             {14, 128u, 128u}, {3, 30u, 64u}, {14, 80u, 128u}}) {
+        // clang-format on
+        Spr2Spec s = Sprite(n);
+        s.firstFrameOffset = read;
+        ASSERT_TRUE(Attach(BuildSpr2(s)));
+        ASSERT_EQ(sprite.GetFrameCount(), n);
+        Spr2FrameInfo f{};
+        EXPECT_EQ(sprite.GetFrameInfo(&f, n - 1) && !sprite.GetFrameInfo(&f, n), n > 0);
+        // Records written back as read: the table padded with 0xA3 up to a multiple of 64, then the
+        // frames without gaps.
+        ASSERT_TRUE(sprite.Update());
+        s.firstFrameOffset = written;
+        EXPECT_EQ(Data(), BuildSpr2(s)) << n << " frames";
+    }
+}
+
+// Each damage, done to a sprite of three frames (table entry i at 12 + 4i), with the number
+// of frames read before the refusal.
+TEST_F(Spr2Test, DamagedSpritesAreRefused) {
+    const std::vector<std::pair<void (*)(Bytes&), size_t>> damages = {
+        {[](Bytes& b) { b.clear(); }, 0},
+        {[](Bytes& b) { b.resize(8); }, 0},                               // no palette word
+        {[](Bytes& b) { b[0] = 0xE9; }, 0},                               // version 1001
+        {[](Bytes& b) { StoreLE32(&b[4], DWORD(b.size() / 4)); }, 0},     // table beyond the data
+        {[](Bytes& b) { StoreLE32(&b[4], 0x7FFFFFFF); }, 0},              // 4 x count overflows
+        {[](Bytes& b) { StoreLE32(&b[16], DWORD(b.size())); }, 0},        // entry at the data size
+        {[](Bytes& b) { StoreLE32(&b[20], LoadLE32(&b[16]) + 16); }, 1},  // empty stream
+        {[](Bytes& b) { StoreLE32(&b[20], DWORD(b.size() - 4)); }, 2}};   // last header cut
+    for (size_t i = 0; i < damages.size(); ++i) {
+        Bytes data = BuildSpr2(Sprite(3));
+        damages[i].first(data);
+        EXPECT_FALSE(Attach(data)) << "damage " << i;
+        EXPECT_EQ(sprite.m_frames.size(), damages[i].second) << "damage " << i;
+    }
+}
+
+TEST_F(Spr2Test, NegativeCountDecodesToNoFrames) {
+    Bytes data = BuildSpr2(Sprite(2));
+    StoreLE32(&data[4], 0xFFFFFFFF);
+    ASSERT_TRUE(Attach(data) && sprite.Update());
+    EXPECT_EQ(Data(), BuildSpr2(Sprite(0)));
+}
+
+TEST_F(Spr2Test, EditsReachOnlyPalettesFlagsAndKeptFields) {
+    ASSERT_TRUE(Attach(BuildSpr2(Sprite(3))));
+    BYTE other[4] = {};
+    const Spr2FrameInfo edit{999, 999, 0xCAFEF00D, 41891, 1, 2, 3, other, 4};
+    ASSERT_TRUE(sprite.SetFrameInfo(&edit, 1));
+    EXPECT_FALSE(sprite.SetFrameInfo(&edit, 3) || sprite.SetFrameInfo(&edit, -1));
+    sprite.SetPaletteId(INVALID_PALETTE_ID);
+    ASSERT_TRUE(sprite.Update());
+    Spr2Spec want = Sprite(3);
+    want.paletteId = INVALID_PALETTE_ID;  // the upper half cleared
+    want.frames[1] = {2, 2, 0xCAFEF00D, 41891, 1, 2, 3, Frame(1).stream};
+    EXPECT_EQ(Data(), BuildSpr2(want));
+
+    // A frame without pixels cannot be written: the chunk stays as it was.
+    sprite.m_frames[0].pData = nullptr;
+    EXPECT_FALSE(sprite.Update());
+    EXPECT_EQ(Data(), BuildSpr2(want));
+}
+
+TEST_F(Spr2Test, BindingAndCopies) {
+    CSpr2 fresh;
+    EXPECT_FALSE(fresh.Update());  // never attached
+
+    ASSERT_TRUE(Attach(BuildSpr2(Sprite(2))));
+    chunk->m_dwPos = 7;  // Attach decodes from the first byte whatever the cursor was
+    EXPECT_TRUE(sprite.Attach(&iff, chunk));
+
+    CIffResource owner, copy;
+    owner.m_pChunk->Write("abc", 3);
+    copy.Copy(owner);  // a chunk of its own, cursor and bytes as they were
+    ASSERT_NE(copy.m_pChunk, owner.m_pChunk);
+    EXPECT_EQ(std::make_tuple(copy.m_bOwnsChunk, copy.m_pChunk->m_dwPos, copy.m_pChunk->m_pData[2]),
+              std::make_tuple(TRUE, 3u, BYTE('c')));
+}
+
+constexpr RGBQUAD kBackground{90, 110, 100, 0};  // blue, green, red
+
+struct Px {
+    int x, y, color, depth, alpha;  // y from the top; color: index in TestPalette()
+};
+
+// Colour, depth and alpha planes in plain memory, rows bottom-up, with `pad` in the bytes
+// past each row's pixels, so that strides, row order and stray writes all show.
+struct Planes {
+    CSpriteSurface Surface() {
+        return {h, w, mem[0].data(), cs, mem[1].data(), gs, mem[2].data(), gs, 0, 0, 0};
+    }
+    void Put(int x, int y, Rgb c, int depth, int alpha) {
+        BYTE* px = &mem[0][size_t(h - 1 - y) * cs + 3 * x];
+        std::tie(px[0], px[1], px[2]) = std::make_tuple(c.b, c.g, c.r);
+        mem[1][size_t(h - 1 - y) * gs + x] = BYTE(depth);
+        mem[2][size_t(h - 1 - y) * gs + x] = BYTE(alpha);
+    }
+
+    int w, h, cs, gs;
+    BYTE pad;
+    std::array<Bytes, 3> mem{Bytes(size_t(h) * cs, pad), Bytes(size_t(h) * gs, pad),
+                             Bytes(size_t(h) * gs, pad)};
+};
+
+// A cleared surface to draw on, its rows longer than its pixels.
+Planes Canvas(int w, int h) {
+    Planes p{w, h, 3 * w + 5, w + 3, 0xEE};
+    p.Surface().Clear(kBackground, 255);
+    return p;
+}
+
+// What planes shaped like p must hold: background, depth 255 and alpha 0 but where drawn.
+std::array<Bytes, 3> Drawn(const Planes& p, const std::vector<Px>& drawn) {
+    Planes want{p.w, p.h, p.cs, p.gs, p.pad};
+    for (int i = 0; i < p.w * p.h; ++i) want.Put(i % p.w, i / p.w, Rgb{100, 110, 90}, 255, 0);
+    for (const Px& d : drawn) want.Put(d.x, d.y, TestColor(d.color), d.depth, d.alpha);
+    return want.mem;
+}
+
+class RenderTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(LoadChunks(iff, {PaltChunk(1, TestPalette())})); }
+
+    // Bytes past the frame's data read as opcode 7, so any read beyond it shows.
+    BOOL Render(CSpriteSurface s, const Bytes& stream, WORD paletteId = 1) {
+        buffer = stream;
+        buffer.insert(buffer.end(), {0xE0, 0xE0, 0xE0, 0xE0});
+        const Spr2FrameInfo frame{0, 0, 0, paletteId, 0, 0, 0, buffer.data(), DWORD(stream.size())};
+        return RenderSpr2Frame(&iff, frame, s, 0);
+    }
+
+    CIffFile iff;
+    Bytes buffer;
+};
+
+struct StreamCase {
+    const char* name;
+    int w, h;
+    Bytes stream;
+    BOOL result;
+    std::vector<Px> drawn;
+    int originX = 0, originY = 0;
+};
+
+class RenderStream : public RenderTest, public ::testing::WithParamInterface<StreamCase> {};
+
+TEST_P(RenderStream, DrawsExactlyTheseBytes) {
+    const StreamCase& c = GetParam();
+    Planes p = Canvas(c.w, c.h);
+    CSpriteSurface s = p.Surface();
+    std::tie(s.nOriginX, s.nOriginY) = std::make_pair(c.originX, c.originY);
+    EXPECT_EQ(Render(s, c.stream), c.result);
+    EXPECT_EQ(p.mem, Drawn(p, c.drawn));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Streams, RenderStream, ::testing::Values(
+    StreamCase{"TwoByOne", 2, 1, {0x00, 0x00, 0x02, 0x20, 0x0A, 0x05, 0x14, 0x07, 0x00, 0xA0}, TRUE,
+               {{0, 0, 5, 10, 255}, {1, 0, 7, 20, 255}}},
+    StreamCase{"RunsBeforeFirstRowOnlyConsumed", 2, 1, S().ColorRun({9, 9, 9}).DepthRun({{1, 9}})
+               .SkipPixels(5).StartRow().ColorRun({4}), TRUE, {{0, 0, 4, 255, 255}}},
+    // Odd payloads of opcodes 6 and 2 (three pixels of three bytes) are padded; a run right
+    // after SKIP_ROWS goes to the last row it entered.
+    StreamCase{"OddPayloadsPaddedSkipRowsThenRun", 4, 3, S().StartRow().ColorRun({1, 2, 3})
+               .ColorRun({4}).SkipRows(2).BlendRun({{5, 1, 0}, {5, 2, 0}, {5, 3, 0}})
+               .DepthRun({{6, 4}}), TRUE,
+               {{0, 0, 1, 255, 255}, {1, 0, 2, 255, 255}, {2, 0, 3, 255, 255}, {3, 0, 4, 255, 255},
+                {0, 2, 1, 5, 0}, {1, 2, 2, 5, 0}, {2, 2, 3, 5, 0}, {3, 2, 4, 6, 255}}},
+    StreamCase{"StartRowPastLastRowEnds", 1, 1,
+               S().StartRow().ColorRun({3}).StartRow().Command(7, 0), TRUE, {{0, 0, 3, 255, 255}}},
+    StreamCase{"SkipRowsZeroFirstEnds", 1, 1, S().SkipRows(0).StartRow().ColorRun({3}), TRUE, {}},
+    StreamCase{"SkipRowsPastBottomEnds", 1, 2, S().SkipRows(3).Command(7, 0), TRUE, {}},
+    // Nothing is drawn left of column 0, right of the last one or in rows above the top, and
+    // parsing goes on.
+    StreamCase{"Clipping", 2, 2, S().StartRow().ColorRun({1}).StartRow()
+               .DepthRun({{1, 1}, {2, 2}, {3, 3}, {4, 4}}).StartRow().ColorRun({5, 6}), TRUE,
+               {{0, 0, 2, 2, 255}, {1, 0, 3, 3, 255}, {0, 1, 6, 255, 255}}, -1, -1},
+    StreamCase{"Opcode7FailsKeepingWhatWasDrawn", 2, 1, S().StartRow().ColorRun({1})
+               .Command(7, 0x1FFF).ColorRun({2}), FALSE, {{0, 0, 1, 255, 255}}},
+    StreamCase{"CommandWordCut", 2, 1, S().StartRow().ColorRun({1, 2}).Raw({0x00}), TRUE,
+               {{0, 0, 1, 255, 255}, {1, 0, 2, 255, 255}}},
+    StreamCase{"PayloadCutMidRun", 3, 1, S().StartRow().Command(1, 3).Raw({10, 1, 11, 2, 12}), TRUE,
+               {{0, 0, 1, 10, 255}, {1, 0, 2, 11, 255}}},
+    StreamCase{"PaddingPastTheEnd", 1, 1, S().StartRow().Command(6, 1).Raw({5}), TRUE,
+               {{0, 0, 5, 255, 255}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST_F(RenderTest, DepthTestAcrossFrames) {
+    Planes p = Canvas(4, 1);
+    CSpriteSurface s = p.Surface();
+    ASSERT_TRUE(Render(s, S().StartRow().DepthRun({{50, 1}, {50, 1}, {50, 1}, {250, 1}})));
+    ASSERT_TRUE(Render(s, S().StartRow().DepthRun({{49, 2}, {50, 3}, {51, 4}})));  // not greater
+    EXPECT_EQ(
+        p.mem,
+        Drawn(p,
+              {{0, 0, 2, 49, 255}, {1, 0, 3, 50, 255}, {2, 0, 1, 50, 255}, {3, 0, 1, 250, 255}}));
+}
+
+// Weight and the alpha byte before; blue, green, red, alpha and depth after. TestColor(200)
+// is red 200, green 55, blue 123 (the background red 100, green 110, blue 90).
+TEST_F(RenderTest, BlendExactBytes) {
+    // clang-format off
+    for (const auto& [weight, oldAlpha, want] : {std::tuple{0, 0, Bytes{123, 55, 200, 0, 7}},
+             {128, 0, {106, 82, 149, 63, 7}}, {128, 255, {106, 82, 149, 191, 7}},
+             {255, 0, {89, 110, 99, 0, 7}}}) {
+        // clang-format on
+        Planes p = Canvas(1, 1);
+        p.mem[2][0] = BYTE(oldAlpha);
+        ASSERT_TRUE(Render(p.Surface(), S().StartRow().BlendRun({{7, 200, BYTE(weight)}})));
+        EXPECT_EQ((Bytes{p.mem[0][0], p.mem[0][1], p.mem[0][2], p.mem[2][0], p.mem[1][0]}), want)
+            << "weight " << weight;
+    }
+}
+
+ChunkSpec Palt(WORD id, DWORD version, DWORD colors, size_t size) {
+    PaltSpec p = TestPalette();
+    std::tie(p.version, p.colorCount, p.size) = std::make_tuple(version, colors, size);
+    return PaltChunk(id, p);
+}
+
+// Palettes by ID, and the one found looking for 41891 (an ordinary ID here) with 2 as the
+// fallback: the frame's own when it is there, the fallback only when the frame's is missing.
+TEST(PaletteLookup, FrameFirstFallbackOnlyWhenMissing) {
+    const ChunkSpec fallback = Palt(2, 1, 256, 784);
+    const WORD own = INVALID_PALETTE_ID;
+    // clang-format off
+    for (const auto& [chunks, found] : std::vector<std::pair<std::vector<ChunkSpec>, int>>{
+             {{Palt(own, 1, 256, 1000), fallback}, own}, {{fallback}, 2},
+             {{Palt(3, 1, 256, 784)}, -1}, {{Palt(own, 2, 256, 784), fallback}, -1},
+             {{Palt(own, 1, 255, 784), fallback}, -1}, {{Palt(own, 1, 256, 783), fallback}, -1},
+             {{Palt(2, 0, 256, 784)}, -1}}) {
+        // clang-format on
+        CIffFile iff;
+        ASSERT_TRUE(LoadChunks(iff, chunks));
+        const CIffChunk* p = FindPalette(&iff, own, 2);
+        EXPECT_EQ(p ? p->m_wID : -1, found) << chunks.size() << " chunks, first " << chunks[0].id;
+    }
+}
+
+// Sprite 100, palette 1 in the low half of its field: a 5 x 3 frame whose own palette is
+// missing, then frames refused for opcode 7, width 0, a row beyond 256 MiB and palette 2,
+// which is there but unusable.
+TEST(FrameBitmaps, RowsPaddedTopRowLastNothingLeftOnFailure) {
+    Spr2Spec s;
+    s.paletteId = 0x5A5A0001;
+    const Bytes end = S().End();
+    S grid;
+    grid.StartRow().DepthRun({{40, 1}, {40, 2}, {40, 3}, {40, 4}, {40, 5}});
+    grid.SkipRows(2).SkipPixels(2).ColorRun({9});
+    s.frames = {{5, 3, 0, 9, 0, 0, 0, grid},
+                {5, 3, 0, 1, 0, 0, 0, S().StartRow().ColorRun({7}).Command(7, 0)},
+                {0, 3, 0, 1, 0, 0, 0, end},
+                {5461, 16385, 0, 1, 0, 0, 0, end},
+                {5, 3, 0, 2, 0, 0, 0, end}};
+    CIffFile iff;
+    CIffChunk* chunk = nullptr;
+    CSpr2 sprite;
+    ASSERT_TRUE(
+        LoadChunks(iff, {PaltChunk(1, TestPalette()), Palt(2, 1, 256, 700), Spr2Chunk(100, s)}) &&
+        iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100) && sprite.Attach(&iff, chunk));
+    CBitmap bmp[3];  // colour, depth, alpha
+    const auto build = [&](int frame) {
+        return sprite.BuildFrameBitmaps(&iff, frame, &bmp[0], &bmp[1], &bmp[2], kBackground, 0, 0,
+                                        0);
+    };
+    const size_t live = GetLiveBitmapCount();
+    for (int frame : {-1, 1, 2, 3, 4, 5}) {
+        EXPECT_FALSE(build(frame)) << "frame " << frame;
+        EXPECT_TRUE(bmp[0].IsEmpty() && bmp[1].IsEmpty() && bmp[2].IsEmpty());
+        EXPECT_EQ(GetLiveBitmapCount(), live);
+    }
+    EXPECT_TRUE(IsFrameSizeDrawable(5461, 16384));  // exactly 256 MiB of colour rows is fine
+
+    ASSERT_TRUE(build(0));
+    Planes got{5, 3, 16, 8, 0};
+    for (int i = 0; i < 3; ++i) {
+        BITMAP bm{};
+        ASSERT_TRUE(bmp[i].GetBitmap(&bm) && bm.bmWidth == 5 && bm.bmHeight == 3);
+        ASSERT_EQ(bm.bmWidthBytes, i ? 8 : 16);
+        ASSERT_EQ(bm.bmBitsPixel, i ? 8 : 24);
+        got.mem[i].assign(static_cast<BYTE*>(bm.bmBits),
+                          static_cast<BYTE*>(bm.bmBits) + got.mem[i].size());
+    }
+    EXPECT_EQ(got.mem, Drawn(got, {{0, 0, 1, 40, 255},
+                                   {1, 0, 2, 40, 255},
+                                   {2, 0, 3, 40, 255},
+                                   {3, 0, 4, 40, 255},
+                                   {4, 0, 5, 40, 255},
+                                   {2, 2, 9, 255, 255}}));
+    EXPECT_EQ(AsBitmap(bmp[2])->colors.at(200).rgbGreen, 200);  // a grey table
+}
+
+}  // namespace
