@@ -81,3 +81,17 @@ bool CIffSession::SaveTo(const std::string& output, std::string* pDetail) {
     if (!m_iff.Save(&target.File())) return false;
     return target.Commit(pDetail);
 }
+
+bool CIffSession::AttachSprite(WORD wId, CSpr2& sprite) {
+    const std::string spriteText = "sprite " + std::to_string(wId);
+    CIffChunk* pChunk = nullptr;
+    if (!m_iff.FindChunk(&pChunk, IFF_TYPE_SPR2, wId)) {
+        ReportMessage(m_strPath, "Can't find this item!", spriteText);
+        return false;
+    }
+    if (!sprite.Attach(&m_iff, pChunk)) {
+        ReportMessage(m_strPath, "Can't load this resource!", spriteText);
+        return false;
+    }
+    return true;
+}

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "iff/iff_file.h"
+#include "sprites/spr2.h"
 
 class CIffSession {
 public:
@@ -22,6 +23,10 @@ public:
     // Loads every chunk's data and writes the container: in place, or to `output` while
     // the opened file stays as it is. A failure is reported and gives false.
     bool Save(const std::optional<std::string>& output);
+
+    // Finds the sprite with this ID and binds `sprite` to it, as selecting it in the
+    // dialog does. A sprite that is missing or does not decode is reported; false then.
+    bool AttachSprite(WORD wId, CSpr2& sprite);
 
     CIffFile& Iff() { return m_iff; }
     const std::string& Path() const { return m_strPath; }

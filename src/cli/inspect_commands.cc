@@ -50,16 +50,8 @@ ExitStatus RunRender(const CommandLine& cmd) {
     CIffFile& iff = session.Iff();
     const std::string spriteText = "sprite " + std::to_string(cmd.wSpriteId);
 
-    CIffChunk* pChunk = nullptr;
-    if (!iff.FindChunk(&pChunk, IFF_TYPE_SPR2, cmd.wSpriteId)) {
-        ReportMessage(path, "Can't find this item!", spriteText);
-        return ExitStatus::warning;
-    }
     CSpr2 sprite;
-    if (!sprite.Attach(&iff, pChunk)) {
-        ReportMessage(path, "Can't load this resource!", spriteText);
-        return ExitStatus::warning;
-    }
+    if (!session.AttachSprite(cmd.wSpriteId, sprite)) return ExitStatus::warning;
     const int nFrame = cmd.frame.value_or(0);
     Spr2FrameInfo info{};
     if (!sprite.GetFrameInfo(&info, nFrame)) {

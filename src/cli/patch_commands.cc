@@ -68,19 +68,10 @@ ExitStatus RunSetPalette(const CommandLine& cmd) {
     const std::string& path = cmd.files.front();
     CIffSession session(path);
     if (!session.Open()) return ExitStatus::failed;
-    CIffFile& iff = session.Iff();
     const std::string spriteText = "sprite " + std::to_string(cmd.wSpriteId);
 
-    CIffChunk* pChunk = nullptr;
-    if (!iff.FindChunk(&pChunk, IFF_TYPE_SPR2, cmd.wSpriteId)) {
-        ReportMessage(path, "Can't find this item!", spriteText);
-        return ExitStatus::warning;
-    }
     CSpr2 sprite;
-    if (!sprite.Attach(&iff, pChunk)) {
-        ReportMessage(path, "Can't load this resource!", spriteText);
-        return ExitStatus::warning;
-    }
+    if (!session.AttachSprite(cmd.wSpriteId, sprite)) return ExitStatus::warning;
     std::string what;
     if (cmd.common) {
         SetSpritePaletteId(sprite, cmd.wPaletteId);
