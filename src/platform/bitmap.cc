@@ -75,15 +75,21 @@ HBITMAP CreateBitmapObject(LONG width, LONG height, WORD bitCount, const RGBQUAD
         return nullptr;
     }
     BITMAPINFOHEADER& h = bmp->header;
+    h = MakeBitmapInfoHeader(width, height, bitCount);
+    h.biSizeImage = static_cast<DWORD>(total);
+    h.biClrUsed = static_cast<DWORD>(bmp->colors.size());
+    return bmp;
+}
+
+BITMAPINFOHEADER MakeBitmapInfoHeader(LONG width, LONG height, WORD bitCount) {
+    BITMAPINFOHEADER h{};
     h.biSize = sizeof(BITMAPINFOHEADER);
     h.biWidth = width;
     h.biHeight = height;
     h.biPlanes = 1;
     h.biBitCount = bitCount;
     h.biCompression = BI_RGB;
-    h.biSizeImage = static_cast<DWORD>(total);
-    h.biClrUsed = static_cast<DWORD>(bmp->colors.size());
-    return bmp;
+    return h;
 }
 
 HBITMAP AsBitmap(HGDIOBJ h) {

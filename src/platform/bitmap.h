@@ -77,6 +77,9 @@ HBITMAP AsBitmap(HGDIOBJ h);
 size_t GetLiveBitmapCount();
 
 // Bottom-up (positive height), BI_RGB, usage DIB_RGB_COLORS; hSection must be NULL and
+// An uncompressed bitmap header: size 40, one plane, 0 in every other field.
+BITMAPINFOHEADER MakeBitmapInfoHeader(LONG width, LONG height, WORD bitCount);
+
 // hdc is not used. colors may be NULL; otherwise it holds biClrUsed entries (for 8 bits
 // or fewer, 0 means 2^biBitCount). *ppvBits receives the pixel memory, NULL on failure.
 HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFOHEADER* pHeader, const RGBQUAD* colors,

@@ -7,17 +7,6 @@
 
 namespace {
 
-BITMAPINFOHEADER MakeHeader(LONG width, LONG height, WORD bitCount) {
-    BITMAPINFOHEADER h{};
-    h.biSize = sizeof(BITMAPINFOHEADER);
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = bitCount;
-    h.biCompression = BI_RGB;
-    return h;
-}
-
 const std::array<RGBQUAD, 256>& GreyTable() {
     static const std::array<RGBQUAD, 256> table = [] {
         std::array<RGBQUAD, 256> t{};
@@ -66,8 +55,8 @@ BOOL CSpr2::BuildFrameBitmaps(CIffFile* pFile, int nFrame, CBitmap* pColor, CBit
 
     // Held locally until the frame is drawn: any failure deletes whatever was created.
     CBitmap color, depth, alpha;
-    const BITMAPINFOHEADER colorHeader = MakeHeader(frame.wWidth, frame.wHeight, 24);
-    const BITMAPINFOHEADER greyHeader = MakeHeader(frame.wWidth, frame.wHeight, 8);
+    const BITMAPINFOHEADER colorHeader = MakeBitmapInfoHeader(frame.wWidth, frame.wHeight, 24);
+    const BITMAPINFOHEADER greyHeader = MakeBitmapInfoHeader(frame.wWidth, frame.wHeight, 8);
     void* bits = nullptr;
     if (!color.Attach(
             CreateDIBSection(nullptr, &colorHeader, nullptr, DIB_RGB_COLORS, &bits, nullptr, 0)) ||
