@@ -1,0 +1,327 @@
+// Drives the main dialog the way a user would, through the scripted window system, on
+// files written for the test: every list, selection, enabled state and message box, the
+// unsaved-changes flag and what reaches the disk.
+#include "app/patch_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/resource.h"
+#include "iff/iff_types.h"
+#include "platform/file.h"
+#include "platform/gdi.h"
+#include "support/fault_files.h"
+#include "support/iff_builder.h"
+#include "support/scripted_window_system.h"
+#include "support/spr2_builder.h"
+
+namespace {
+
+using namespace testsupport;
+using Boxes = std::vector<ShownMessageBox>;
+using Strings = std::vector<std::string>;
+using Ids = std::vector<WORD>;
+
+// A sprite whose frames (3 x 2, all colour 5) name the given palettes.
+ChunkSpec Sprite(WORD id, DWORD paletteId, const Ids& framePalettes, const std::string& name = "") {
+    Spr2Grid grid(3, 2);
+    for (int i = 0; i < 6; ++i) grid.Set(i % 3, i / 3, 5);
+    Spr2Spec spec;
+    spec.paletteId = paletteId;
+    for (WORD p : framePalettes) spec.frames.push_back(FrameFromGrid(grid, p));
+    return Spr2Chunk(id, spec, name);
+}
+// One colour throughout.
+ChunkSpec Palette(WORD id, Rgb colour = {5, 5, 5}) {
+    PaltSpec spec;
+    spec.colors.assign(256, colour);
+    return PaltChunk(id, spec);
+}
+ChunkSpec BrokenSprite(WORD id) {
+    ChunkSpec chunk;
+    chunk.type = "SPR2", chunk.id = id, chunk.data = {1, 2, 3};
+    return chunk;
+}
+std::string WriteIff(const std::vector<ChunkSpec>& chunks) {
+    IffSpec spec;
+    spec.chunks = chunks;
+    const std::string path = TempPath("dialog.iff");
+    WriteFileBytes(path, BuildIff(spec));
+    return path;
+}
+
+// For each sprite by ID: its own palette ID, then each frame's; empty when it does not
+// decode.
+using PaletteIds = std::map<WORD, Ids>;
+PaletteIds ContainerPalettes(CIffFile& iff) {
+    PaletteIds ids;
+    for (POSITION pos = iff.FindLowestIdOfType(IFF_TYPE_SPR2); pos;) {
+        CIffChunk* chunk = iff.GetNextByIdOfType(pos);
+        CSpr2 sprite;
+        Ids& out = ids[chunk->m_wID];
+        if (!sprite.Attach(&iff, chunk)) continue;
+        out.push_back(sprite.GetPaletteId());
+        for (const Spr2FrameInfo& f : sprite.m_frames) out.push_back(f.wPaletteId);
+    }
+    return ids;
+}
+PaletteIds DiskPalettes(const std::string& path) {
+    CIffFile iff;
+    return LoadIffBytes(iff, ReadFileBytes(path)) ? ContainerPalettes(iff) : PaletteIds{};
+}
+
+template <class Control>
+Strings Texts(const Control& c) {
+    Strings out;
+    for (const ListEntry& e : c.GetEntries()) out.push_back(e.text);
+    return out;
+}
+
+ShownMessageBox Question(const std::string& text) {
+    return {text, "Warning", MB_YESNO | MB_ICONEXCLAMATION};
+}
+const std::string kUnsaved = "You haven't saved your changes yet! Are you sure you want to ";
+const ShownMessageBox kQuit = Question(kUnsaved + "quit?"),
+                      kDiscard = Question(kUnsaved + "open an other file?");
+
+class DialogTest : public ::testing::Test {
+protected:
+    DialogTest() { ws.SetSysColor(COLOR_3DFACE, RGB(10, 20, 30)); }
+    void SetUp() override { ASSERT_TRUE(dlg.Create()); }
+
+    void Click(int id) { static_cast<CButton*>(dlg.GetDlgItem(id))->UserClick(); }
+    void Browse(const std::string& path) {
+        ws.ChooseFileAnswer(path);
+        Click(IDC_BROWSE);
+    }
+    // Enabled flags of sprites, frames, common, item, Save, Quick and Manual Patch.
+    std::string Enabled() const {
+        const CWnd* const controls[] = {
+            &dlg.m_lbSprites, &dlg.m_cbFrame,       &dlg.m_cbCommonPalette, &dlg.m_cbItemPalette,
+            &dlg.m_btnSave,   &dlg.m_btnQuickPatch, &dlg.m_btnManualPatch};
+        std::string flags;
+        for (const CWnd* w : controls) flags += w->IsWindowEnabled() ? '1' : '0';
+        return flags;
+    }
+    Boxes Shown() {  // the message boxes since the last call
+        Boxes boxes = ws.MessageBoxes();
+        ws.ClearMessageBoxes();
+        return boxes;
+    }
+    COLORREF PreviewPixel() const {
+        return dlg.m_preview.m_pBitmap ? GetBitmapPixel(*dlg.m_preview.m_pBitmap, 0, 0) : 0;
+    }
+    Ids Sprite5() { return ContainerPalettes(dlg.m_iff)[5]; }
+
+    ScriptedWindowSystem ws;
+    CPatchDlg dlg;
+};
+
+TEST_F(DialogTest, StartsWithOnlyBrowseAndCloseUsableAndClosesUnasked) {
+    EXPECT_EQ(Enabled(), "0000000");
+    EXPECT_EQ(dlg.GetDlgItem(IDC_FILE)->GetWindowText(), "");
+    const std::vector<MenuItem>& menu = dlg.GetSystemMenu(FALSE)->GetItems();
+    EXPECT_EQ(menu.back().text + std::to_string(menu.back().id), "&About Palvane2...16");
+    const RGBQUAD face{30, 20, 10, 0};
+    EXPECT_EQ(std::memcmp(&dlg.m_preview.m_rgbBackground, &face, 4), 0);
+    ws.QueueModal([](CDialog& about) { about.UserCommand(IDOK); });
+    dlg.UserSysCommand(IDM_ABOUTBOX | 0x3);  // the low four bits are the system's
+    EXPECT_EQ(ws.ModalDialogs(), std::vector<UINT>{IDD_ABOUTBOX});
+    dlg.UserClose();  // nothing unsaved: no question
+    EXPECT_TRUE(Shown().empty());
+    EXPECT_EQ(dlg.GetModalResult(), IDOK);
+}
+
+// Each file after a good one: what the lists hold, what can be used, what was said.
+TEST_F(DialogTest, BrowseListsTheFileByIdOrSaysWhyNotAndKeepsTheLists) {
+    const std::string good = WriteIff({Palette(40, {1, 1, 1}), Palette(1), Palette(2, {9, 8, 7}),
+                                       Sprite(20, 7, {}, "none"), BrokenSprite(30),
+                                       Sprite(40, 9, {9}), Sprite(10, 4, {4189, 2}, "first")});
+    const Strings sprites{"#10 - \"first\"", "#20 - \"none\"", "#30 - \"\"", "#40 - \"\""},
+        palettes{"1", "2", "40", "41891 (invalid)"};
+    const std::string locked = WriteIff({}), notIff = TempPath("text.iff");
+    CFile holder;
+    ASSERT_TRUE(holder.Open(locked.c_str(), CFile::modeReadWrite | CFile::shareExclusive));
+    WriteFileBytes(notIff, Bytes(100, 'x'));
+    const auto error = [](const char* text) { return Boxes{{text, "Error", MB_ICONHAND}}; };
+    struct Case {
+        std::string path;
+        Strings sprites, palettes;
+        std::string enabled;
+        Boxes boxes;
+    };
+    for (const Case& c :
+         {Case{good, sprites, palettes, "1111111", {}},
+          Case{WriteIff({}), {}, {"41891 (invalid)"}, "1000110", {}},
+          // Two sprites of one ID: the container keeps the later.
+          Case{WriteIff({Palette(41891), Sprite(3, 1, {}, "old"), Sprite(3, 1, {}, "new")}),
+               {"#3 - \"new\""},
+               {"41891", "41891 (invalid)"},
+               "1110110",
+               {}},
+          Case{TempPath("none.iff"), sprites, palettes, "0000000", error("Unable to open file!")},
+          Case{locked, sprites, palettes, "0000000", error("Unable to open file!")},
+          Case{notIff, sprites, palettes, "0000000",
+               error("Unable to open file as an IFF file!")}}) {
+        SCOPED_TRACE(c.path);
+        Browse(good);
+        Browse(c.path);
+        EXPECT_EQ(Shown(), c.boxes);
+        EXPECT_EQ(Texts(dlg.m_lbSprites), c.sprites);
+        EXPECT_EQ(Texts(dlg.m_cbItemPalette), c.palettes);
+        EXPECT_EQ(Texts(dlg.m_cbCommonPalette), c.palettes);
+        EXPECT_EQ(Enabled(), c.enabled);
+        EXPECT_EQ(dlg.GetDlgItem(IDC_FILE)->GetWindowText(), c.boxes.empty() ? c.path : good);
+    }
+
+    Browse(good);
+    EXPECT_EQ(dlg.m_cbCommonPalette.GetItemData(3), 41891u);
+    EXPECT_EQ(dlg.m_lbSprites.GetItemData(1), 20u);
+    EXPECT_EQ(Texts(dlg.m_cbFrame), (Strings{"#0 size: 3x2 pixels", "#1 size: 3x2 pixels"}));
+    // 4 selects "40" and 4189 "41891 (invalid)": the first entry they begin with.
+    EXPECT_EQ(dlg.m_cbCommonPalette.GetWindowText(), "40");
+    EXPECT_EQ(dlg.m_cbItemPalette.GetCurSel(), 3);
+    dlg.m_cbFrame.UserSelect(1);
+    EXPECT_EQ(dlg.m_cbItemPalette.GetWindowText(), "2");
+    EXPECT_EQ(PreviewPixel(), RGB(9, 8, 7));
+    dlg.m_lbSprites.UserSelect(0);  // the same sprite again: back to frame 0
+    EXPECT_EQ(dlg.m_cbFrame.GetCurSel(), 0);
+    CBitmap* shown = dlg.m_preview.m_pBitmap;
+    dlg.m_lbSprites.UserSelect(1);  // no frames; 7 matches no entry
+    EXPECT_EQ(dlg.m_cbCommonPalette.GetWindowText(), "7");
+    EXPECT_EQ(Enabled(), "1110110");
+    EXPECT_EQ(dlg.m_preview.m_pBitmap, shown);
+    dlg.m_lbSprites.UserSelect(2);
+    EXPECT_EQ(Shown(), error("Can't load this resource!"));
+    EXPECT_EQ(Enabled(), "1000110");
+    dlg.m_lbSprites.UserSelect(3);  // no palette to draw with: no picture
+    EXPECT_EQ(dlg.m_preview.m_pBitmap, nullptr);
+    EXPECT_FALSE(dlg.m_bDirty);
+}
+
+// On frame 1 of sprite 5, beside a sprite of two frames, one that does not decode and one
+// without frames: typed and chosen IDs, then both patches.
+TEST_F(DialogTest, PaletteEditsAndPatches) {
+    Browse(WriteIff({Palette(1), Palette(40, {1, 2, 3}), Sprite(2, 1, {1, 40}), BrokenSprite(3),
+                     Sprite(4, 40, {}), Sprite(5, 1, {1, 1})}));
+    dlg.m_lbSprites.UserSelect(3);
+    dlg.m_cbFrame.UserSelect(1);
+    ws.Watch(dlg.m_preview);
+    for (const char* text : {"", "abc", "-"}) {  // no number: nothing stored, nothing redrawn
+        dlg.m_cbItemPalette.UserEditText(text);
+        dlg.m_cbCommonPalette.UserEditText(text);
+    }
+    EXPECT_FALSE(dlg.m_bDirty);
+    EXPECT_EQ(ws.Invalidations(dlg.m_preview), 0);
+    // Each keystroke's number at once, into both combos.
+    for (const auto& [text, id] :
+         {std::pair{"4", 4}, std::pair{"40", 40}, std::pair{"409", 409}, std::pair{"-1", 65535},
+          std::pair{"65536", 0}, std::pair{"41891 (invalid)", 41891},
+          std::pair{"99999999999999999999", 65535}}) {
+        dlg.m_cbItemPalette.UserEditText(text);
+        dlg.m_cbCommonPalette.UserEditText(text);
+        EXPECT_EQ(Sprite5(), (Ids{WORD(id), 1, WORD(id)})) << text;
+    }
+    EXPECT_TRUE(dlg.m_bDirty);
+    EXPECT_EQ(ws.Invalidations(dlg.m_preview), 14);
+    dlg.m_cbItemPalette.UserSelect(1);  // chosen entries store their item data
+    EXPECT_EQ(PreviewPixel(), RGB(1, 2, 3));
+    dlg.m_cbCommonPalette.UserSelect(0);
+    dlg.m_cbItemPalette.UserSelect(2);  // "41891 (invalid)": drawn in the sprite's palette
+    EXPECT_EQ(PreviewPixel(), RGB(5, 5, 5));
+    EXPECT_EQ(Sprite5(), (Ids{1, 1, 41891}));
+
+    const PaletteIds before = ContainerPalettes(dlg.m_iff);
+    const std::string ask = "!\n\nAre you sure you want to continue?";
+    const ShownMessageBox quick = Question("This will set all items to an invalid palette" + ask),
+                          manual = Question("This will set all items to palette typed" + ask);
+    const ShownMessageBox bad{"Can't load one of the SPR2 resources!", "Warning", MB_ICONHAND};
+    Click(IDC_QUICK_PATCH);  // unanswered: No
+    EXPECT_EQ(ContainerPalettes(dlg.m_iff), before);
+    ws.AnswerMessageBox(IDYES);
+    Click(IDC_QUICK_PATCH);  // every frame of every sprite that decodes; sprite palettes kept
+    EXPECT_EQ(Shown(), (Boxes{quick, quick, bad}));
+    EXPECT_EQ(ContainerPalettes(dlg.m_iff),
+              (PaletteIds{{2, {1, 41891, 41891}}, {3, {}}, {4, {40}}, {5, {1, 41891, 41891}}}));
+    EXPECT_EQ(dlg.m_cbFrame.GetCurSel(), 0);  // sprite 5 shown again, from frame 0
+    EXPECT_EQ(dlg.m_cbItemPalette.GetWindowText(), "41891 (invalid)");
+    dlg.m_cbItemPalette.UserSelect(1);  // "40", then typed over
+    dlg.m_cbItemPalette.UserEditText("typed");
+    Click(IDC_MANUAL_PATCH);
+    ws.AnswerMessageBox(IDYES);
+    Click(IDC_MANUAL_PATCH);
+    EXPECT_EQ(Shown(), (Boxes{manual, manual, bad}));
+    EXPECT_EQ(ContainerPalettes(dlg.m_iff),
+              (PaletteIds{{2, {1, 40, 40}}, {3, {}}, {4, {40}}, {5, {1, 40, 40}}}));
+
+    ws.AnswerMessageBox(IDYES);  // to drop the changes: nothing is written back any more
+    Browse(TempPath("missing.iff"));
+    for (CComboBox* combo : {&dlg.m_cbItemPalette, &dlg.m_cbCommonPalette}) {
+        combo->EnableWindow(TRUE);  // as if a handler were reached regardless
+        combo->UserEditText("7");
+        combo->UserSelect(0);
+    }
+    EXPECT_FALSE(dlg.m_bDirty);
+    Shown();
+    Browse(WriteIff({Palette(1)}));  // no sprites: asked all the same
+    ws.AnswerMessageBox(IDYES);
+    Click(IDC_QUICK_PATCH);
+    EXPECT_EQ(Shown(), Boxes{quick});
+    EXPECT_TRUE(dlg.m_bDirty);
+}
+
+// One session: failed saves, the questions before closing and before opening another file
+// answered No, Enter and Escape, saves, then both questions answered Yes.
+TEST_F(DialogTest, SaveWritesTheChangesAndCloseAsksWhileAnyAreUnsaved) {
+    const std::string path = WriteIff({Palette(1), Sprite(1, 1, {1, 1})});
+    const Bytes original = ReadFileBytes(path);
+    Browse(path);
+    dlg.m_cbItemPalette.UserEditText("300");
+    for (bool refuseReplace : {true, false}) {
+        CFaultySaveFileSystem fs;
+        fs.refuseReplace = refuseReplace;
+        fs.budget->writeBytes = refuseReplace ? -1 : 100;  // else the disk fills up
+        ScopedSaveFileSystem scoped(&fs);
+        Click(IDC_SAVE);
+        EXPECT_EQ(Shown(), (Boxes{{"Error while saving this file!", "Error", MB_ICONHAND}}));
+        EXPECT_TRUE(dlg.m_bDirty);
+    }
+    Click(IDC_CLOSE);  // unanswered: No
+    dlg.UserClose();
+    dlg.UserSysCommand(SC_CLOSE);
+    dlg.UserCommand(IDOK);  // Enter and Escape do nothing
+    dlg.UserCommand(IDCANCEL);
+    Click(IDC_BROWSE);  // unanswered: No, and no chooser
+    EXPECT_EQ(Shown(), (Boxes{kQuit, kQuit, kQuit, kDiscard}));
+    EXPECT_EQ(ws.FileChoosers().size(), 1u);
+    EXPECT_FALSE(dlg.IsEnded());
+    EXPECT_EQ(ReadFileBytes(path), original);  // nothing saved on the way
+
+    Click(IDC_SAVE);
+    dlg.m_cbCommonPalette.UserEditText("2");  // work goes on with the same file
+    Click(IDC_SAVE);
+    EXPECT_EQ(Shown(), Boxes(2, {"File saved!", "Success!", MB_ICONASTERISK}));
+    EXPECT_FALSE(dlg.m_bDirty);
+    EXPECT_EQ(DiskPalettes(path), (PaletteIds{{1, {2, 300, 1}}}));
+
+    dlg.m_cbCommonPalette.UserEditText("3");
+    ws.AnswerMessageBox(IDYES);
+    Click(IDC_BROWSE);  // Yes, and the chooser cancelled: nothing left to work on
+    EXPECT_FALSE(dlg.m_bDirty);
+    EXPECT_EQ(Enabled(), "0000000");
+    EXPECT_EQ(dlg.m_lbSprites.GetCount(), 1);
+    Click(IDC_BROWSE);  // nothing unsaved: no question
+    Browse(path);
+    dlg.m_cbCommonPalette.UserEditText("3");
+    ws.AnswerMessageBox(IDYES);
+    Click(IDC_CLOSE);
+    EXPECT_EQ(Shown(), (Boxes{kDiscard, kQuit}));
+    EXPECT_EQ(dlg.GetModalResult(), IDOK);
+    EXPECT_EQ(DiskPalettes(path), (PaletteIds{{1, {2, 300, 1}}}));
+}
+
+}  // namespace
