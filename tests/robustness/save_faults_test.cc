@@ -104,6 +104,25 @@ TEST_F(SaveFaults, ADiskThatFillsUpLeavesTheOldBytes) {
         EXPECT_EQ(dialog.exitCode, 0);
         ExpectOriginalAndNoLeftovers();
     }
+    // Writing to another file (--output, a rendered bitmap) keeps the same promise there.
+    const std::string out = folder + "/out.iff", bmp = folder + "/out.bmp";
+    const Bytes oldOut(10, 'x');
+    WriteFileBytes(out, oldOut);
+    WriteFileBytes(bmp, oldOut);
+    ChildLimits small;
+    small.fileSizeBytes = 20;
+    const auto withOutput = [&] { return RunCli({"quick-patch", path, "--output", out}); };
+    EXPECT_EQ(RunInChild(withOutput, small).exitCode, 2);
+    const auto render = [&] {
+        return RunCli({"render", path, "--sprite", "100", "--frame", "0", "--out", bmp});
+    };
+    EXPECT_EQ(RunInChild(render, small).exitCode, 2);
+    EXPECT_EQ(ReadFileBytes(out), oldOut);
+    EXPECT_EQ(ReadFileBytes(bmp), oldOut);
+    fs::remove(out);
+    fs::remove(bmp);
+    ExpectOriginalAndNoLeftovers();
+
     ChildLimits enough;
     enough.fileSizeBytes = patched.size();
     EXPECT_EQ(RunInChild([&] { return RunCli({"quick-patch", path}); }, enough).exitCode, 0);
