@@ -32,30 +32,62 @@ struct CIffFileRecord::ChunkList {
         WORD id = 0;
     };
 
-    // Nodes of one type by their 16-bit ID: a bitmap for the next-higher-ID search and
-    // pages of 256 pointers made as IDs arrive.
+    // Nodes of one type by their 16-bit ID. A type with few chunks keeps them in a sorted
+    // vector; past kSparseMax it moves to a bitmap for the next-higher-ID search and pages
+    // of 256 pointers made as IDs arrive. The dense form costs about 10 KB before its
+    // first page, so giving it to every type would let a file of tiny chunks of distinct
+    // types take a hundred times its size in memory.
     class IdIndex {
     public:
         Node* Get(WORD id) const {
+            if (!m_dense) {
+                const auto it = SparseAt(id);
+                return it != m_sparse.end() && it->first == id ? it->second : nullptr;
+            }
             // The bitmap is small enough to stay in the cache; the pages are not.
-            if (!(m_bits[id >> 6] & Bit(id))) return nullptr;
-            return (*m_pages[id >> 8])[id & 0xFF];
+            if (!(m_dense->bits[id >> 6] & Bit(id))) return nullptr;
+            return (*m_dense->pages[id >> 8])[id & 0xFF];
         }
+        // May throw std::bad_alloc; the entries are as they were then.
         void Set(WORD id, Node* n) {
-            auto& page = m_pages[id >> 8];
-            if (!page) page = std::make_unique<Page>();  // may throw; nothing changed then
+            if (!m_dense) {
+                const auto it = SparseAt(id);
+                if (it != m_sparse.end() && it->first == id) {
+                    it->second = n;
+                    return;
+                }
+                if (m_sparse.size() < kSparseMax) {
+                    m_sparse.insert(it, {id, n});
+                    return;
+                }
+                MakeDense();
+            }
+            auto& page = m_dense->pages[id >> 8];
+            if (!page) page = std::make_unique<Page>();
             (*page)[id & 0xFF] = n;
-            m_bits[id >> 6] |= Bit(id);
+            m_dense->bits[id >> 6] |= Bit(id);
         }
         void Erase(WORD id) {
-            if (auto& page = m_pages[id >> 8]) (*page)[id & 0xFF] = nullptr;
-            m_bits[id >> 6] &= ~Bit(id);
+            if (!m_dense) {
+                const auto it = SparseAt(id);
+                if (it != m_sparse.end() && it->first == id) m_sparse.erase(it);
+                return;
+            }
+            if (auto& page = m_dense->pages[id >> 8]) (*page)[id & 0xFF] = nullptr;
+            m_dense->bits[id >> 6] &= ~Bit(id);
         }
         Node* First() const {
+            if (!m_dense) return m_sparse.empty() ? nullptr : m_sparse.front().second;
             const unsigned id = Scan(0);
             return id < kNone ? Get(static_cast<WORD>(id)) : nullptr;
         }
         Node* NextAfter(WORD id) const {
+            if (!m_dense) {
+                const auto it = std::upper_bound(
+                    m_sparse.begin(), m_sparse.end(), id,
+                    [](WORD v, const std::pair<WORD, Node*>& e) { return v < e.first; });
+                return it != m_sparse.end() ? it->second : nullptr;
+            }
             const unsigned next = id == 0xFFFF ? kNone : Scan(id + 1u);
             if (next >= kNone) return nullptr;
             Prefetch(next);
@@ -64,8 +96,35 @@ struct CIffFileRecord::ChunkList {
 
     private:
         using Page = std::array<Node*, 256>;
+        struct Dense {
+            std::array<std::uint64_t, 1024> bits{};
+            std::array<std::unique_ptr<Page>, 256> pages;
+        };
+        using Sparse = std::vector<std::pair<WORD, Node*>>;
+        static constexpr size_t kSparseMax = 1024;
         static constexpr unsigned kNone = 0x10000;
         static std::uint64_t Bit(unsigned id) { return std::uint64_t{1} << (id & 63); }
+
+        Sparse::iterator SparseAt(WORD id) {
+            return std::lower_bound(
+                m_sparse.begin(), m_sparse.end(), id,
+                [](const std::pair<WORD, Node*>& e, WORD v) { return e.first < v; });
+        }
+        Sparse::const_iterator SparseAt(WORD id) const {
+            return const_cast<IdIndex*>(this)->SparseAt(id);
+        }
+        // Built whole before it replaces the vector, so a failed allocation changes nothing.
+        void MakeDense() {
+            auto dense = std::make_unique<Dense>();
+            for (const auto& e : m_sparse) {
+                auto& page = dense->pages[e.first >> 8];
+                if (!page) page = std::make_unique<Page>();
+                (*page)[e.first & 0xFF] = e.second;
+                dense->bits[e.first >> 6] |= Bit(e.first);
+            }
+            m_dense = std::move(dense);
+            Sparse().swap(m_sparse);
+        }
         // An ascending walk visits nodes in no memory order: keep the nodes a few steps
         // ahead on their way into the cache, found from the bitmap alone.
         void Prefetch(unsigned current) const {
@@ -83,21 +142,22 @@ struct CIffFileRecord::ChunkList {
                     break;
                 }
                 m_prefetchTo = id;
-                __builtin_prefetch((*m_pages[id >> 8])[id & 0xFF]);
+                __builtin_prefetch((*m_dense->pages[id >> 8])[id & 0xFF]);
             }
         }
-        // The smallest ID >= from that is present, or kNone.
+        // The smallest ID >= from that is present, or kNone. Dense form only.
         unsigned Scan(unsigned from) const {
+            const auto& bits = m_dense->bits;
             unsigned word = from >> 6;
-            std::uint64_t bits = m_bits[word] & (~std::uint64_t{0} << (from & 63));
-            while (!bits) {
-                if (++word == m_bits.size()) return kNone;
-                bits = m_bits[word];
+            std::uint64_t b = bits[word] & (~std::uint64_t{0} << (from & 63));
+            while (!b) {
+                if (++word == bits.size()) return kNone;
+                b = bits[word];
             }
-            return word * 64 + static_cast<unsigned>(__builtin_ctzll(bits));
+            return word * 64 + static_cast<unsigned>(__builtin_ctzll(b));
         }
-        std::array<std::uint64_t, 1024> m_bits{};
-        std::array<std::unique_ptr<Page>, 256> m_pages;
+        Sparse m_sparse;
+        std::unique_ptr<Dense> m_dense;
         mutable unsigned m_walkAt = 0;      // where the ascending walk stood last
         mutable unsigned m_prefetchTo = 0;  // the highest ID prefetched for it
     };
@@ -165,7 +225,7 @@ struct CIffFileRecord::ChunkList {
         Node* n = node.release();
         n->id = old->id;
         n->typeIndex = old->typeIndex;
-        n->typeIndex->byId.Set(n->id, n);  // the page exists already
+        n->typeIndex->byId.Set(n->id, n);  // the entry exists already: nothing to allocate
         LinkAtEnd(n);
         delete old;
         return n;
