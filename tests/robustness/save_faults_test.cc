@@ -155,15 +155,20 @@ TEST_F(SaveFaults, AWriteThatFailsPartWayLeavesTheOldBytes) {
 }
 
 TEST_F(SaveFaults, AFolderThatRefusesTheNewFileLeavesTheOldBytes) {
-    // Tests run as root, whom permission bits do not stop: the child becomes another
-    // user who owns the file but may not create files in the folder.
-    ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
-    ChildLimits asNobody;
-    asNobody.uid = kNobody;
-    EXPECT_EQ(RunInChild([&] { return RunCli({"quick-patch", path}); }, asNobody).exitCode, 2);
+    // Permission bits do not stop root, as whom CI runs: there the child becomes another
+    // user who owns the file. Anyone else is stopped by the folder's bits alone.
+    ChildLimits limits;
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+        limits.uid = kNobody;
+    } else {
+        ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    }
+    EXPECT_EQ(RunInChild([&] { return RunCli({"quick-patch", path}); }, limits).exitCode, 2);
     const ChildResult dialog = RunInChild(
-        [&] { return QuickPatchInDialog(path).LastText() == kSaveError ? 0 : 1; }, asNobody);
+        [&] { return QuickPatchInDialog(path).LastText() == kSaveError ? 0 : 1; }, limits);
     EXPECT_EQ(dialog.exitCode, 0);
+    ::chmod(folder.c_str(), 0755);
     ExpectOriginalAndNoLeftovers();
 
     // The same refusal through the save's file-system seam, in this process.
