@@ -1,50 +1,126 @@
 // The main dialog on real widgets, used the way a user would: clicks, keys, typing and
 // mouse drags, with its real message boxes answered as they come.
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
 
 #include "app/patch_dlg.h"
 #include "app/resource.h"
+#include "platform/qt/dialog_window.h"
+#include "platform/qt/file_chooser.h"
+#include "platform/qt/qt_window_system.h"
 #include "platform/qt/surface_widget.h"
-#include "qt/qt_test_support.h"
 #include "support/iff_builder.h"
 #include "support/spr2_builder.h"
 
-using namespace qttest;
 using namespace testsupport;
 
 namespace {
 
-// Palettes 1 (red) and 2 (blue); sprite 100 with frames in palettes 1 and 2, sprite 200
-// with one frame in palette 2.
-std::string WriteDemo() {
-    auto palette = [](WORD id, Rgb colour) {
-        PaltSpec spec;
-        spec.colors.assign(256, colour);
-        return PaltChunk(id, spec);
-    };
-    auto sprite = [](WORD id, DWORD paletteId, std::vector<WORD> framePalettes, const char* name) {
-        Spr2Spec spec;
-        spec.paletteId = paletteId;
-        for (WORD framePalette : framePalettes) {
-            Spr2Grid grid(10, 8);
-            for (int y = 0; y < 8; ++y)
-                for (int x = 0; x < 10; ++x) grid.Set(x, y, 5);
-            spec.frames.push_back(FrameFromGrid(grid, framePalette));
+// Runs step every few milliseconds, from whatever event loop runs then, until it returns
+// true. A step that never succeeds aborts the program: a dialog left open would hang it.
+void Poll(std::function<bool()> step) {
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, step, tries = 0]() mutable {
+        if (step()) {
+            timer->stop();
+            timer->deleteLater();
+        } else if (++tries > 2000) {
+            qFatal("a step of the test never came to pass");
         }
-        return Spr2Chunk(id, spec, name);
-    };
+    });
+    timer->start(5);
+}
+
+// Runs dlg modally with script running inside its loop once the window is active; a
+// script that returns without ending the dialog gets it ended with -1.
+INT_PTR RunModal(CDialog& dlg, std::function<void()> script) {
+    QTimer::singleShot(0, qApp, [&dlg, script] {
+        // Keys reach shortcuts and focus only in the active window.
+        if (QWidget* w = QApplication::activeModalWidget(); w && !QTest::qWaitForWindowActive(w))
+            qWarning("the dialog never became active");
+        script();
+        if (!dlg.IsEnded()) dlg.EndDialog(-1);
+    });
+    return dlg.DoModal();
+}
+
+// Clicks entry `index` of the next popup menu (negative: from the end) once it opens,
+// after noting its entries' texts ("-" for a separator) in *entries.
+void ChooseFromNextMenu(int index, QStringList* entries = nullptr) {
+    Poll([index, entries] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return false;
+        const QList<QAction*> actions = menu->actions();
+        for (QAction* a : actions)
+            if (entries) *entries << (a->isSeparator() ? "-" : a->text());
+        QAction* chosen = actions.value(index < 0 ? actions.size() + index : index);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+        return true;
+    });
+}
+
+// A message box as the tests compare them: owner, text, caption, icon and buttons.
+QString Box(const QWidget* owner, const QString& text, const QString& caption = "Warning",
+            QMessageBox::Icon icon = QMessageBox::Warning,
+            QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No) {
+    return QString("%1 / %2 / %3 / %4 / %5")
+        .arg(owner ? owner->windowTitle() : "-", text, caption, QString::number(icon),
+             QString::number(buttons.toInt()));
+}
+
+// Answers real message boxes in the order they appear, each with the next queued button,
+// by clicking it; notes every box it answered.
+struct BoxAnswerer {
+    void Answer(QMessageBox::StandardButton button) {
+        queue.push_back(button);
+        Poll([this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || queue.empty()) return false;
+            seen << Box(box->parentWidget(), box->text(), box->windowTitle(), box->icon(),
+                        box->standardButtons());
+            QAbstractButton* target = box->button(queue.takeFirst());
+            target ? QTest::mouseClick(target, Qt::LeftButton) : box->reject();
+            return true;
+        });
+    }
+    QList<QMessageBox::StandardButton> queue;
+    QStringList seen;
+};
+
+// Palettes 1 (red) and 2 (blue); sprite 100 with 10 x 8 frames in palettes 1 and 2,
+// sprite 200 with one frame in palette 2.
+std::string WriteDemo() {
     IffSpec spec;
-    spec.chunks = {palette(1, {255, 0, 0}), palette(2, {0, 0, 255}), sprite(100, 1, {1, 2}, "Orb"),
-                   sprite(200, 2, {2}, "Tile")};
+    for (WORD id : {1, 2}) {
+        PaltSpec palette;
+        palette.colors.assign(256, id == 1 ? Rgb{255, 0, 0} : Rgb{0, 0, 255});
+        spec.chunks.push_back(PaltChunk(id, palette));
+    }
+    Spr2Grid grid(10, 8);
+    for (int i = 0; i < 80; ++i) grid.Set(i % 10, i / 10, 5);
+    for (WORD id : {100, 200}) {
+        Spr2Spec sprite;
+        sprite.paletteId = id / 100;
+        for (WORD p : id == 100 ? std::vector<WORD>{1, 2} : std::vector<WORD>{2})
+            sprite.frames.push_back(FrameFromGrid(grid, p));
+        spec.chunks.push_back(Spr2Chunk(id, sprite, id == 100 ? "Orb" : "Tile"));
+    }
     const std::string path = TempPath("demo.iff");
     WriteFileBytes(path, BuildIff(spec));
     return path;
 }
+
+const QColor kRed(255, 0, 0), kBlue(0, 0, 255);
 
 }  // namespace
 
@@ -55,29 +131,42 @@ private:
     std::unique_ptr<qtui::QtWindowSystem> ws;
     std::unique_ptr<CPatchDlg> dlg;
     std::string path;
+    FileChooserRequest request;
     BoxAnswerer boxes;
 
+    // The widget of the main dialog's control with this ID.
     template <class W = QWidget>
     W* Widget(int id) {
-        return Control<W>(*ws, *dlg, id);
+        const DialogTemplate* tpl = dlg->GetTemplate();
+        for (int i = 0; i < Window()->ControlCount(); ++i)
+            if (tpl->controls[i].id == id) return dynamic_cast<W*>(Window()->ControlWidget(i));
+        return nullptr;
     }
     qtui::DialogWindow* Window() { return ws->WindowOf(*dlg); }
     QColor PreviewCentre() {
         auto* preview = Widget(IDC_PREVIEW);
         return preview->grab().toImage().pixelColor(preview->width() / 2, preview->height() / 2);
     }
-    void Browse() { QTest::mouseClick(Widget<QPushButton>(IDC_BROWSE), Qt::LeftButton); }
-    bool Open() { return Window() && Window()->isVisible(); }
+    void Click(int id) { QTest::mouseClick(Widget<QPushButton>(id), Qt::LeftButton); }
+    void ClickSprite(int row, Qt::MouseButton button = Qt::LeftButton) {
+        auto* list = Widget<QListWidget>(IDC_SPRITES);
+        QTest::mouseClick(list->viewport(), button, {},
+                          list->visualItemRect(list->item(row)).center());
+    }
+    QPoint Origin() const { return {dlg->m_preview.m_nOriginX, dlg->m_preview.m_nOriginY}; }
 
 private slots:
     void init() {
         ws = std::make_unique<qtui::QtWindowSystem>();
         path = WriteDemo();
-        ws->SetFileChooser([this](const FileChooserRequest&) { return path; });
+        ws->SetFileChooser([this](const FileChooserRequest& r) {
+            request = r;
+            return path;
+        });
         dlg = std::make_unique<CPatchDlg>();
     }
     void cleanup() {
-        QVERIFY(boxes.Idle());
+        QVERIFY(boxes.queue.empty());
         dlg.reset();
         ws.reset();
     }
@@ -91,22 +180,21 @@ private slots:
                      QRect((112 * u.x + 2) / 4, (56 * u.y + 4) / 8, (277 * u.x + 2) / 4,
                            (169 * u.y + 4) / 8));
             QCOMPARE(Widget<QLineEdit>(IDC_FILE)->text(), QString());
-            for (int id : {IDC_CLOSE, IDC_BROWSE}) QVERIFY(Widget(id)->isEnabled());
-            for (int id : {IDC_SPRITES, IDC_FRAME, IDC_COMMON_PALETTE, IDC_ITEM_PALETTE, IDC_SAVE,
-                           IDC_QUICK_PATCH, IDC_MANUAL_PATCH})
-                QVERIFY(!Widget(id)->isEnabled());
-            // Tab goes in template order over the controls that can take the focus.
-            QTRY_COMPARE(QApplication::focusWidget(), Widget(IDC_CLOSE));
-            for (int id : {IDC_FILE, IDC_BROWSE, IDC_CLOSE}) {
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                QCOMPARE(QApplication::focusWidget(), Widget(id));
-            }
+            for (int id : {IDC_CLOSE, IDC_BROWSE, IDC_SPRITES, IDC_FRAME, IDC_COMMON_PALETTE,
+                           IDC_ITEM_PALETTE, IDC_SAVE, IDC_QUICK_PATCH, IDC_MANUAL_PATCH})
+                QCOMPARE(Widget(id)->isEnabled(), id == IDC_CLOSE || id == IDC_BROWSE);
+            QTRY_COMPARE(QApplication::focusWidget(), Widget(IDC_CLOSE));  // the first to take it
 
-            Browse();
-            QTest::keyClick(Widget(IDC_SPRITES), Qt::Key_Escape);
+            Click(IDC_BROWSE);
+            QFileDialog chooser;  // as the real chooser would be set up for this request
+            qtui::ConfigureFileDialog(chooser, request);
+            QCOMPARE(chooser.nameFilters(), QStringList({"IFF files (*.iff)", "All files (*.*)"}));
+            QCOMPARE(chooser.fileMode(), QFileDialog::ExistingFile);
+            QCOMPARE(chooser.defaultSuffix(), QString("iff"));
             Widget(IDC_SPRITES)->setFocus();
+            QTest::keyClick(Widget(IDC_SPRITES), Qt::Key_Escape);
             QTest::keyClick(Widget(IDC_SPRITES), Qt::Key_Return);
-            QVERIFY(Open());
+            QVERIFY(Window()->isVisible());
             Widget(IDC_CLOSE)->setFocus();
             QTest::keyClick(Widget(IDC_CLOSE), Qt::Key_Return);  // nothing to save: it closes
         });
@@ -115,7 +203,7 @@ private slots:
 
     void workflow() {
         RunModal(*dlg, [&] {
-            Browse();
+            Click(IDC_BROWSE);
             QCOMPARE(Widget<QLineEdit>(IDC_FILE)->text(), QString::fromStdString(path));
             auto* sprites = Widget<QListWidget>(IDC_SPRITES);
             QCOMPARE(sprites->count(), 2);
@@ -126,91 +214,103 @@ private slots:
             auto* common = Widget<QComboBox>(IDC_COMMON_PALETTE);
             auto* item = Widget<QComboBox>(IDC_ITEM_PALETTE);
             QCOMPARE(common->currentText(), QString("1"));
-            QCOMPARE(PreviewCentre(), QColor(255, 0, 0));
+            QCOMPARE(PreviewCentre(), kRed);
 
             QTest::keyClick(frames, Qt::Key_Down);
             QCOMPARE(item->currentText(), QString("2"));
-            QCOMPARE(PreviewCentre(), QColor(0, 0, 255));
+            QCOMPARE(PreviewCentre(), kBlue);
+            ClickSprite(0);  // the sprite already chosen, chosen again: back to frame 0
+            QCOMPARE(frames->currentIndex(), 0);
+            ClickSprite(1, Qt::RightButton);  // only the left button chooses
+            QCOMPARE(frames->count(), 2);
 
             // Typed IDs take effect keystroke by keystroke; a chosen one by its entry.
             item->setFocus();
             item->lineEdit()->selectAll();
-            QTest::keyClicks(item, "1");
-            QCOMPARE(PreviewCentre(), QColor(255, 0, 0));
+            QTest::keyClicks(item, "2");
+            QCOMPARE(PreviewCentre(), kBlue);
+            QTest::keyClick(item, Qt::Key_Return);  // picks no entry, even one named "2"
+            frames->setFocus();                     // nor does leaving the field
+            QCOMPARE(dlg->m_cbItemPalette.GetCurSel(), 0);
+            QVERIFY(Window()->isVisible());
+            item->setFocus();
+            QTest::keyClick(item, Qt::Key_Backspace);  // no number: nothing changes
+            QCOMPARE(PreviewCentre(), kBlue);
+            QTest::keyClick(item, Qt::Key_Down);
+            QCOMPARE(item->currentText(), QString("2"));
             QTest::keyClick(item, Qt::Key_Down);
             QCOMPARE(item->currentText(), QString("41891 (invalid)"));
-            QTest::keyClick(item, Qt::Key_Up);
-            QCOMPARE(item->currentText(), QString("2"));
-            QCOMPARE(PreviewCentre(), QColor(0, 0, 255));
+            QCOMPARE(PreviewCentre(), kRed);  // drawn in the sprite's palette
             QVERIFY(dlg->m_bDirty);
 
-            QTest::mouseClick(sprites->viewport(), Qt::LeftButton, {},
-                              sprites->visualItemRect(sprites->item(1)).center());
+            ClickSprite(1);
             QCOMPARE(frames->count(), 1);
             QCOMPARE(common->currentText(), QString("2"));
 
             boxes.Answer(QMessageBox::No);
-            QTest::mouseClick(Widget<QPushButton>(IDC_QUICK_PATCH), Qt::LeftButton);
+            Click(IDC_QUICK_PATCH);
             boxes.Answer(QMessageBox::Yes);
-            QTest::mouseClick(Widget<QPushButton>(IDC_QUICK_PATCH), Qt::LeftButton);
+            Click(IDC_QUICK_PATCH);
             QCOMPARE(item->currentText(), QString("41891 (invalid)"));
             boxes.Answer(QMessageBox::Ok);
-            QTest::mouseClick(Widget<QPushButton>(IDC_SAVE), Qt::LeftButton);
-            std::vector<SeenBox> seen = boxes.Take();
-            QCOMPARE(seen.size(), 3u);
-            QCOMPARE(seen[0].text, QString("This will set all items to an invalid palette!\n\n"
-                                           "Are you sure you want to continue?"));
-            QCOMPARE(seen[0].caption, QString("Warning"));
-            QCOMPARE(seen[0].icon, QMessageBox::Warning);
-            QCOMPARE(seen[0].buttons, QMessageBox::Yes | QMessageBox::No);
-            QCOMPARE(seen[0].owner, static_cast<QWidget*>(Window()));
-            QCOMPARE(seen[2].text, QString("File saved!"));
-            QCOMPARE(seen[2].caption, QString("Success!"));
-            QCOMPARE(seen[2].icon, QMessageBox::Information);
+            Click(IDC_SAVE);
+            const QString quick = Box(Window(),
+                                      "This will set all items to an invalid palette!\n\n"
+                                      "Are you sure you want to continue?");
+            QCOMPARE(std::exchange(boxes.seen, {}),
+                     QStringList({quick, quick,
+                                  Box(Window(), "File saved!", "Success!", QMessageBox::Information,
+                                      QMessageBox::Ok)}));
             QVERIFY(!dlg->m_bDirty);
 
             // Unsaved changes: the close box asks (No keeps it open), Alt+F4 asks again.
             QTest::keyClicks(common, "7");
             boxes.Answer(QMessageBox::No);
             Window()->close();
-            QVERIFY(Open());
+            QVERIFY(Window()->isVisible());
             boxes.Answer(QMessageBox::Yes);
             QVERIFY(QTest::qWaitForWindowActive(Window()));
             QTest::keyClick(Window(), Qt::Key_F4, Qt::AltModifier);
-            seen = boxes.Take();
-            QCOMPARE(seen.size(), 2u);
-            QCOMPARE(seen[1].text,
-                     QString("You haven't saved your changes yet! Are you sure you want to quit?"));
+            const QString quit = Box(Window(),
+                                     "You haven't saved your changes yet! Are you sure "
+                                     "you want to quit?");
+            QCOMPARE(boxes.seen, QStringList(2, quit));
             QVERIFY(dlg->IsEnded());
         });
     }
 
     void dragMovesThePictureByTheCursorsDisplacement() {
         RunModal(*dlg, [&] {
-            Browse();
+            Click(IDC_BROWSE);
             auto* preview = Widget<qtui::SurfaceWidget>(IDC_PREVIEW);
-            const QPoint origin(dlg->m_preview.m_nOriginX, dlg->m_preview.m_nOriginY);
+            const QPoint origin = Origin();
             QTest::mouseMove(preview, QPoint(20, 20));
             QTest::mousePress(preview, Qt::LeftButton, {}, QPoint(20, 20));
             QTest::mouseMove(preview, QPoint(22, 19));
+            QTest::mouseMove(preview, QPoint(-5, 19));  // outside: another window's move
+            QCOMPARE(Origin(), origin + QPoint(2, -1));
             QTest::mouseMove(preview, QPoint(31, 15));
             QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(31, 15));
             QTest::mouseMove(preview, QPoint(40, 40));  // no button: no move
             const QPoint moved = origin + QPoint(11, -5);
-            QCOMPARE(QPoint(dlg->m_preview.m_nOriginX, dlg->m_preview.m_nOriginY), moved);
+            QCOMPARE(Origin(), moved);
             const QImage shown = preview->grab().toImage();
-            QCOMPARE(shown.pixelColor(moved), QColor(255, 0, 0));
-            QCOMPARE(shown.pixelColor(moved + QPoint(9, 7)), QColor(255, 0, 0));
-            QCOMPARE(shown.pixelColor(moved - QPoint(1, 0)),
-                     Window()->palette().color(QPalette::Button));
-            QCOMPARE(shown.pixelColor(moved + QPoint(10, 0)),
-                     Window()->palette().color(QPalette::Button));
-            QTest::mouseClick(Widget<QPushButton>(IDC_CLOSE), Qt::LeftButton);
+            const QColor face = Window()->palette().color(QPalette::Button);
+            QCOMPARE(shown.pixelColor(moved), kRed);
+            QCOMPARE(shown.pixelColor(moved + QPoint(9, 7)), kRed);
+            QCOMPARE(shown.pixelColor(moved - QPoint(1, 0)), face);
+            QCOMPARE(shown.pixelColor(moved + QPoint(10, 0)), face);
+            preview->resize(60, 50);  // the model hears of the new size and keeps the origin
+            CRect rc;
+            dlg->m_preview.GetClientRect(&rc);
+            QCOMPARE(QSize(rc.Width(), rc.Height()), QSize(60, 50));
+            QCOMPARE(Origin(), moved);
+            Click(IDC_CLOSE);
         });
     }
 
     void windowMenuWithTheAboutBox() {
-        const INT_PTR result = RunModal(*dlg, [&] {
+        RunModal(*dlg, [&] {
             QStringList entries, about;
             ChooseFromNextMenu(-1, &entries);
             Poll([&] {
@@ -227,16 +327,15 @@ private slots:
             QTest::keyClick(Window(), Qt::Key_Space, Qt::AltModifier);
             QCOMPARE(entries, QStringList({"&Close\tAlt+F4", "-", "&About Palvane2..."}));
             QCOMPARE(about, QStringList({"About Palvane2", "icon", "Palvane2 Version 1.0", "OK"}));
-            QVERIFY(Open());
+            QVERIFY(Window()->isVisible());
 
             // A right-click on the dialog's face opens the same menu; its Close closes.
             ChooseFromNextMenu(0);
             const QPoint face(3, Window()->height() - 3);
             QContextMenuEvent click(QContextMenuEvent::Mouse, face, Window()->mapToGlobal(face));
             QApplication::sendEvent(Window(), &click);
-            QVERIFY(dlg->IsEnded());
+            QCOMPARE(dlg->GetModalResult(), IDOK);
         });
-        QCOMPARE(result, INT_PTR(IDOK));
     }
 };
 

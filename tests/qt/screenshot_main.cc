@@ -10,14 +10,6 @@
 #include "platform/qt/dialog_window.h"
 #include "platform/qt/qt_window_system.h"
 
-namespace {
-
-qtui::DialogWindow* MainWindow() {
-    return dynamic_cast<qtui::DialogWindow*>(QApplication::activeModalWidget());
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: palvane2-screenshot IFF PNG\n");
@@ -26,23 +18,20 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const std::string file = argv[1];
     const QString picture = QString::fromLocal8Bit(argv[2]);
-
     qtui::QtWindowSystem windowSystem;
     windowSystem.SetFileChooser([file](const FileChooserRequest&) { return file; });
 
     bool saved = false;
     QTimer::singleShot(500, &app, [&] {
-        qtui::DialogWindow* window = MainWindow();
-        if (window) {
-            for (QPushButton* button : window->findChildren<QPushButton*>())
-                if (button->text() == QStringLiteral("&Browse...")) button->click();
-            QApplication::processEvents();
-            // Settle the first paint of every control before the picture is taken.
-            QTimer::singleShot(500, &app, [&saved, window, picture] {
-                saved = window->grab().save(picture, "PNG");
-                window->close();
-            });
-        }
+        auto* window = dynamic_cast<qtui::DialogWindow*>(QApplication::activeModalWidget());
+        if (!window) return;
+        for (QPushButton* button : window->findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("&Browse...")) button->click();
+        // Settle the first paint of every control before the picture is taken.
+        QTimer::singleShot(500, &app, [&saved, window, picture] {
+            saved = window->grab().save(picture, "PNG");
+            window->close();
+        });
     });
     theApp.InitInstance();
     if (!saved) std::fprintf(stderr, "palvane2-screenshot: no picture saved\n");
