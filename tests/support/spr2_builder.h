@@ -39,7 +39,6 @@ public:
     operator const Bytes&() const { return m_bytes; }
 
 private:
-    void Pad();
     Bytes m_bytes;
 };
 
@@ -64,10 +63,6 @@ struct GridEncoding {
     bool skipRows = true;  // empty rows as SPR2_CMD_SKIP_ROWS; otherwise one START_ROW each
 };
 
-// Every opcode but 7 can come out of this: rows, row skips, pixel skips and the three runs,
-// long runs split at 8191.
-Bytes EncodeGrid(const Spr2Grid& grid, const GridEncoding& how = {});
-
 struct Spr2FrameSpec {
     WORD width = 0;
     WORD height = 0;
@@ -79,7 +74,8 @@ struct Spr2FrameSpec {
     Bytes stream;
 };
 
-// The frame header takes the grid's size.
+// The frame header takes the grid's size. Every opcode but 7 can come out of the stream: rows,
+// row skips, pixel skips and the three runs, long runs split at 8191.
 Spr2FrameSpec FrameFromGrid(const Spr2Grid& grid, WORD paletteId, const GridEncoding& how = {});
 
 struct Spr2Spec {
@@ -91,7 +87,7 @@ struct Spr2Spec {
     std::optional<DWORD> firstFrameOffset;      // frames start here (gap filled with 0xA3)
 };
 
-// Canonical unless the spec says otherwise: table padded with 0xA3 to a multiple of 64.
+// Canonical unless told otherwise: the table padded with 0xA3 to a multiple of 64.
 Bytes BuildSpr2(const Spr2Spec& spec);
 
 struct Rgb {
