@@ -1,7 +1,5 @@
 #include "support/scripted_window_system.h"
 
-#include <algorithm>
-
 #include "platform/gdi.h"
 
 namespace testsupport {
@@ -47,26 +45,24 @@ std::unique_ptr<CBitmap> ScriptedWindowSystem::Paint(CWnd& wnd) {
     CRect rc;
     wnd.GetClientRect(&rc);
     auto surface = std::make_unique<CBitmap>();
-    // An empty window still gets its paint, onto no surface at all.
-    HBITMAP target = CreateCompatibleBitmap(nullptr, rc.Width(), rc.Height());
-    if (target) surface->Attach(target);
-    wnd.PaintInto(target);
+    // An empty window gets no surface, and still its paint.
+    surface->Attach(CreateCompatibleBitmap(nullptr, rc.Width(), rc.Height()));
+    wnd.PaintInto(*surface);
     return surface;
 }
 
-int ScriptedWindowSystem::MessageBox(CWnd* owner, const std::string& text,
-                                     const std::string& caption, UINT type) {
-    (void)owner;
+int ScriptedWindowSystem::MessageBox(CWnd*, const std::string& text, const std::string& caption,
+                                     UINT type) {
     m_boxes.push_back({text, caption, type});
     const UINT buttons = type & MB_TYPEMASK;
     if (buttons == MB_OK) return IDOK;
-    if (!m_answers.empty()) {
-        const int answer = m_answers.front();
-        m_answers.pop_front();
-        return answer;
+    if (m_answers.empty()) {
+        ++m_unanswered;
+        return buttons == MB_OKCANCEL ? IDCANCEL : IDNO;
     }
-    ++m_unanswered;
-    return buttons == MB_OKCANCEL ? IDCANCEL : IDNO;
+    const int answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
 }
 
 std::optional<std::string> ScriptedWindowSystem::ChooseFile(const FileChooserRequest& request) {
@@ -80,20 +76,17 @@ std::optional<std::string> ScriptedWindowSystem::ChooseFile(const FileChooserReq
 void ScriptedWindowSystem::RealizeDialog(CDialog& dlg) {
     const DialogTemplate* tpl = dlg.GetTemplate();
     if (!tpl) return;
-    auto toPixels = [](short x, short y, short cx, short cy) {
-        return DialogUnitsToPixels(CRect(x, y, x + cx, y + cy), kBaseUnitX, kBaseUnitY);
+    auto size = [](CWnd* wnd, const auto& u) {  // the template's or a control's dialog units
+        const CRect rc =
+            DialogUnitsToPixels(CRect(u.x, u.y, u.x + u.cx, u.y + u.cy), kBaseUnitX, kBaseUnitY);
+        if (wnd) wnd->PeerSetSize(rc.Width(), rc.Height());
     };
-    const CRect frame = toPixels(tpl->x, tpl->y, tpl->cx, tpl->cy);
-    dlg.PeerSetSize(frame.Width(), frame.Height());
-    for (int i = 0; i < dlg.GetControlCount() && i < static_cast<int>(tpl->controls.size()); ++i) {
-        const DialogControl& c = tpl->controls[i];
-        const CRect rc = toPixels(c.x, c.y, c.cx, c.cy);
-        if (CWnd* ctrl = dlg.GetControlAt(i)) ctrl->PeerSetSize(rc.Width(), rc.Height());
-    }
+    size(&dlg, *tpl);
+    for (int i = 0; i < dlg.GetControlCount() && i < static_cast<int>(tpl->controls.size()); ++i)
+        size(dlg.GetControlAt(i), tpl->controls[i]);
 }
 
-int ScriptedWindowSystem::RunModalLoop(CDialog& dlg, bool focusFirst) {
-    (void)focusFirst;
+int ScriptedWindowSystem::RunModalLoop(CDialog& dlg, bool) {
     m_modals.push_back(dlg.GetTemplateID());
     if (!m_scripts.empty()) {
         ModalScript script = std::move(m_scripts.front());
@@ -103,18 +96,8 @@ int ScriptedWindowSystem::RunModalLoop(CDialog& dlg, bool focusFirst) {
     return dlg.IsEnded() ? dlg.GetModalResult() : IDCANCEL;
 }
 
-void ScriptedWindowSystem::EndModalLoop(CDialog& dlg, int result) {
-    (void)dlg;
-    (void)result;
-}
-
-void ScriptedWindowSystem::DestroyDialog(CDialog& dlg) {
-    (void)dlg;
-}
-
 COLORREF ScriptedWindowSystem::GetSysColor(int index) {
-    auto it = m_colors.find(index);
-    return it != m_colors.end() ? it->second : RGB(212, 208, 200);
+    return m_colors.count(index) ? m_colors[index] : RGB(212, 208, 200);
 }
 
 }  // namespace testsupport

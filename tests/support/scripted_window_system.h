@@ -72,8 +72,8 @@ public:
     std::optional<std::string> ChooseFile(const FileChooserRequest& request) override;
     void RealizeDialog(CDialog& dlg) override;
     int RunModalLoop(CDialog& dlg, bool focusFirst) override;
-    void EndModalLoop(CDialog& dlg, int result) override;
-    void DestroyDialog(CDialog& dlg) override;
+    void EndModalLoop(CDialog&, int) override {}
+    void DestroyDialog(CDialog&) override {}
     COLORREF GetSysColor(int index) override;
 
 private:
