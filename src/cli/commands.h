@@ -4,6 +4,9 @@
 #include "cli/command_line.h"
 #include "cli/report.h"
 
+// The command the line names.
+ExitStatus RunCommand(const CommandLine& cmd);
+
 ExitStatus RunInfo(const CommandLine& cmd);
 ExitStatus RunRender(const CommandLine& cmd);
 

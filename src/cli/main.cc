@@ -6,33 +6,12 @@
 #include "cli/commands.h"
 #include "platform/file.h"
 
-namespace {
-
-ExitStatus Run(const CommandLine& cmd) {
-    switch (cmd.command) {
-        case Command::info:
-            return RunInfo(cmd);
-        case Command::render:
-            return RunRender(cmd);
-        case Command::quickPatch:
-        case Command::manualPatch:
-            return RunPatchAll(cmd);
-        case Command::setPalette:
-            return RunSetPalette(cmd);
-        case Command::resave:
-            return RunResave(cmd);
-    }
-    return ExitStatus::failed;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     CommandLine cmd;
     if (const auto exitCode = ParseCommandLine(argc, argv, cmd)) return *exitCode;
     // The commands catch what they expect; anything else still must not pass for success.
     try {
-        return static_cast<int>(Run(cmd));
+        return static_cast<int>(RunCommand(cmd));
     } catch (const CFileException& e) {
         std::cerr << kProgramName << ": " << e.GetErrorMessage() << '\n';
     } catch (const std::exception& e) {

@@ -19,25 +19,7 @@ int RunCli(const std::vector<std::string>& args, bool quiet) {
         return *exitCode;
     std::ostringstream dropped;
     std::streambuf* const out = quiet ? std::cout.rdbuf(dropped.rdbuf()) : nullptr;
-    ExitStatus status = ExitStatus::failed;
-    switch (cmd.command) {
-        case Command::info:
-            status = RunInfo(cmd);
-            break;
-        case Command::render:
-            status = RunRender(cmd);
-            break;
-        case Command::quickPatch:
-        case Command::manualPatch:
-            status = RunPatchAll(cmd);
-            break;
-        case Command::setPalette:
-            status = RunSetPalette(cmd);
-            break;
-        case Command::resave:
-            status = RunResave(cmd);
-            break;
-    }
+    const ExitStatus status = RunCommand(cmd);
     if (quiet) std::cout.rdbuf(out);
     return static_cast<int>(status);
 }
