@@ -121,23 +121,23 @@ Spr2FrameSpec FrameFromGrid(const Spr2Grid& grid, WORD paletteId, const GridEnco
             EncodeGrid(grid, how)};
 }
 
-Bytes BuildSpr2(const Spr2Spec& spec) {
-    const size_t n = spec.frames.size();
-    const size_t tableEnd = 12 + 4 * (spec.offsets ? spec.offsets->size() : n);
-    const size_t first = spec.firstFrameOffset.value_or((4 * n + 75) & ~size_t{63});
-    std::vector<DWORD> offsets = spec.offsets.value_or(std::vector<DWORD>());
-    for (size_t i = 0, at = first; i < n && !spec.offsets;
-         at += 16 + spec.frames[i++].stream.size())
+Bytes BuildSpr2(const Spr2Spec& sprite) {
+    const size_t n = sprite.frames.size();
+    const size_t tableEnd = 12 + 4 * (sprite.offsets ? sprite.offsets->size() : n);
+    const size_t first = sprite.firstFrameOffset.value_or((4 * n + 75) & ~size_t{63});
+    std::vector<DWORD> offsets = sprite.offsets.value_or(std::vector<DWORD>());
+    for (size_t i = 0, at = first; i < n && !sprite.offsets;
+         at += 16 + sprite.frames[i++].stream.size())
         offsets.push_back(static_cast<DWORD>(at));
 
     Bytes out;
-    for (DWORD v :
-         {spec.version, spec.frameCountField.value_or(static_cast<DWORD>(n)), spec.paletteId}) {
+    for (DWORD v : {sprite.version, sprite.frameCountField.value_or(static_cast<DWORD>(n)),
+                    sprite.paletteId}) {
         Put(out, v, 4);
     }
     for (DWORD o : offsets) Put(out, o, 4);
     if (first > tableEnd) out.resize(first, 0xA3);
-    for (const Spr2FrameSpec& f : spec.frames) {
+    for (const Spr2FrameSpec& f : sprite.frames) {
         Put(out, f.width, 2);
         Put(out, f.height, 2);
         Put(out, f.flags, 4);
@@ -147,16 +147,16 @@ Bytes BuildSpr2(const Spr2Spec& spec) {
     return out;
 }
 
-Bytes BuildPalt(const PaltSpec& spec) {
+Bytes BuildPalt(const PaltSpec& palette) {
     Bytes out;
-    Put(out, spec.version, 4);
-    Put(out, spec.colorCount, 4);
+    Put(out, palette.version, 4);
+    Put(out, palette.colorCount, 4);
     out.resize(16, 0);
     for (size_t k = 0; k < 256; ++k) {
-        const Rgb c = k < spec.colors.size() ? spec.colors[k] : Rgb{0, 0, 0};
+        const Rgb c = k < palette.colors.size() ? palette.colors[k] : Rgb{0, 0, 0};
         out.insert(out.end(), {c.r, c.g, c.b});
     }
-    if (spec.size) out.resize(*spec.size, 0);
+    if (palette.size) out.resize(*palette.size, 0);
     return out;
 }
 
@@ -170,18 +170,18 @@ PaltSpec TestPalette() {
     return p;
 }
 
-ChunkSpec Spr2Chunk(WORD id, const Spr2Spec& spec, const std::string& name) {
-    return {"SPR2", id, 0x0010, name, BuildSpr2(spec), std::nullopt, true, true};
+ChunkSpec Spr2Chunk(WORD id, const Spr2Spec& sprite, const std::string& name) {
+    return {"SPR2", id, 0x0010, name, BuildSpr2(sprite), std::nullopt, true, true};
 }
 
-ChunkSpec PaltChunk(WORD id, const PaltSpec& spec, const std::string& name) {
-    return {"PALT", id, 0x0010, name, BuildPalt(spec), std::nullopt, true, true};
+ChunkSpec PaltChunk(WORD id, const PaltSpec& palette, const std::string& name) {
+    return {"PALT", id, 0x0010, name, BuildPalt(palette), std::nullopt, true, true};
 }
 
 BOOL LoadChunks(CIffFile& iff, const std::vector<ChunkSpec>& chunks) {
-    IffSpec spec;
-    spec.chunks = chunks;
-    return LoadIffBytes(iff, BuildIff(spec));
+    IffSpec file;
+    file.chunks = chunks;
+    return LoadIffBytes(iff, BuildIff(file));
 }
 
 }  // namespace testsupport

@@ -88,7 +88,7 @@ struct Spr2Spec {
 };
 
 // Canonical unless told otherwise: the table padded with 0xA3 to a multiple of 64.
-Bytes BuildSpr2(const Spr2Spec& spec);
+Bytes BuildSpr2(const Spr2Spec& sprite);
 
 struct Rgb {
     BYTE r;
@@ -103,14 +103,14 @@ struct PaltSpec {
     std::optional<size_t> size;  // data length as written: cut, or padded with zeros
 };
 
-Bytes BuildPalt(const PaltSpec& spec);
+Bytes BuildPalt(const PaltSpec& palette);
 
 // A palette whose 256 colours all differ, and its colour k.
 Rgb TestColor(int k);
 PaltSpec TestPalette();
 
-ChunkSpec Spr2Chunk(WORD id, const Spr2Spec& spec, const std::string& name = "");
-ChunkSpec PaltChunk(WORD id, const PaltSpec& spec, const std::string& name = "");
+ChunkSpec Spr2Chunk(WORD id, const Spr2Spec& sprite, const std::string& name = "");
+ChunkSpec PaltChunk(WORD id, const PaltSpec& palette, const std::string& name = "");
 
 // Loads a version 2.5 file holding these chunks into iff; FALSE if that fails.
 BOOL LoadChunks(CIffFile& iff, const std::vector<ChunkSpec>& chunks);
