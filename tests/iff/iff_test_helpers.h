@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "iff/iff_file.h"
@@ -11,57 +12,50 @@
 
 namespace ifftest {
 
-using testsupport::Bytes;
-using testsupport::ChunkSpec;
-using testsupport::IffSpec;
+using namespace testsupport;
 
+// A chunk whose data bytes count up from its ID, named "TYPE#id" unless named.
 inline ChunkSpec Chunk(const std::string& type, WORD id, size_t dataLength = 4, WORD flags = 0x0010,
                        const std::string& name = "") {
     ChunkSpec c;
-    c.type = type;
-    c.id = id;
-    c.flags = flags;
-    c.name = name.empty() ? type + "#" + std::to_string(id) : name;
+    std::tie(c.type, c.id, c.flags, c.name) =
+        std::make_tuple(type, id, flags, name.empty() ? type + "#" + std::to_string(id) : name);
     for (size_t i = 0; i < dataLength; ++i) c.data.push_back(static_cast<BYTE>(id + i));
     return c;
 }
 
-inline std::string TypeText(DWORD type) {
-    std::string s;
-    for (int shift = 24; shift >= 0; shift -= 8) s += static_cast<char>((type >> shift) & 0xFF);
-    return s;
-}
-
-// "TYPE id" for each chunk in list order; unloaded chunks only, loaded ones get a '*'.
-inline std::vector<std::string> ListOrder(const CIffFile& iff) {
-    std::vector<std::string> out;
+// "TYPE id" for each chunk in list order, with a '*' after loaded ones.
+inline std::string ListOrder(const CIffFile& iff) {
+    std::string out;
     const CIffFileRecord* rec = iff.GetRecord();
-    if (!rec) return out;
-    POSITION pos = rec->GetHeadPosition();
-    while (pos) {
+    for (POSITION pos = rec ? rec->GetHeadPosition() : nullptr; pos;) {
         const CIffChunk* c = rec->GetNext(pos);
-        out.push_back(TypeText(c->m_dwType) + " " + std::to_string(c->m_wID) +
-                      (c->m_bLoaded ? "*" : ""));
+        const DWORD t = c->m_dwType;
+        out += std::string(out.empty() ? "" : ", ") + char(t >> 24) + char(t >> 16) + char(t >> 8) +
+               char(t) + " " + std::to_string(c->m_wID) + (c->m_bLoaded ? "*" : "");
     }
     return out;
 }
 
-// How a test file is opened: directly, or through a double that splits every read.
-enum class Access { Plain, SplitReads };
-
-inline std::unique_ptr<CFile> OpenAs(const std::string& path, Access access) {
-    auto file = testsupport::OpenExclusive(path);
-    if (access == Access::SplitReads)
-        return std::make_unique<testsupport::CSplitReadFile>(std::move(file), 7);
-    return file;
+// The IDs of one type as the ascending walk or the list-order walk visits them.
+inline std::vector<WORD> Walk(const CIffFile& iff, DWORD type, bool byId) {
+    std::vector<WORD> ids;
+    for (POSITION p = byId ? iff.FindLowestIdOfType(type) : iff.FindFirstOfType(type); p;)
+        ids.push_back((byId ? iff.GetNextByIdOfType(p) : iff.GetNextOfType(p))->m_wID);
+    return ids;
 }
 
-inline BOOL LoadAs(CIffFile& iff, const Bytes& bytes, Access access, int* pError = nullptr,
-                   std::string* pPath = nullptr) {
-    const std::string path = testsupport::TempPath("t.iff");
-    testsupport::WriteFileBytes(path, bytes);
+// How a file is read: directly, or through a double that hands out 7 bytes a read.
+enum class Access { Plain, SplitReads };
+
+// Writes the bytes to a fresh file, opens it exclusively and loads it.
+inline BOOL LoadAs(CIffFile& iff, const Bytes& bytes, Access access = Access::Plain,
+                   int* pError = nullptr, std::string* pPath = nullptr) {
+    const std::string path = TempPath("t.iff");
+    WriteFileBytes(path, bytes);
     if (pPath) *pPath = path;
-    auto file = OpenAs(path, access);
+    std::unique_ptr<CFile> file = OpenExclusive(path);
+    if (access == Access::SplitReads) file = std::make_unique<CSplitReadFile>(std::move(file), 7);
     iff.Reset();
     return iff.Load(file.get(), pError);
 }

@@ -1,0 +1,215 @@
+// Saving: the exact bytes written, and the in-place save that leaves either the old file or
+// the complete new one, keeps its hold on it, and can be tried again after a failure.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+#include "iff/iff_writer.h"
+#include "iff_test_helpers.h"
+#include "platform/byte_order.h"
+
+using namespace ifftest;
+
+namespace {
+
+Bytes SaveToMemory(CIffFile& iff, BOOL expected = TRUE) {
+    CMemFile mem;
+    EXPECT_EQ(iff.Save(&mem), expected);
+    return Bytes(mem.GetData(), mem.GetData() + mem.GetLength());
+}
+
+TEST(WriterBytes, AnEmptyContainerIs160Bytes) {
+    Bytes e(160, 0);
+    std::memcpy(e.data(), "IFF FILE 2.5:TYPE FOLLOWED BY SIZE\0 KESTREL WARDEN & DUZAD 1", 60);
+    e[63] = 64;  // the map's offset
+    std::memcpy(&e[64], "rsmp\0\0\0\x60\0\0\0\x10", 12);
+    std::memcpy(&e[64 + 76 + 8], "pmsr\x60", 5);
+    CIffFile iff;
+    EXPECT_EQ(SaveToMemory(iff), e);
+    const CIffFileRecord* rec = iff.GetRecord();
+    EXPECT_EQ(std::memcmp(rec->m_header, e.data(), 60), 0);
+    // A new container's own file is no target by name; saved in place it is made anew, and
+    // kept when the save fails on an unloaded chunk.
+    EXPECT_FALSE(iff.Save(rec->m_pFile.get()));
+    ASSERT_TRUE(iff.Save(nullptr));
+    const auto* mem = static_cast<const CMemFile*>(rec->m_pFile.get());
+    EXPECT_EQ(Bytes(mem->GetData(), mem->GetData() + mem->GetLength()), e);
+    CIffManager::AddChunk(iff.GetHandle(), IffChunkHeader{}, 0);
+    EXPECT_FALSE(iff.Save(nullptr));
+    EXPECT_EQ(rec->m_pFile.get(), mem);
+}
+
+// A name of 64 characters (unterminated in the file) is cut to 63 in the header but kept
+// whole in the map; map entries are little-endian, padded to even lengths with 0xA3.
+TEST(WriterBytes, ALongNameIsCutInTheHeaderButWholeInTheMap) {
+    IffSpec in;
+    in.chunks = {Chunk("PALT", 1, 0, 0x10, "ab"), Chunk("PALT", 2, 0, 0x10, std::string(64, 'x'))};
+    CIffFile iff;
+    ASSERT_TRUE(LoadAs(iff, BuildIff(in)) && iff.LoadAllChunkData());
+    const Bytes bytes = SaveToMemory(iff);
+    EXPECT_EQ(IffSavedSize(iff.GetHandle()), bytes.size());
+    const auto b = bytes.begin();
+    EXPECT_EQ(std::string(b + 64 + 76 + 12, b + 64 + 76 + 76), std::string(63, 'x') + '\0');
+    const size_t table = LoadBE32(&bytes[60]) + 76 + 20;  // the type table
+    EXPECT_EQ(
+        Bytes(b + table, b + table + 20),
+        (Bytes{'T', 'L', 'A', 'P', 2, 0, 0, 0, 64, 0, 0, 0, 1, 0, 0x10, 0, 'a', 'b', 0, 0xA3}));
+    EXPECT_EQ(std::string(b + table + 28, bytes.end()), std::string(64, 'x') + '\0' + '\xA3');
+}
+
+// A name, a version, whether the file has a map and whether it comes first.
+class ReadAndSave
+    : public testing::TestWithParam<std::tuple<const char*, const char*, bool, bool>> {};
+
+// A duplicate, a chunk the scan skips and one of header size only, read through a double
+// that hands out 7 bytes a read: the chunks only the map finds come first, then the scan's
+// in file order. Saved in place, it becomes the file this program writes (2.5, the map at
+// the end), and that saves to the same bytes again.
+TEST_P(ReadAndSave, MapOnlyChunksFirstThenFileOrderAndSavedAsProgramWritten) {
+    const auto& [name, version, withMap, mapFirst] = GetParam();
+    const bool mapRead = withMap && std::string(version) == "2.5";
+    const std::string q63(63, 'q');
+    const std::vector<ChunkSpec> chunks = {
+        Chunk("PALT", 300),    Chunk("SPR2", 9, 4, 0x0014),    Chunk("PALT", 128, 200, 0x11, "odd"),
+        Chunk("PALT", 300, 9), Chunk("SPR2", 1, 0, 0x10, q63), Chunk("PALT", 200)};
+    IffSpec in;
+    std::tie(in.version, in.withMap, in.mapFirst, in.chunks) =
+        std::make_tuple(version, withMap, mapFirst, chunks);
+    CIffFile iff;
+    std::string path;
+    ASSERT_TRUE(LoadAs(iff, BuildIff(in), Access::SplitReads, nullptr, &path));
+    std::string order = "PALT 128, PALT 300, SPR2 1, PALT 200";
+    if (withMap) order = mapFirst ? "rsmp 0, " + order : order + ", rsmp 0";
+    EXPECT_EQ(ListOrder(iff), (mapRead ? "SPR2 9, " : "") + order);
+    IffSpec written;
+    written.chunks = {chunks.begin() + 2, chunks.end()};
+    if (mapRead) written.chunks.insert(written.chunks.begin(), chunks[1]);
+    const Bytes expected = BuildIff(written);
+    ASSERT_TRUE(iff.LoadAllChunkData() && iff.Save(nullptr));
+    EXPECT_EQ(ReadFileBytes(path), expected);
+    // Again into the file it holds, named as the target; and after loading the saved file.
+    ASSERT_TRUE(iff.Save(iff.GetRecord()->m_pFile.get()));
+    EXPECT_EQ(ReadFileBytes(path), expected);
+    ASSERT_TRUE(LoadAs(iff, expected, Access::SplitReads, nullptr, &path));
+    ASSERT_TRUE(iff.LoadAllChunkData() && iff.Save(nullptr));
+    EXPECT_EQ(ReadFileBytes(path), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, ReadAndSave,
+                         testing::Values(std::make_tuple("v20", "2.0", false, false),
+                                         std::make_tuple("v25_map_last", "2.5", true, false),
+                                         std::make_tuple("v25_map_first", "2.5", true, true),
+                                         std::make_tuple("v25_no_map", "2.5", false, false)),
+                         [](const auto& info) { return std::string(std::get<0>(info.param)); });
+
+TEST(WriterFailures, AnUnloadedChunkOrFourGibibytesStopTheSave) {
+    IffSpec in;
+    in.chunks = {Chunk("PALT", 1, 10), Chunk("SPR2", 2, 20)};
+    CIffFile iff;
+    ASSERT_TRUE(LoadAs(iff, BuildIff(in)));
+    CIffChunk* first = nullptr;
+    ASSERT_TRUE(iff.FindChunk(&first, IFF_TYPE_PALT, 1) && iff.LoadChunkData(first));
+    // The header and the one loaded chunk: nothing is rolled back on another target.
+    EXPECT_EQ(SaveToMemory(iff, FALSE).size(), 64u + 76u + 10u);
+    CIffFile big;
+    IffChunkHeader h{};
+    h.dwSize = 0x3FFFFFFF;
+    for (h.wID = 0; h.wID < 4; ++h.wID)
+        CIffManager::AddChunk(big.GetHandle(), h, 0)->m_bLoaded = TRUE;
+    EXPECT_TRUE(SaveToMemory(big, FALSE).empty());  // nothing written at all
+    EXPECT_FALSE(big.Save(nullptr));
+}
+
+constexpr UINT kExclusive = CFile::modeReadWrite | CFile::shareExclusive;
+
+class SafeSave : public testing::Test {
+protected:
+    void SetUp() override {
+        IffSpec in;
+        in.mapFirst = true;  // so that the saved bytes and offsets differ from the old ones
+        in.chunks = {Chunk("PALT", 1, 700), Chunk("SPR2", 2, 3000, 0x10, "sprite"),
+                     Chunk("PALT", 7, 1)};
+        original = BuildIff(in);
+        in.mapFirst = false;
+        saved = BuildIff(in);
+        ASSERT_EQ(saved.size(), 4153u) << "the write budgets below assume this size";
+        WriteFileBytes(path = TempPath("file.iff"), original);
+        ::chmod(path.c_str(), 0640);
+        // Opened through a link, which must stay a link to the saved file.
+        ASSERT_EQ(::symlink(path.c_str(), (path + ".link").c_str()), 0);
+        ASSERT_TRUE(iff.Load(OpenExclusive(path + ".link").get(), nullptr) &&
+                    iff.LoadAllChunkData() && iff.FindChunk(&sprite, IFF_TYPE_SPR2, 2));
+    }
+    auto Files() const {
+        return std::distance(
+            std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()), {});
+    }
+    bool OpenAgain(const std::string& name) const { return CFile().Open(name.c_str(), kExclusive); }
+
+    Bytes original, saved;
+    std::string path;
+    CIffFile iff;
+    CIffChunk* sprite = nullptr;
+};
+
+// A name, and what makes the save fail.
+using Fault = std::pair<std::string, std::function<void(CFaultySaveFileSystem&)>>;
+
+class SafeSaveFaults : public SafeSave, public testing::WithParamInterface<Fault> {};
+
+TEST_P(SafeSaveFaults, AFailedSaveLeavesEverythingAndARetrySucceeds) {
+    CFaultySaveFileSystem faulty;
+    GetParam().second(faulty);
+    const auto files = Files();
+    SetIffSaveFileSystem(&faulty);
+    EXPECT_NO_THROW(EXPECT_FALSE(iff.Save(nullptr)));
+    SetIffSaveFileSystem(nullptr);
+    EXPECT_EQ(ReadFileBytes(path), original);
+    // The header image and the data offsets are the old ones (the map came first).
+    EXPECT_EQ(std::memcmp(iff.GetRecord()->m_header, original.data(), 64), 0);
+    EXPECT_EQ(sprite->m_dwDataOffset, 64u + 160 + 76 + 700 + 76);
+    EXPECT_EQ(Files(), files) << "a temporary file was left behind";
+    EXPECT_FALSE(OpenAgain(path));
+    // The retry: the new file has the old one's bits, the container holds it under the path
+    // it was opened by, and the offsets are the new file's.
+    ASSERT_TRUE(iff.Save(nullptr));
+    EXPECT_EQ(ReadFileBytes(path), saved);
+    EXPECT_EQ(Files(), files);
+    EXPECT_TRUE(std::filesystem::is_symlink(path + ".link"));
+    CFile& own = *iff.GetRecord()->m_pFile;
+    struct stat st, held;
+    ASSERT_TRUE(::stat(path.c_str(), &st) == 0 && ::fstat(own.m_hFile, &held) == 0);
+    EXPECT_EQ(std::make_tuple(st.st_mode & 07777, held.st_ino, own.GetFilePath()),
+              std::make_tuple(0640u, st.st_ino, path + ".link"));
+    EXPECT_FALSE(OpenAgain(path));
+    EXPECT_EQ(sprite->m_dwDataOffset, 64u + 76 + 700 + 76);
+    // A file put in its place behind the container's back is not overwritten.
+    ASSERT_EQ(::rename(path.c_str(), (path + ".moved").c_str()), 0);
+    WriteFileBytes(path, {1, 2, 3});
+    EXPECT_FALSE(iff.Save(nullptr));
+    EXPECT_EQ(ReadFileBytes(path), (Bytes{1, 2, 3}));
+    iff.Reset();  // once the container lets go, the file it held can be opened again
+    EXPECT_TRUE(OpenAgain(path + ".moved"));
+}
+
+std::vector<Fault> Faults() {
+    using FS = CFaultySaveFileSystem;
+    std::vector<Fault> f = {{"flush", [](FS& fs) { fs.budget->failFlush = true; }},
+                            {"truncate", [](FS& fs) { fs.budget->failSetLength = true; }},
+                            {"create", [](FS& fs) { fs.refuseCreate = true; }},
+                            {"rename", [](FS& fs) { fs.refuseReplace = true; }}};
+    // A write budget inside the header, at chunk boundaries, inside a large chunk, inside
+    // the map, one byte short.
+    for (long long b : {0, 1, 63, 64, 140, 840, 2000, 3916, 3990, 4100, 4152})
+        f.push_back({"write_" + std::to_string(b), [b](FS& fs) { fs.budget->writeBytes = b; }});
+    return f;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, SafeSaveFaults, testing::ValuesIn(Faults()),
+                         [](const auto& info) { return info.param.first; });
+
+}  // namespace
