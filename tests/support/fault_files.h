@@ -17,20 +17,20 @@ class CFileWrapper : public CFile {
 public:
     explicit CFileWrapper(std::unique_ptr<CFile> inner) : m_inner(std::move(inner)) {}
 
-    BOOL Open(const char* path, UINT flags, CFileException* pError = nullptr) override;
-    ULONGLONG Seek(LONGLONG offset, UINT from) override;
-    UINT Read(void* buffer, UINT count) override;
-    void Write(const void* buffer, UINT count) override;
-    ULONGLONG GetLength() const override;
-    void SetLength(ULONGLONG length) override;
-    ULONGLONG GetPosition() const override;
-    void Flush() override;
-    void Close() override;
-    std::string GetFileName() const override;
-    std::string GetFilePath() const override;
-    void SetFilePath(const std::string& path) override;
-
-    CFile& Inner() const { return *m_inner; }
+    BOOL Open(const char* path, UINT flags, CFileException* pError = nullptr) override {
+        return m_inner->Open(path, flags, pError);
+    }
+    ULONGLONG Seek(LONGLONG offset, UINT from) override { return m_inner->Seek(offset, from); }
+    UINT Read(void* buffer, UINT count) override { return m_inner->Read(buffer, count); }
+    void Write(const void* buffer, UINT count) override { m_inner->Write(buffer, count); }
+    ULONGLONG GetLength() const override { return m_inner->GetLength(); }
+    void SetLength(ULONGLONG length) override { m_inner->SetLength(length); }
+    ULONGLONG GetPosition() const override { return m_inner->GetPosition(); }
+    void Flush() override { m_inner->Flush(); }
+    void Close() override { m_inner->Close(); }
+    std::string GetFileName() const override { return m_inner->GetFileName(); }
+    std::string GetFilePath() const override { return m_inner->GetFilePath(); }
+    void SetFilePath(const std::string& path) override { m_inner->SetFilePath(path); }
 
 protected:
     std::unique_ptr<CFile> m_inner;
@@ -48,13 +48,11 @@ private:
     UINT m_maxRead;
 };
 
-// Budgets shared by a failing file and its duplicates; negative = unlimited.
+// Budgets shared by a failing file and its duplicates.
 struct FaultBudget {
-    long long writeBytes = -1;  // bytes written before writes fail (a partial write first)
-    long long readBytes = -1;   // bytes read before reads fail
+    long long writeBytes = -1;  // written before writes fail (a partial write first); <0: no limit
     bool failFlush = false;
     bool failSetLength = false;
-    int failures = 0;  // how many faults were raised
 };
 
 // Raises CFileException (disk full / hardware error) once a budget runs out.
@@ -63,7 +61,6 @@ public:
     CFailingFile(std::unique_ptr<CFile> inner, std::shared_ptr<FaultBudget> budget)
         : CFileWrapper(std::move(inner)), m_budget(std::move(budget)) {}
     CFile* Duplicate() const override;
-    UINT Read(void* buffer, UINT count) override;
     void Write(const void* buffer, UINT count) override;
     void SetLength(ULONGLONG length) override;
     void Flush() override;
@@ -85,7 +82,6 @@ public:
     std::shared_ptr<FaultBudget> budget = std::make_shared<FaultBudget>();
     bool refuseCreate = false;
     bool refuseReplace = false;
-    std::string lastTemporary;
 };
 
 // Installs a save file system for the life of the object.

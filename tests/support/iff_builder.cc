@@ -17,27 +17,9 @@ namespace testsupport {
 
 namespace {
 
-void Append(Bytes& out, const void* p, size_t n) {
-    const auto* b = static_cast<const BYTE*>(p);
-    out.insert(out.end(), b, b + n);
-}
-
-void AppendBE32(Bytes& out, DWORD v) {
-    BYTE b[4];
-    StoreBE32(b, v);
-    Append(out, b, 4);
-}
-
-void AppendLE32(Bytes& out, DWORD v) {
-    BYTE b[4];
-    StoreLE32(b, v);
-    Append(out, b, 4);
-}
-
-void AppendLE16(Bytes& out, WORD v) {
-    BYTE b[2];
-    StoreLE16(b, v);
-    Append(out, b, 2);
+// Appends the n low bytes of v, least significant first.
+void AppendLE(Bytes& out, DWORD v, int n) {
+    for (int i = 0; i < n; ++i) out.push_back(static_cast<BYTE>(v >> (8 * i)));
 }
 
 DWORD TypeValue(const std::string& type) {
@@ -46,26 +28,17 @@ DWORD TypeValue(const std::string& type) {
     return LoadBE32(b);
 }
 
-void AppendChunkHeader(Bytes& out, DWORD type, DWORD size, WORD id, WORD flags,
-                       const std::string& name) {
+// A chunk header (the name cut at 64 bytes) and the data.
+void AppendChunk(Bytes& out, DWORD type, DWORD size, WORD id, WORD flags, const std::string& name,
+                 const Bytes& data) {
     const size_t start = out.size();
     out.resize(start + 76, 0);
-    BYTE* p = out.data() + start;
-    StoreBE32(p, type);
-    StoreBE32(p + 4, size);
-    StoreBE16(p + 8, id);
-    StoreBE16(p + 10, flags);
-    std::memcpy(p + 12, name.data(), std::min<size_t>(name.size(), 64));
-}
-
-void AppendChunk(Bytes& out, const ChunkSpec& c) {
-    const DWORD size = c.sizeField ? *c.sizeField : static_cast<DWORD>(76 + c.data.size());
-    AppendChunkHeader(out, TypeValue(c.type), size, c.id, c.flags, c.name);
-    Append(out, c.data.data(), c.data.size());
-}
-
-size_t ChunkLength(const ChunkSpec& c) {
-    return 76 + c.data.size();
+    StoreBE32(&out[start], type);
+    StoreBE32(&out[start + 4], size);
+    StoreBE16(&out[start + 8], id);
+    StoreBE16(&out[start + 10], flags);
+    std::memcpy(&out[start + 12], name.data(), std::min<size_t>(name.size(), 64));
+    out.insert(out.end(), data.begin(), data.end());
 }
 
 struct TempDir {
@@ -89,21 +62,19 @@ Bytes BuildMapData(const std::vector<MapEntry>& entries) {
     std::vector<std::string> types;
     for (const auto& e : entries)
         if (std::find(types.begin(), types.end(), e.type) == types.end()) types.push_back(e.type);
-
     Bytes data(20, 0);
     std::memcpy(data.data() + 8, "pmsr", 4);
     StoreLE32(data.data() + 16, static_cast<DWORD>(types.size()));
     for (const auto& type : types) {
-        AppendLE32(data, TypeValue(type));
-        AppendLE32(data, static_cast<DWORD>(
-                             std::count_if(entries.begin(), entries.end(),
-                                           [&](const MapEntry& e) { return e.type == type; })));
+        const auto listed = [&](const MapEntry& e) { return e.type == type; };
+        AppendLE(data, TypeValue(type), 4);
+        AppendLE(data, static_cast<DWORD>(std::count_if(entries.begin(), entries.end(), listed)),
+                 4);
         for (const auto& e : entries) {
             if (e.type != type) continue;
-            AppendLE32(data, e.offset);
-            AppendLE16(data, e.id);
-            AppendLE16(data, e.flags);
-            Append(data, e.name.data(), e.name.size());
+            AppendLE(data, e.offset, 4);
+            AppendLE(data, e.id | static_cast<DWORD>(e.flags) << 16, 4);
+            data.insert(data.end(), e.name.begin(), e.name.end());
             data.push_back(0);
             if (data.size() & 1) data.push_back(0xA3);
         }
@@ -114,86 +85,61 @@ Bytes BuildMapData(const std::vector<MapEntry>& entries) {
 
 BuiltIff BuildIffLayout(const IffSpec& spec) {
     BuiltIff built;
-    const bool withMap = spec.withMap && spec.version == "2.5";
     built.chunkOffsets.assign(spec.chunks.size(), 0);
-
-    // Lay out first: where every chunk goes, so the map can list the offsets.
-    size_t mapLength = 0;
-    std::vector<MapEntry> entries;
-    auto mapEntries = [&]() {
-        entries.clear();
+    const bool withMap = spec.withMap && spec.version == "2.5";
+    // The map's data; its entries carry the offsets laid out so far, its size does not
+    // depend on them.
+    auto mapData = [&]() {
+        if (spec.mapData) return *spec.mapData;
         std::vector<size_t> order = spec.mapOrder;
         if (order.empty())
             for (size_t i = 0; i < spec.chunks.size(); ++i) order.push_back(i);
+        std::vector<MapEntry> entries;
         for (size_t i : order) {
             const ChunkSpec& c = spec.chunks.at(i);
             if (c.inMap) entries.push_back({c.type, built.chunkOffsets[i], c.id, c.flags, c.name});
         }
+        return BuildMapData(entries);
     };
-    if (withMap) {
-        mapEntries();
-        mapLength = 76 + (spec.mapData ? spec.mapData->size() : BuildMapData(entries).size());
-    }
+    const size_t mapLength = withMap ? 76 + mapData().size() : 0;
 
-    size_t pos = 64;
-    if (withMap && spec.mapFirst) {
-        built.mapOffset = static_cast<DWORD>(pos);
-        pos += mapLength;
-    }
-    for (size_t i = 0; i < spec.chunks.size(); ++i) {
-        if (!spec.chunks[i].inFile) continue;
-        built.chunkOffsets[i] = static_cast<DWORD>(pos);
-        pos += ChunkLength(spec.chunks[i]);
-    }
-    if (withMap && !spec.mapFirst) {
-        built.mapOffset = static_cast<DWORD>(pos);
-        pos += mapLength;
-    }
-    const bool anyHidden = std::any_of(spec.chunks.begin(), spec.chunks.end(),
-                                       [](const ChunkSpec& c) { return !c.inFile; });
-    if (anyHidden) {
-        pos += 76;  // a header of size 0 ends the scan before the hidden chunks
-        for (size_t i = 0; i < spec.chunks.size(); ++i) {
-            if (spec.chunks[i].inFile) continue;
-            built.chunkOffsets[i] = static_cast<DWORD>(pos);
-            pos += ChunkLength(spec.chunks[i]);
-        }
-    }
-
-    Bytes map;
-    if (withMap) {
-        mapEntries();
-        const Bytes data = spec.mapData ? *spec.mapData : BuildMapData(entries);
-        AppendChunkHeader(map, TypeValue("rsmp"), static_cast<DWORD>(76 + data.size()), 0, 0x0010,
-                          "");
-        Append(map, data.data(), data.size());
-    }
-
-    Bytes& out = built.bytes;
-    out.reserve(pos);
-    std::string text = spec.signature;
-    text.resize(8, ' ');
-    text += ' ';
-    std::string version = spec.version;
+    std::string signature = spec.signature, version = spec.version;
+    signature.resize(8, ' ');
     version.resize(3, ' ');
-    text += version;
-    text += ":TYPE FOLLOWED BY SIZE";
-    Append(out, text.data(), text.size());
-    out.push_back(0);
-    const char kTail[] = " KESTREL WARDEN & DUZAD 1";
-    Append(out, kTail, sizeof kTail - 1);
-    out.resize(60, 0);
-    AppendBE32(out, spec.mapOffsetField ? *spec.mapOffsetField : built.mapOffset);
-
-    if (withMap && spec.mapFirst) Append(out, map.data(), map.size());
-    for (const auto& c : spec.chunks)
-        if (c.inFile) AppendChunk(out, c);
-    if (withMap && !spec.mapFirst) Append(out, map.data(), map.size());
-    if (anyHidden) {
-        out.resize(out.size() + 76, 0);
-        for (const auto& c : spec.chunks)
-            if (!c.inFile) AppendChunk(out, c);
+    const std::string text =
+        signature + ' ' + version + ":TYPE FOLLOWED BY SIZE" + '\0' + " KESTREL WARDEN & DUZAD 1";
+    Bytes& out = built.bytes;
+    out.assign(text.begin(), text.end());
+    out.resize(64, 0);
+    auto chunks = [&](bool inFile) {
+        for (size_t i = 0; i < spec.chunks.size(); ++i) {
+            const ChunkSpec& c = spec.chunks[i];
+            if (c.inFile != inFile) continue;
+            built.chunkOffsets[i] = static_cast<DWORD>(out.size());
+            const DWORD size = c.sizeField ? *c.sizeField : static_cast<DWORD>(76 + c.data.size());
+            AppendChunk(out, TypeValue(c.type), size, c.id, c.flags, c.name, c.data);
+        }
+    };
+    auto mapPlace = [&]() {
+        built.mapOffset = static_cast<DWORD>(out.size());
+        out.resize(out.size() + mapLength);
+    };
+    if (withMap && spec.mapFirst) mapPlace();
+    chunks(true);
+    if (withMap && !spec.mapFirst) mapPlace();
+    if (std::any_of(spec.chunks.begin(), spec.chunks.end(),
+                    [](const ChunkSpec& c) { return !c.inFile; })) {
+        out.resize(out.size() + 76, 0);  // a size-0 header ends the scan before them
+        chunks(false);
     }
+    if (withMap) {
+        const Bytes data = mapData();
+        Bytes map;
+        AppendChunk(map, TypeValue("rsmp"), static_cast<DWORD>(76 + data.size()), 0, 0x0010, "",
+                    data);
+        std::copy(map.begin(), map.end(), out.begin() + built.mapOffset);
+    }
+    StoreBE32(&out[60], spec.mapOffsetField ? *spec.mapOffsetField : built.mapOffset);
     return built;
 }
 
