@@ -100,11 +100,10 @@ protected:
     }
     // Enabled flags of sprites, frames, common, item, Save, Quick and Manual Patch.
     std::string Enabled() const {
-        const CWnd* const controls[] = {
-            &dlg.m_lbSprites, &dlg.m_cbFrame,       &dlg.m_cbCommonPalette, &dlg.m_cbItemPalette,
-            &dlg.m_btnSave,   &dlg.m_btnQuickPatch, &dlg.m_btnManualPatch};
         std::string flags;
-        for (const CWnd* w : controls) flags += w->IsWindowEnabled() ? '1' : '0';
+        for (int id : {IDC_SPRITES, IDC_FRAME, IDC_COMMON_PALETTE, IDC_ITEM_PALETTE, IDC_SAVE,
+                       IDC_QUICK_PATCH, IDC_MANUAL_PATCH})
+            flags += dlg.GetDlgItem(id)->IsWindowEnabled() ? '1' : '0';
         return flags;
     }
     Boxes Shown() {  // the message boxes since the last call
@@ -147,6 +146,9 @@ TEST_F(DialogTest, BrowseListsTheFileByIdOrSaysWhyNotAndKeepsTheLists) {
     CFile holder;
     ASSERT_TRUE(holder.Open(locked.c_str(), CFile::modeReadWrite | CFile::shareExclusive));
     WriteFileBytes(notIff, Bytes(100, 'x'));
+    // Two sprites of one ID: the container keeps the later.
+    const std::string dups =
+        WriteIff({Palette(41891), Sprite(3, 1, {}, "old"), Sprite(3, 1, {}, "new")});
     const auto error = [](const char* text) { return Boxes{{text, "Error", MB_ICONHAND}}; };
     struct Case {
         std::string path;
@@ -157,12 +159,7 @@ TEST_F(DialogTest, BrowseListsTheFileByIdOrSaysWhyNotAndKeepsTheLists) {
     for (const Case& c :
          {Case{good, sprites, palettes, "1111111", {}},
           Case{WriteIff({}), {}, {"41891 (invalid)"}, "1000110", {}},
-          // Two sprites of one ID: the container keeps the later.
-          Case{WriteIff({Palette(41891), Sprite(3, 1, {}, "old"), Sprite(3, 1, {}, "new")}),
-               {"#3 - \"new\""},
-               {"41891", "41891 (invalid)"},
-               "1110110",
-               {}},
+          Case{dups, {"#3 - \"new\""}, {"41891", "41891 (invalid)"}, "1110110", {}},
           Case{TempPath("none.iff"), sprites, palettes, "0000000", error("Unable to open file!")},
           Case{locked, sprites, palettes, "0000000", error("Unable to open file!")},
           Case{notIff, sprites, palettes, "0000000",
@@ -190,11 +187,9 @@ TEST_F(DialogTest, BrowseListsTheFileByIdOrSaysWhyNotAndKeepsTheLists) {
     EXPECT_EQ(PreviewPixel(), RGB(9, 8, 7));
     dlg.m_lbSprites.UserSelect(0);  // the same sprite again: back to frame 0
     EXPECT_EQ(dlg.m_cbFrame.GetCurSel(), 0);
-    CBitmap* shown = dlg.m_preview.m_pBitmap;
     dlg.m_lbSprites.UserSelect(1);  // no frames; 7 matches no entry
     EXPECT_EQ(dlg.m_cbCommonPalette.GetWindowText(), "7");
     EXPECT_EQ(Enabled(), "1110110");
-    EXPECT_EQ(dlg.m_preview.m_pBitmap, shown);
     dlg.m_lbSprites.UserSelect(2);
     EXPECT_EQ(Shown(), error("Can't load this resource!"));
     EXPECT_EQ(Enabled(), "1000110");
@@ -267,6 +262,8 @@ TEST_F(DialogTest, PaletteEditsAndPatches) {
     }
     EXPECT_FALSE(dlg.m_bDirty);
     Shown();
+    Browse(WriteIff({Palette(1), Sprite(1, 1, {99})}));  // 99: no entry chosen, nothing asked
+    Click(IDC_MANUAL_PATCH);
     Browse(WriteIff({Palette(1)}));  // no sprites: asked all the same
     ws.AnswerMessageBox(IDYES);
     Click(IDC_QUICK_PATCH);

@@ -61,6 +61,19 @@ TEST(BitBlt, CopiesTheClippedBlockOneToOne) {
     }
 }
 
+TEST(BitBlt, CopiesWithinOneBitmapAndThroughAColourTable) {
+    Surfaces s(10, 6, MakeGradient(10, 6));
+    ASSERT_TRUE(BitBlt(s.dstDC, 0, 0, 10, 6, s.srcDC, 0, 0, SRCCOPY));
+    ASSERT_TRUE(BitBlt(s.dstDC, 0, 1, 10, 5, s.dstDC, 0, 0, SRCCOPY));  // down by one, in place
+    EXPECT_EQ(GetBitmapPixel(s.dst, 3, 5), RGB(3, 4, 7));
+    const RGBQUAD colors[2] = {{1, 2, 3, 0}, {30, 20, 10, 0}};
+    Surfaces t(2, 1, CreateBitmapObject(2, 1, 8, colors, 2));
+    static_cast<HBITMAP>(t.src)->bits[1] = 1;
+    ASSERT_TRUE(BitBlt(t.dstDC, 0, 0, 2, 1, t.srcDC, 0, 0, SRCCOPY));
+    EXPECT_EQ(GetBitmapPixel(t.dst, 0, 0), RGB(3, 2, 1));
+    EXPECT_EQ(GetBitmapPixel(t.dst, 1, 0), RGB(10, 20, 30));
+}
+
 // Fills clip to the surface, text is refused, icons draw through their mask.
 TEST(Gdi, FillsIconsAndText) {
     const IconResource icon{1, {IconImage{2, 1, 4, {{0, 0, 255, 0}}, {0, 0}, {0, 1}}}};

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/gdi.h"
+#include "preview/preview_geometry.h"
 #include "support/scripted_window_system.h"
 
 namespace {
@@ -82,7 +83,6 @@ TEST_F(PreviewTest, DragsByTheDisplacementOnlyWithTheLeftButton) {
     EXPECT_EQ(Origin(), std::pair(13, 2));
     preview.UserMouseMove(MK_LBUTTON, 2, 0);  // wholly out of view to the top left
     EXPECT_EQ(Origin(), std::pair(-8, -9));
-    ExpectPainted();
 
     preview.UserResize(50, 7);  // keeps the dragged origin, repaints
     EXPECT_EQ(Origin(), std::pair(-8, -9));
@@ -90,6 +90,9 @@ TEST_F(PreviewTest, DragsByTheDisplacementOnlyWithTheLeftButton) {
     preview.UserMouseMove(MK_LBUTTON, 12, 3);
     EXPECT_EQ(Origin(), std::pair(2, -6));
     ExpectPainted();
+    preview::DragState far{2147483000, 0, 0, 0};  // far out the origin saturates, never wraps
+    EXPECT_TRUE(preview::ApplyMouseMove(far, true, 30000, 0));
+    EXPECT_EQ(far.originX, 2147483647);
 }
 
 }  // namespace

@@ -16,7 +16,6 @@
 #include "app/patch_dlg.h"
 #include "app/resource.h"
 #include "platform/qt/dialog_window.h"
-#include "platform/qt/file_chooser.h"
 #include "platform/qt/qt_window_system.h"
 #include "platform/qt/surface_widget.h"
 #include "support/iff_builder.h"
@@ -134,7 +133,6 @@ private:
     std::unique_ptr<qtui::QtWindowSystem> ws;
     std::unique_ptr<CPatchDlg> dlg;
     std::string path;
-    FileChooserRequest request;
     BoxAnswerer boxes;
 
     // The widget of the main dialog's control with this ID.
@@ -162,10 +160,7 @@ private slots:
     void init() {
         ws = std::make_unique<qtui::QtWindowSystem>();
         path = WriteDemo();
-        ws->SetFileChooser([this](const FileChooserRequest& r) {
-            request = r;
-            return path;
-        });
+        ws->SetFileChooser([this](const FileChooserRequest&) { return path; });
         dlg = std::make_unique<CPatchDlg>();
     }
     void cleanup() {
@@ -188,23 +183,37 @@ private slots:
                 QCOMPARE(Widget(id)->isEnabled(), id == IDC_CLOSE || id == IDC_BROWSE);
             QTRY_COMPARE(QApplication::focusWidget(), Widget(IDC_CLOSE));  // the first to take it
 
-            Click(IDC_BROWSE);
-            QFileDialog chooser;  // as the real chooser would be set up for this request
-            qtui::ConfigureFileDialog(chooser, request);
-            QCOMPARE(chooser.nameFilters(), QStringList({"IFF files (*.iff)", "All files (*.*)"}));
-            QCOMPARE(chooser.fileMode(), QFileDialog::ExistingFile);
-            QCOMPARE(chooser.defaultSuffix(), QString("iff"));
+            // Qt's own chooser, answered once and then cancelled: its filters, mode, suffix.
+            ws->SetFileChooser(nullptr);
+            QString chooser;
+            auto answerChooser = [&](bool accept) {
+                Poll([&, accept] {
+                    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                    if (!dialog) return false;
+                    chooser = dialog->nameFilters().join(";") + " " +
+                              QString::number(dialog->fileMode()) + " " + dialog->defaultSuffix();
+                    dialog->selectFile(QString::fromStdString(path));
+                    accept ? static_cast<QDialog*>(dialog)->accept() : dialog->reject();
+                    return true;
+                });
+                Click(IDC_BROWSE);
+            };
+            answerChooser(true);
+            QCOMPARE(chooser, QString("IFF files (*.iff);All files (*.*) 1 iff"));  // ExistingFile
+            QCOMPARE(Widget<QLineEdit>(IDC_FILE)->text(), QString::fromStdString(path));
             Widget(IDC_SPRITES)->setFocus();
             QTest::keyClick(Widget(IDC_SPRITES), Qt::Key_Escape);
             QTest::keyClick(Widget(IDC_SPRITES), Qt::Key_Return);
             QVERIFY(Window()->isVisible());
+            answerChooser(false);  // nothing left to work on
+            QVERIFY(!Widget(IDC_SPRITES)->isEnabled());
             Widget(IDC_CLOSE)->setFocus();
             QTest::keyClick(Widget(IDC_CLOSE), Qt::Key_Return);  // nothing to save: it closes
             QCOMPARE(dlg->GetModalResult(), IDOK);
         });
     }
 
-    void workflow() {
+    void sessionThroughRealEvents() {
         RunModal(*dlg, [&] {
             Click(IDC_BROWSE);
             QCOMPARE(Widget<QLineEdit>(IDC_FILE)->text(), QString::fromStdString(path));
@@ -218,6 +227,41 @@ private slots:
             auto* item = Widget<QComboBox>(IDC_ITEM_PALETTE);
             QCOMPARE(common->currentText(), QString("1"));
             QCOMPARE(PreviewCentre(), kRed);
+
+            // A drag moves the picture by the cursor's displacement, and only a drag does.
+            auto* preview = Widget<qtui::SurfaceWidget>(IDC_PREVIEW);
+            struct : QObject {
+                int paints = 0;
+                bool eventFilter(QObject*, QEvent* e) override {
+                    paints += e->type() == QEvent::Paint;
+                    return false;
+                }
+            } counter;
+            preview->installEventFilter(&counter);
+            QApplication::processEvents();
+            const int paints = counter.paints;
+            const QPoint origin = Origin();
+            QTest::mouseMove(preview, QPoint(20, 20));
+            QTest::mousePress(preview, Qt::LeftButton, {}, QPoint(20, 20));
+            QTest::mouseMove(preview, QPoint(22, 19));
+            QTest::mouseMove(preview, QPoint(-5, 19));  // outside: another window's move
+            QCOMPARE(Origin(), origin + QPoint(2, -1));
+            QTest::mouseMove(preview, QPoint(31, 15));
+            QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(31, 15));
+            QTest::mouseMove(preview, QPoint(40, 40));  // no button: no move
+            const QPoint moved = origin + QPoint(11, -5);
+            QCOMPARE(Origin(), moved);
+            QTRY_VERIFY(counter.paints > paints);  // the model's repaints reach the screen
+            const QImage shown = preview->grab().toImage();
+            const QColor face = Window()->palette().color(QPalette::Button);
+            QCOMPARE(shown.pixelColor(moved), kRed);
+            QCOMPARE(shown.pixelColor(moved + QPoint(9, 7)), kRed);
+            QCOMPARE(shown.pixelColor(moved - QPoint(1, 0)), face);
+            QCOMPARE(shown.pixelColor(moved + QPoint(10, 0)), face);
+            preview->resize(60, 50);  // the model hears of the new size
+            CRect rc;
+            dlg->m_preview.GetClientRect(&rc);
+            QCOMPARE(QSize(rc.Width(), rc.Height()), QSize(60, 50));
 
             QTest::keyClick(frames, Qt::Key_Down);
             QCOMPARE(item->currentText(), QString("2"));
@@ -274,45 +318,6 @@ private slots:
             QTest::keyClick(Window(), Qt::Key_F4, Qt::AltModifier);
             QCOMPARE(boxes.seen, QStringList(2, Box(Window(), kQuit)));
             QVERIFY(dlg->IsEnded());
-        });
-    }
-
-    void dragMovesThePictureByTheCursorsDisplacement() {
-        RunModal(*dlg, [&] {
-            Click(IDC_BROWSE);
-            auto* preview = Widget<qtui::SurfaceWidget>(IDC_PREVIEW);
-            struct : QObject {
-                int paints = 0;
-                bool eventFilter(QObject*, QEvent* e) override {
-                    paints += e->type() == QEvent::Paint;
-                    return false;
-                }
-            } counter;
-            preview->installEventFilter(&counter);
-            QApplication::processEvents();
-            const int paints = counter.paints;
-            const QPoint origin = Origin();
-            QTest::mouseMove(preview, QPoint(20, 20));
-            QTest::mousePress(preview, Qt::LeftButton, {}, QPoint(20, 20));
-            QTest::mouseMove(preview, QPoint(22, 19));
-            QTest::mouseMove(preview, QPoint(-5, 19));  // outside: another window's move
-            QCOMPARE(Origin(), origin + QPoint(2, -1));
-            QTest::mouseMove(preview, QPoint(31, 15));
-            QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(31, 15));
-            QTest::mouseMove(preview, QPoint(40, 40));  // no button: no move
-            const QPoint moved = origin + QPoint(11, -5);
-            QCOMPARE(Origin(), moved);
-            QTRY_VERIFY(counter.paints > paints);  // the model's repaints reach the screen
-            const QImage shown = preview->grab().toImage();
-            const QColor face = Window()->palette().color(QPalette::Button);
-            QCOMPARE(shown.pixelColor(moved), kRed);
-            QCOMPARE(shown.pixelColor(moved + QPoint(9, 7)), kRed);
-            QCOMPARE(shown.pixelColor(moved - QPoint(1, 0)), face);
-            QCOMPARE(shown.pixelColor(moved + QPoint(10, 0)), face);
-            preview->resize(60, 50);  // the model hears of the new size
-            CRect rc;
-            dlg->m_preview.GetClientRect(&rc);
-            QCOMPARE(QSize(rc.Width(), rc.Height()), QSize(60, 50));
         });
     }
 
