@@ -27,17 +27,17 @@ Spr2FrameSpec Frame(int side, int seed) {
 }
 
 std::string WriteFile(int sprites, int frames, int side) {
-    IffSpec spec;
-    spec.chunks.push_back(PaltChunk(1, TestPalette()));
-    spec.chunks.push_back(PaltChunk(2, TestPalette()));
+    IffSpec layout;
+    layout.chunks.push_back(PaltChunk(1, TestPalette()));
+    layout.chunks.push_back(PaltChunk(2, TestPalette()));
     for (int i = 0; i < sprites; ++i) {
         Spr2Spec s;
         s.paletteId = 1;
         for (int f = 0; f < frames; ++f) s.frames.push_back(Frame(side, i + f));
-        spec.chunks.push_back(Spr2Chunk(static_cast<WORD>(i), s, "sprite"));
+        layout.chunks.push_back(Spr2Chunk(static_cast<WORD>(i), s, "sprite"));
     }
     const std::string path = TempPath("bench.iff");
-    WriteFileBytes(path, BuildIff(spec));
+    WriteFileBytes(path, BuildIff(layout));
     return path;
 }
 

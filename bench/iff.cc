@@ -33,8 +33,8 @@ struct TestFile {
 TestFile MakeFile(size_t chunks, size_t minData, size_t maxData, bool keepBytes) {
     std::mt19937 rng(static_cast<unsigned>(chunks));
     std::uniform_int_distribution<size_t> size(minData, maxData);
-    IffSpec spec;
-    spec.chunks.reserve(chunks);
+    IffSpec layout;
+    layout.chunks.reserve(chunks);
     for (size_t i = 0; i < chunks; ++i) {
         ChunkSpec c;
         const bool palette = i % 2 == 1;
@@ -43,9 +43,9 @@ TestFile MakeFile(size_t chunks, size_t minData, size_t maxData, bool keepBytes)
         c.id = static_cast<WORD>((i / 2 * 7919) % 65536);
         c.name = (palette ? "palette " : "sprite ") + std::to_string(i / 2);
         c.data.assign(palette ? 784 : size(rng), static_cast<BYTE>(i));
-        spec.chunks.push_back(std::move(c));
+        layout.chunks.push_back(std::move(c));
     }
-    const auto built = testsupport::BuildIffLayout(spec);
+    const auto built = testsupport::BuildIffLayout(layout);
     TestFile f;
     f.path = testsupport::TempPath("bench-" + std::to_string(chunks) + ".iff");
     testsupport::WriteFileBytes(f.path, built.bytes);

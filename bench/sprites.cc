@@ -34,15 +34,15 @@ Spr2FrameSpec SmallFrame(int seed) {
 
 struct SpriteFile {
     SpriteFile() {
-        IffSpec spec;
-        spec.chunks.push_back(PaltChunk(1, TestPalette()));
+        IffSpec layout;
+        layout.chunks.push_back(PaltChunk(1, TestPalette()));
         for (int i = 0; i < kSprites; ++i) {
             Spr2Spec s;
             s.paletteId = 1;
             for (int f = 0; f < kFramesPerSprite; ++f) s.frames.push_back(SmallFrame(i + f));
-            spec.chunks.push_back(Spr2Chunk(static_cast<WORD>(1000 + i), s));
+            layout.chunks.push_back(Spr2Chunk(static_cast<WORD>(1000 + i), s));
         }
-        if (!LoadIffBytes(iff, BuildIff(spec)) || !iff.LoadAllChunkData()) return;
+        if (!LoadIffBytes(iff, BuildIff(layout)) || !iff.LoadAllChunkData()) return;
         POSITION pos = iff.FindFirstOfType(IFF_TYPE_SPR2);
         while (pos) {
             CIffChunk* c = iff.GetNextOfType(pos);

@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     }
     const fs::path out(argv[1]);
     std::vector<Bytes> files;
-    for (const IffSpec& spec : ContainerFiles()) files.push_back(BuildIff(spec));
+    for (const IffSpec& layout : ContainerFiles()) files.push_back(BuildIff(layout));
     std::vector<Bytes> samples;
     std::vector<Bytes> sprites = SpriteInputs();
     if (argc > 2 && fs::is_directory(argv[2])) {

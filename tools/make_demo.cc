@@ -77,8 +77,8 @@ double Light(double nx, double ny, double nz, double angle) {
     const double diffuse = std::max(0.0, nx * lx + ny * ly + nz * lz);
     double hx = lx, hy = ly, hz = lz + 1;
     const double hl = std::sqrt(hx * hx + hy * hy + hz * hz);
-    const double spec = std::pow(std::max(0.0, (nx * hx + ny * hy + nz * hz) / hl), 28);
-    return 0.1 + 0.75 * diffuse + 0.45 * spec;
+    const double layout = std::pow(std::max(0.0, (nx * hx + ny * hy + nz * hz) / hl), 28);
+    return 0.1 + 0.75 * diffuse + 0.45 * layout;
 }
 
 // A sphere with soft edges: rim pixels are blended with what lies behind them.

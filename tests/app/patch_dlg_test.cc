@@ -30,16 +30,16 @@ using Ids = std::vector<WORD>;
 ChunkSpec Sprite(WORD id, DWORD paletteId, const Ids& framePalettes, const std::string& name = "") {
     Spr2Grid grid(3, 2);
     for (int i = 0; i < 6; ++i) grid.Set(i % 3, i / 3, 5);
-    Spr2Spec spec;
-    spec.paletteId = paletteId;
-    for (WORD p : framePalettes) spec.frames.push_back(FrameFromGrid(grid, p));
-    return Spr2Chunk(id, spec, name);
+    Spr2Spec layout;
+    layout.paletteId = paletteId;
+    for (WORD p : framePalettes) layout.frames.push_back(FrameFromGrid(grid, p));
+    return Spr2Chunk(id, layout, name);
 }
 // One colour throughout.
 ChunkSpec Palette(WORD id, Rgb colour = {5, 5, 5}) {
-    PaltSpec spec;
-    spec.colors.assign(256, colour);
-    return PaltChunk(id, spec);
+    PaltSpec layout;
+    layout.colors.assign(256, colour);
+    return PaltChunk(id, layout);
 }
 ChunkSpec BrokenSprite(WORD id) {
     ChunkSpec chunk;
@@ -47,10 +47,10 @@ ChunkSpec BrokenSprite(WORD id) {
     return chunk;
 }
 std::string WriteIff(const std::vector<ChunkSpec>& chunks) {
-    IffSpec spec;
-    spec.chunks = chunks;
+    IffSpec layout;
+    layout.chunks = chunks;
     const std::string path = TempPath("dialog.iff");
-    WriteFileBytes(path, BuildIff(spec));
+    WriteFileBytes(path, BuildIff(layout));
     return path;
 }
 

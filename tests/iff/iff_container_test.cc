@@ -145,7 +145,7 @@ TEST(DamagedFiles, HeaderChecksAndScanStops) {
 
 struct MapCase {
     const char* name;
-    IffSpec spec;
+    IffSpec layout;
     std::string order;  // before the scan's SPR2 10
 };
 
@@ -198,7 +198,7 @@ class MapWalk : public testing::TestWithParam<MapCase> {};
 
 TEST_P(MapWalk, KeepsWhatFitsAndPassesOverTheRest) {
     CIffFile iff;
-    ASSERT_TRUE(LoadAs(iff, BuildIff(GetParam().spec)));
+    ASSERT_TRUE(LoadAs(iff, BuildIff(GetParam().layout)));
     const std::string& order = GetParam().order;
     EXPECT_EQ(ListOrder(iff), order + (order.empty() ? "" : ", ") + "SPR2 10");
 }
@@ -261,18 +261,18 @@ std::vector<Ref> ReferenceLoad(const Bytes& f) {
 Bytes RandomFile(std::mt19937& rng) {
     auto pick = [&](size_t n) { return rng() % n; };
     const WORD ids[] = {0, 1, 2, 255, 256, 65535};
-    IffSpec spec;
-    spec.version = pick(4) ? "2.5" : "2.0";
-    spec.mapFirst = pick(3) == 0;  // else last
+    IffSpec layout;
+    layout.version = pick(4) ? "2.5" : "2.0";
+    layout.mapFirst = pick(3) == 0;  // else last
     for (size_t i = 0, n = 1 + pick(30); i < n; ++i) {
-        spec.chunks.push_back(Chunk(std::string("PALTSPR2rsmp").substr(4 * pick(3), 4),
+        layout.chunks.push_back(Chunk(std::string("PALTSPR2rsmp").substr(4 * pick(3), 4),
                                     ids[pick(6)], pick(40), pick(5) ? 0x10 : 0x14,
                                     std::string(pick(8), char('a' + pick(26)))));
-        spec.chunks.back().inFile = pick(6) != 0;
-        if (pick(25) == 0) spec.chunks.back().sizeField = DWORD(pick(200));
-        for (size_t k = pick(3); k > 0; --k) spec.mapOrder.push_back(pick(n));
+        layout.chunks.back().inFile = pick(6) != 0;
+        if (pick(25) == 0) layout.chunks.back().sizeField = DWORD(pick(200));
+        for (size_t k = pick(3); k > 0; --k) layout.mapOrder.push_back(pick(n));
     }
-    BuiltIff l = BuildIffLayout(spec);
+    BuiltIff l = BuildIffLayout(layout);
     for (size_t k = l.mapOffset ? pick(4) : 0; k > 0; --k)
         l.bytes[l.mapOffset + 76 + pick(l.bytes.size() - l.mapOffset - 76)] = BYTE(rng());
     if (pick(6) == 0) l.bytes.resize(pick(l.bytes.size() + 1));

@@ -39,15 +39,15 @@ TEST(ChunkIndex, LookupsAndWalksHoldForFewManyAndScatteredIds) {
         std::iota(ids.begin(), ids.end(), WORD{0});
         for (WORD& id : ids) id = static_cast<WORD>(id * 21 + 7);  // spread over pages
         std::shuffle(ids.begin(), ids.end(), random);
-        IffSpec spec;
-        spec.version = "2.0";
-        spec.withMap = false;
-        for (WORD id : ids) spec.chunks.push_back(Chunk("SPR2", id));
-        spec.chunks.push_back(Chunk("SPR2", ids[0], "again"));  // replaces the first
+        IffSpec layout;
+        layout.version = "2.0";
+        layout.withMap = false;
+        for (WORD id : ids) layout.chunks.push_back(Chunk("SPR2", id));
+        layout.chunks.push_back(Chunk("SPR2", ids[0], "again"));  // replaces the first
         for (int t = 0; t < 300; ++t)
-            spec.chunks.push_back(Chunk("T" + std::to_string(100 + t), 5));
+            layout.chunks.push_back(Chunk("T" + std::to_string(100 + t), 5));
         CIffFile iff;
-        ASSERT_TRUE(LoadIffBytes(iff, BuildIff(spec)));
+        ASSERT_TRUE(LoadIffBytes(iff, BuildIff(layout)));
 
         std::vector<WORD> sorted = ids;
         std::sort(sorted.begin(), sorted.end());

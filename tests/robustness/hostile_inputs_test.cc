@@ -81,21 +81,21 @@ std::vector<Hostile> HostileFiles() {
     palette.size = 784;
 
     {  // listed by the map, each header claiming a gigabyte or more
-        IffSpec spec;
-        spec.chunks = {Raw("BULK", 1, Bytes(100, 1)), Raw("SPR2", 1, Bytes(100, 2)),
+        IffSpec layout;
+        layout.chunks = {Raw("BULK", 1, Bytes(100, 1)), Raw("SPR2", 1, Bytes(100, 2)),
                        Raw("PALT", 3, Bytes(100, 3))};
-        spec.chunks[0].sizeField = 0x40000000;
-        spec.chunks[1].sizeField = 0x3FFFFFFF;
-        spec.chunks[2].sizeField = 0xFFFFFFF0;
-        files.push_back({"gigabyte chunks", Kilobytes(BuildIff(spec))});
+        layout.chunks[0].sizeField = 0x40000000;
+        layout.chunks[1].sizeField = 0x3FFFFFFF;
+        layout.chunks[2].sizeField = 0xFFFFFFF0;
+        files.push_back({"gigabyte chunks", Kilobytes(BuildIff(layout))});
     }
     {  // the same through the scan alone
-        IffSpec spec;
-        spec.version = "2.0";
-        spec.withMap = false;
-        spec.chunks = {Raw("SPR2", 1, Bytes(800, 2))};
-        spec.chunks[0].sizeField = 0x40000000;
-        files.push_back({"gigabyte chunk, scanned", Kilobytes(BuildIff(spec))});
+        IffSpec layout;
+        layout.version = "2.0";
+        layout.withMap = false;
+        layout.chunks = {Raw("SPR2", 1, Bytes(800, 2))};
+        layout.chunks[0].sizeField = 0x40000000;
+        files.push_back({"gigabyte chunk, scanned", Kilobytes(BuildIff(layout))});
     }
     {  // frame counts of 2^31 (negative) and 2^31 - 1 (a table that cannot fit)
         Spr2Spec sprite;
@@ -103,9 +103,9 @@ std::vector<Hostile> HostileFiles() {
         sprite.frameCountField = 0x80000000u;
         Spr2Spec huge = sprite;
         huge.frameCountField = 0x7FFFFFFFu;
-        IffSpec spec;
-        spec.chunks = {Spr2Chunk(1, sprite), Spr2Chunk(2, huge)};
-        files.push_back({"2^31 frames", Kilobytes(BuildIff(spec))});
+        IffSpec layout;
+        layout.chunks = {Spr2Chunk(1, sprite), Spr2Chunk(2, huge)};
+        files.push_back({"2^31 frames", Kilobytes(BuildIff(layout))});
     }
     {  // one frame of 65535 x 65535 pixels, drawable palette and all
         Spr2Spec sprite;
@@ -113,10 +113,10 @@ std::vector<Hostile> HostileFiles() {
         Spr2FrameSpec frame = SmallFrame();
         frame.width = frame.height = 0xFFFF;
         sprite.frames = {frame};
-        IffSpec spec;
-        spec.withMap = false;
-        spec.chunks = {PaltChunk(1, palette), Spr2Chunk(1, sprite)};
-        files.push_back({"65535 x 65535 pixels", Kilobytes(BuildIff(spec))});
+        IffSpec layout;
+        layout.withMap = false;
+        layout.chunks = {PaltChunk(1, palette), Spr2Chunk(1, sprite)};
+        files.push_back({"65535 x 65535 pixels", Kilobytes(BuildIff(layout))});
     }
     {  // a map claiming 2^32 - 1 types, millions of entries in each, all at one chunk
         Bytes entries;
@@ -132,19 +132,19 @@ std::vector<Hostile> HostileFiles() {
                                   entries,
                                   {'2', 'R', 'P', 'S'},
                                   Dword(0xFFFFFFFF)});
-        IffSpec spec;
-        spec.chunks = {Raw("PALT", 7, Bytes(100, 7))};
-        spec.mapData = map;
-        files.push_back({"millions of map entries", Kilobytes(BuildIff(spec))});
+        IffSpec layout;
+        layout.chunks = {Raw("PALT", 7, Bytes(100, 7))};
+        layout.mapData = map;
+        files.push_back({"millions of map entries", Kilobytes(BuildIff(layout))});
     }
     {  // a map whose entries lead back to the map itself
-        IffSpec spec;
-        spec.chunks = {Raw("PALT", 7, Bytes(100, 7))};
-        const BuiltIff built = BuildIffLayout(spec);
+        IffSpec layout;
+        layout.chunks = {Raw("PALT", 7, Bytes(100, 7))};
+        const BuiltIff built = BuildIffLayout(layout);
         Bytes entries;
         for (int i = 0; i < 30; ++i)
             entries = Concat({entries, Dword(built.mapOffset), {0, 0, 0x10, 0}, {'m', 0}});
-        spec.mapData = Concat({Dword(0),
+        layout.mapData = Concat({Dword(0),
                                Dword(0),
                                {'p', 'm', 's', 'r'},
                                Dword(0),
@@ -152,18 +152,18 @@ std::vector<Hostile> HostileFiles() {
                                {'p', 'm', 's', 'r'},
                                Dword(4000000),
                                entries});
-        files.push_back({"map entries naming the map", Kilobytes(BuildIff(spec))});
+        files.push_back({"map entries naming the map", Kilobytes(BuildIff(layout))});
     }
     {  // thousands of the smallest chunks, each of a type of its own (about 1 MB)
-        IffSpec spec;
-        spec.version = "2.0";
-        spec.withMap = false;
+        IffSpec layout;
+        layout.version = "2.0";
+        layout.withMap = false;
         for (DWORD i = 0; i < 13000; ++i) {
             const DWORD type = 0x41000000u + i;
-            spec.chunks.push_back(
+            layout.chunks.push_back(
                 Raw({char(type >> 24), char(type >> 16), char(type >> 8), char(type)}, 1, {}));
         }
-        files.push_back({"13,000 types", Kilobytes(BuildIff(spec))});
+        files.push_back({"13,000 types", Kilobytes(BuildIff(layout))});
     }
     return files;
 }

@@ -33,17 +33,17 @@ constexpr uid_t kNobody = 65534;
 // A file whose Quick Patch changes every sprite; version 2.0, so even a plain save
 // changes its bytes. `bulk` chunks of filler make it large.
 Bytes PatchableFile(int bulk, size_t bulkSize) {
-    IffSpec spec;
-    spec.version = "2.0";
-    spec.withMap = false;
-    spec.chunks.push_back(PaltChunk(1, TestPalette(), "palette"));
+    IffSpec layout;
+    layout.version = "2.0";
+    layout.withMap = false;
+    layout.chunks.push_back(PaltChunk(1, TestPalette(), "palette"));
     for (WORD id = 100; id < 104; ++id) {
         Spr2Grid grid(4, 3);
         for (int i = 0; i < 12; ++i) grid.Set(i % 4, i / 4, i, 10);
         Spr2Spec sprite;
         sprite.paletteId = 1;
         sprite.frames = {FrameFromGrid(grid, 1), FrameFromGrid(grid, 1)};
-        spec.chunks.push_back(Spr2Chunk(id, sprite, "sprite"));
+        layout.chunks.push_back(Spr2Chunk(id, sprite, "sprite"));
     }
     std::mt19937 fill(7);
     for (int i = 0; i < bulk; ++i) {
@@ -52,9 +52,9 @@ Bytes PatchableFile(int bulk, size_t bulkSize) {
         c.id = static_cast<WORD>(i);
         c.data.resize(bulkSize);
         for (BYTE& b : c.data) b = static_cast<BYTE>(fill());
-        spec.chunks.push_back(std::move(c));
+        layout.chunks.push_back(std::move(c));
     }
-    return BuildIff(spec);
+    return BuildIff(layout);
 }
 
 class SaveFaults : public testing::Test {

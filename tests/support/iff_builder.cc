@@ -83,27 +83,27 @@ Bytes BuildMapData(const std::vector<MapEntry>& entries) {
     return data;
 }
 
-BuiltIff BuildIffLayout(const IffSpec& spec) {
+BuiltIff BuildIffLayout(const IffSpec& layout) {
     BuiltIff built;
-    built.chunkOffsets.assign(spec.chunks.size(), 0);
-    const bool withMap = spec.withMap && spec.version == "2.5";
+    built.chunkOffsets.assign(layout.chunks.size(), 0);
+    const bool withMap = layout.withMap && layout.version == "2.5";
     // The map's data; its entries carry the offsets laid out so far, its size does not
     // depend on them.
     auto mapData = [&]() {
-        if (spec.mapData) return *spec.mapData;
-        std::vector<size_t> order = spec.mapOrder;
+        if (layout.mapData) return *layout.mapData;
+        std::vector<size_t> order = layout.mapOrder;
         if (order.empty())
-            for (size_t i = 0; i < spec.chunks.size(); ++i) order.push_back(i);
+            for (size_t i = 0; i < layout.chunks.size(); ++i) order.push_back(i);
         std::vector<MapEntry> entries;
         for (size_t i : order) {
-            const ChunkSpec& c = spec.chunks.at(i);
+            const ChunkSpec& c = layout.chunks.at(i);
             if (c.inMap) entries.push_back({c.type, built.chunkOffsets[i], c.id, c.flags, c.name});
         }
         return BuildMapData(entries);
     };
     const size_t mapLength = withMap ? 76 + mapData().size() : 0;
 
-    std::string signature = spec.signature, version = spec.version;
+    std::string signature = layout.signature, version = layout.version;
     signature.resize(8, ' ');
     version.resize(3, ' ');
     const std::string text =
@@ -112,8 +112,8 @@ BuiltIff BuildIffLayout(const IffSpec& spec) {
     out.assign(text.begin(), text.end());
     out.resize(64, 0);
     auto chunks = [&](bool inFile) {
-        for (size_t i = 0; i < spec.chunks.size(); ++i) {
-            const ChunkSpec& c = spec.chunks[i];
+        for (size_t i = 0; i < layout.chunks.size(); ++i) {
+            const ChunkSpec& c = layout.chunks[i];
             if (c.inFile != inFile) continue;
             built.chunkOffsets[i] = static_cast<DWORD>(out.size());
             const DWORD size = c.sizeField ? *c.sizeField : static_cast<DWORD>(76 + c.data.size());
@@ -124,10 +124,10 @@ BuiltIff BuildIffLayout(const IffSpec& spec) {
         built.mapOffset = static_cast<DWORD>(out.size());
         out.resize(out.size() + mapLength);
     };
-    if (withMap && spec.mapFirst) mapPlace();
+    if (withMap && layout.mapFirst) mapPlace();
     chunks(true);
-    if (withMap && !spec.mapFirst) mapPlace();
-    if (std::any_of(spec.chunks.begin(), spec.chunks.end(),
+    if (withMap && !layout.mapFirst) mapPlace();
+    if (std::any_of(layout.chunks.begin(), layout.chunks.end(),
                     [](const ChunkSpec& c) { return !c.inFile; })) {
         out.resize(out.size() + 76, 0);  // a size-0 header ends the scan before them
         chunks(false);
@@ -139,12 +139,12 @@ BuiltIff BuildIffLayout(const IffSpec& spec) {
                     data);
         std::copy(map.begin(), map.end(), out.begin() + built.mapOffset);
     }
-    StoreBE32(&out[60], spec.mapOffsetField ? *spec.mapOffsetField : built.mapOffset);
+    StoreBE32(&out[60], layout.mapOffsetField ? *layout.mapOffsetField : built.mapOffset);
     return built;
 }
 
-Bytes BuildIff(const IffSpec& spec) {
-    return BuildIffLayout(spec).bytes;
+Bytes BuildIff(const IffSpec& layout) {
+    return BuildIffLayout(layout).bytes;
 }
 
 std::string TempPath(const std::string& name) {

@@ -36,7 +36,7 @@ struct IffSpec {
 };
 
 // The bytes of a file as described.
-Bytes BuildIff(const IffSpec& spec);
+Bytes BuildIff(const IffSpec& layout);
 
 // The bytes and where things went: each chunk's header offset (hidden chunks included)
 // and the map chunk's offset (0 without one).
@@ -45,7 +45,7 @@ struct BuiltIff {
     std::vector<DWORD> chunkOffsets;
     DWORD mapOffset = 0;
 };
-BuiltIff BuildIffLayout(const IffSpec& spec);
+BuiltIff BuildIffLayout(const IffSpec& layout);
 
 // A resource map's data (without its chunk header) listing the given offsets/chunks.
 struct MapEntry {
