@@ -266,8 +266,8 @@ Bytes RandomFile(std::mt19937& rng) {
     layout.mapFirst = pick(3) == 0;  // else last
     for (size_t i = 0, n = 1 + pick(30); i < n; ++i) {
         layout.chunks.push_back(Chunk(std::string("PALTSPR2rsmp").substr(4 * pick(3), 4),
-                                    ids[pick(6)], pick(40), pick(5) ? 0x10 : 0x14,
-                                    std::string(pick(8), char('a' + pick(26)))));
+                                      ids[pick(6)], pick(40), pick(5) ? 0x10 : 0x14,
+                                      std::string(pick(8), char('a' + pick(26)))));
         layout.chunks.back().inFile = pick(6) != 0;
         if (pick(25) == 0) layout.chunks.back().sizeField = DWORD(pick(200));
         for (size_t k = pick(3); k > 0; --k) layout.mapOrder.push_back(pick(n));
