@@ -210,6 +210,136 @@ void AddMappedChunks(DWORD h, const std::vector<BYTE>& map, ScannedHeaders& scan
     }
 }
 
+// One chunk's data, as LoadChunkData reads it, with the file's length already known. A
+// damaged size must not cost an allocation the file cannot fill.
+BOOL LoadWithin(CFile& file, CIffChunk& chunk, ULONGLONG fileLength) {
+    const ULONGLONG end = static_cast<ULONGLONG>(chunk.m_dwDataOffset) + chunk.m_dwSize;
+    if (end > fileLength) return FALSE;
+    if (!chunk.AllocForSize()) return FALSE;
+    if (iffio::ReadFullAt(file, chunk.m_dwDataOffset, chunk.m_pData.get(), chunk.m_dwSize) !=
+        chunk.m_dwSize)
+        return FALSE;
+    chunk.m_bLoaded = TRUE;
+    return TRUE;
+}
+
+// Loads chunk data in list order. Small chunks that follow each other closely on disk come
+// out of one block read and are copied from it; large ones are read straight into their
+// buffers. The file's length is asked once (the exclusive hold keeps it fixed). A block
+// read that fails or comes up short loads its chunks one by one instead, so the outcome
+// is always that of loading each chunk by itself.
+class DataLoader {
+public:
+    explicit DataLoader(CIffFileRecord& rec) : m_rec(rec) {}
+
+    // Failures leave the chunk unloaded and loading goes on with the next.
+    void SkipFailures() { m_skipFailures = true; }
+
+    // The next chunk from pos on that is wanted and not loaded yet; pos moves past it.
+    // NULL with pos left non-NULL for a list that hands out no chunk.
+    template <typename Wanted>
+    CIffChunk* NextUnloaded(POSITION& pos, const Wanted& wanted) {
+        while (pos) {
+            const POSITION at = pos;
+            CIffChunk* chunk = m_rec.GetNext(pos);
+            if (!chunk) {
+                pos = at;
+                return nullptr;
+            }
+            if (!chunk->m_bLoaded && wanted(*chunk)) return chunk;
+        }
+        return nullptr;
+    }
+
+    // Loads the chunk and, when it is small, the wanted small chunks right after it on
+    // disk and in the list (pos moves past those). FALSE when a chunk failed and failures
+    // are not skipped.
+    template <typename Wanted = bool (*)(const CIffChunk&)>
+    BOOL Load(CIffChunk* first, POSITION& pos, const Wanted& wanted = All) {
+        if (!m_rec.m_pFile) return FALSE;
+        ULONGLONG length;
+        try {
+            length = Length();
+        } catch (const CFileException&) {
+            return FALSE;
+        }
+        m_run.assign(1, first);
+        ULONGLONG start = first->m_dwDataOffset;
+        ULONGLONG end = start + first->m_dwSize;
+        if (first->m_dwSize < kSmall && end <= length) {
+            for (POSITION next = pos; next;) {
+                CIffChunk* chunk = m_rec.GetNext(next);
+                if (!chunk) break;
+                if (chunk->m_bLoaded || !wanted(*chunk)) continue;  // passed over anyway
+                const ULONGLONG at = chunk->m_dwDataOffset;
+                const ULONGLONG chunkEnd = at + chunk->m_dwSize;
+                if (chunk->m_dwSize >= kSmall || at < end || at - end > kGap ||
+                    chunkEnd - start > kBlock || chunkEnd > length)
+                    break;
+                m_run.push_back(chunk);
+                end = chunkEnd;
+                pos = next;
+            }
+        }
+        if (m_run.size() > 1 && LoadRun(start, end)) return TRUE;
+        for (CIffChunk* chunk : m_run) {
+            BOOL ok = FALSE;
+            try {
+                ok = !chunk->m_bLoaded ? LoadWithin(*m_rec.m_pFile, *chunk, length) : TRUE;
+            } catch (const CFileException&) {
+                ok = FALSE;
+            }
+            if (!ok && !m_skipFailures) return FALSE;
+        }
+        return TRUE;
+    }
+
+private:
+    static constexpr ULONGLONG kSmall = 16 * 1024;  // larger chunks cost one read anyway
+    static constexpr ULONGLONG kGap = 4 * 1024;
+    static constexpr ULONGLONG kBlock = 1024 * 1024;
+
+    static bool All(const CIffChunk&) { return true; }
+
+    ULONGLONG Length() {
+        if (!m_lengthKnown) {
+            m_length = m_rec.m_pFile->GetLength();
+            m_lengthKnown = true;
+        }
+        return m_length;
+    }
+
+    // The run's chunks from one read of [start, end). FALSE when the read fails or a
+    // buffer cannot be had: the chunks not loaded by then are loaded one by one, which
+    // meets the same failure at the same chunk.
+    BOOL LoadRun(ULONGLONG start, ULONGLONG end) {
+        const UINT span = static_cast<UINT>(end - start);
+        try {
+            if (m_block.size() < span) m_block.resize(kBlock);
+            if (iffio::ReadFullAt(*m_rec.m_pFile, start, m_block.data(), span) != span)
+                return FALSE;
+        } catch (const CFileException&) {
+            return FALSE;
+        } catch (const std::bad_alloc&) {
+            return FALSE;
+        }
+        for (CIffChunk* chunk : m_run) {
+            if (!chunk->AllocForSize()) return FALSE;
+            if (chunk->m_dwSize)
+                std::memcpy(chunk->m_pData.get(), m_block.data() + (chunk->m_dwDataOffset - start),
+                            chunk->m_dwSize);
+            chunk->m_bLoaded = TRUE;
+        }
+        return TRUE;
+    }
+
+    CIffFileRecord& m_rec;
+    bool m_skipFailures = false;
+    bool m_lengthKnown = false;
+    ULONGLONG m_length = 0;
+    std::vector<CIffChunk*> m_run;
+    std::vector<BYTE> m_block;
+};
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -473,26 +603,35 @@ BOOL CIffManager::LoadChunkData(DWORD h, CIffChunk* pChunk) {
     CIffFileRecord* rec = GetRecord(h);
     if (!rec || !rec->m_pFile) return FALSE;
     try {
-        // A damaged size must not cost an allocation the file cannot fill.
-        const ULONGLONG end = static_cast<ULONGLONG>(pChunk->m_dwDataOffset) + pChunk->m_dwSize;
-        if (end > rec->m_pFile->GetLength()) return FALSE;
-        if (!pChunk->AllocForSize()) return FALSE;
-        if (iffio::ReadFullAt(*rec->m_pFile, pChunk->m_dwDataOffset, pChunk->m_pData.get(),
-                              pChunk->m_dwSize) != pChunk->m_dwSize)
-            return FALSE;
+        return LoadWithin(*rec->m_pFile, *pChunk, rec->m_pFile->GetLength());
     } catch (const CFileException&) {
         return FALSE;
     }
-    pChunk->m_bLoaded = TRUE;
-    return TRUE;
 }
 
 BOOL CIffManager::LoadAllChunkData(DWORD h) {
     CIffFileRecord* rec = GetRecord(h);
     if (!rec) return FALSE;
-    POSITION pos = rec->GetHeadPosition();
-    while (pos) {
-        if (!LoadChunkData(h, rec->GetNext(pos))) return FALSE;
+    DataLoader loader(*rec);
+    for (POSITION pos = rec->GetHeadPosition(); pos;) {
+        CIffChunk* chunk = loader.NextUnloaded(pos, [](const CIffChunk&) { return true; });
+        if (!chunk) return pos == nullptr;
+        if (!loader.Load(chunk, pos)) return FALSE;
     }
     return TRUE;
+}
+
+void CIffManager::LoadChunkDataOfTypes(DWORD h, DWORD type1, DWORD type2) {
+    CIffFileRecord* rec = GetRecord(h);
+    if (!rec) return;
+    DataLoader loader(*rec);
+    loader.SkipFailures();
+    const auto wanted = [=](const CIffChunk& c) {
+        return c.m_dwType == type1 || c.m_dwType == type2;
+    };
+    for (POSITION pos = rec->GetHeadPosition(); pos;) {
+        CIffChunk* chunk = loader.NextUnloaded(pos, wanted);
+        if (!chunk) return;
+        loader.Load(chunk, pos, wanted);
+    }
 }

@@ -54,7 +54,9 @@ public:
     static POSITION FindChunkNode(DWORD h, DWORD type, WORD id);
     static BOOL RemoveChunk(DWORD h, DWORD type, WORD id);
     static BOOL LoadChunkData(DWORD h, CIffChunk* pChunk);
-    static BOOL LoadAllChunkData(DWORD h);
+    static BOOL LoadAllChunkData(DWORD h);  // in list order; stops at the first failure
+    // Loads what it can of the chunks of the two types; those that fail stay unloaded.
+    static void LoadChunkDataOfTypes(DWORD h, DWORD type1, DWORD type2);
     static BOOL Save(CFile* pFile, DWORD h);
 
     static DWORD GetCapacity();  // slots in the table, slot 0 included

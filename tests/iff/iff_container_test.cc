@@ -285,7 +285,7 @@ TEST(AgainstReference, RandomAndDamagedFilesLoadTheSame) {
     for (int round = 0; round < 400; ++round) {
         const Bytes bytes = RandomFile(rng);
         const std::vector<Ref> expected = ReferenceLoad(bytes);
-        LoadAs(iff, bytes);
+        LoadAs(iff, bytes, round % 2 ? Access::SplitReads : Access::Plain);
         std::vector<Ref> loaded;
         std::vector<WORD> ids;  // of the SPR2 chunks
         for (POSITION p = iff.GetRecord()->GetHeadPosition(); p;) {
@@ -298,6 +298,25 @@ TEST(AgainstReference, RandomAndDamagedFilesLoadTheSame) {
         ASSERT_EQ(Walk(iff, IFF_TYPE_SPR2, false), ids) << "round " << round;
         std::sort(ids.begin(), ids.end());
         ASSERT_EQ(Walk(iff, IFF_TYPE_SPR2, true), ids) << "round " << round;
+
+        // Loading all data goes in list order and stops at the first chunk that runs past
+        // the end of the file; each loaded chunk holds its own bytes.
+        bool complete = true;
+        std::vector<std::pair<bool, Bytes>> want, got;
+        for (const Ref& r : expected) {
+            const ULONGLONG at = std::get<4>(r), end = at + std::get<3>(r);
+            complete = complete && end <= bytes.size();
+            want.emplace_back(complete,
+                              complete ? Bytes(bytes.begin() + at, bytes.begin() + end) : Bytes());
+        }
+        ASSERT_EQ(iff.LoadAllChunkData() != FALSE, complete) << "round " << round;
+        for (POSITION p = iff.GetRecord()->GetHeadPosition(); p;) {
+            const CIffChunk* c = iff.GetRecord()->GetNext(p);
+            got.emplace_back(
+                c->IsLoaded() != FALSE,
+                c->IsLoaded() ? Bytes(c->m_pData.get(), c->m_pData.get() + c->m_dwSize) : Bytes());
+        }
+        ASSERT_EQ(got, want) << "round " << round;
     }
 }
 
