@@ -11,6 +11,7 @@
 #include "iff/iff_io.h"
 #include "iff/iff_manager.h"
 #include "iff/iff_safe_save.h"
+#include "iff/iff_write_buffer.h"
 #include "platform/byte_order.h"
 
 namespace {
@@ -164,5 +165,17 @@ BOOL CIffManager::Save(CFile* pFile, DWORD h) {
     if (pFile && pFile == rec->m_pFile.get() && rec->m_bNoSaveInPlace) return FALSE;
     if (!pFile) return IffSaveInPlace(h);
     if (IffSavedSize(h) >= kLimit) return FALSE;
-    return IffWriteContainer(pFile, h);
+    // A header and a data write per chunk would be two system calls each on a disk file.
+    CWriteBuffer out(*pFile);
+    const BOOL written = IffWriteContainer(&out, h);
+    // A failed save leaves the target with what was written before the failure.
+    if (written) {
+        out.FlushBuffer();
+    } else {
+        try {
+            out.FlushBuffer();
+        } catch (const CFileException&) {
+        }
+    }
+    return written;
 }
