@@ -147,10 +147,14 @@ void DDX_CBIndex(CDataExchange* pDX, int id, int& index) {
 
 void DDX_CBString(CDataExchange* pDX, int id, CString& value) {
     CComboBox* combo = PrepareCombo(pDX, id);
-    if (pDX->m_bSaveAndValidate)
+    if (pDX->m_bSaveAndValidate) {
         combo->GetWindowText(value);
-    else if (combo->SelectString(-1, value) == CB_ERR)
-        combo->SetWindowText(value);
+        return;
+    }
+    // An empty text is a prefix of every entry; it and a miss must not keep or pick one.
+    if (!value.empty() && combo->SelectString(-1, value) != CB_ERR) return;
+    combo->SetCurSel(-1);  // empties the edit text
+    if (!value.empty()) combo->SetWindowText(value);
 }
 
 // --- Dialogs -----------------------------------------------------------------------

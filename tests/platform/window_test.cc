@@ -134,9 +134,9 @@ TEST_F(ModelTest, ProgramChangesAreSilentAndUserActionsChangeTheModelFirst) {
     dlg.m_combo.SetWindowText("409");
     dlg.m_combo.EnableWindow(FALSE);
     dlg.m_combo.EnableWindow(TRUE);
-    ASSERT_TRUE(dlg.UpdateData(FALSE));  // selects "1"
+    ASSERT_TRUE(dlg.UpdateData(FALSE));  // an empty member selects nothing
     dlg.m_combo.AddString("5");
-    EXPECT_EQ(peer.log, (Log{"text 409", "sel 0", "text 1", "add 4 5"}));
+    EXPECT_EQ(peer.log, (Log{"text 409", "sel -1", "text ", "add 4 5"}));
     EXPECT_EQ(dlg.calls, Log{});
 
     CListBox& quiet = *static_cast<CListBox*>(dlg.GetDlgItem(13));  // a placeholder
@@ -149,8 +149,8 @@ TEST_F(ModelTest, ProgramChangesAreSilentAndUserActionsChangeTheModelFirst) {
     quiet.UserSelect(0);  // no LBS_NOTIFY: selected, but nobody hears of it
     EXPECT_EQ(quiet.GetCurSel(), 0);
     // id/notification code, then the state: LBN_SELCHANGE, CBN_EDITCHANGE, CBN_SELCHANGE
-    EXPECT_EQ(dlg.calls, (Log{"10/1 0 0 1", "10/1 0 0 1", "11/5 0 0 40", "11/1 0 3 41891 (invalid)",
-                              "12/0 0 3 41891 (invalid)"}));
+    EXPECT_EQ(dlg.calls, (Log{"10/1 0 -1 ", "10/1 0 -1 ", "11/5 0 -1 40",
+                              "11/1 0 3 41891 (invalid)", "12/0 0 3 41891 (invalid)"}));
     EXPECT_EQ(peer.log.size(), 4u);  // nothing the user did came back
 
     for (CWnd* w : std::vector<CWnd*>{&dlg.m_go, &dlg.m_list, &dlg.m_combo}) w->EnableWindow(FALSE);
@@ -181,12 +181,17 @@ TEST_F(ModelTest, DataExchangeBothWays) {
     EXPECT_EQ(dlg.GetDlgItem(14)->GetWindowText(), "/data/a.iff");
     EXPECT_EQ(frames.GetCurSel(), 1);
     EXPECT_EQ(dlg.m_combo.GetWindowText(), "40");
-    dlg.m_strCombo = "77";  // no match: the edit text, the selection left as it was
+    dlg.m_strCombo = "77";  // no match: the edit text, and no entry selected
     dlg.m_nFrame = -1;
     ASSERT_TRUE(dlg.UpdateData(FALSE));
-    EXPECT_EQ(dlg.m_combo.GetCurSel(), 2);
+    EXPECT_EQ(dlg.m_combo.GetCurSel(), CB_ERR);
     EXPECT_EQ(dlg.m_combo.GetWindowText(), "77");
     EXPECT_EQ(frames.GetCurSel(), CB_ERR);
+    dlg.m_combo.SetCurSel(1);
+    dlg.m_strCombo.clear();  // a prefix of every entry, yet none is meant
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_EQ(dlg.m_combo.GetCurSel(), CB_ERR);
+    EXPECT_EQ(dlg.m_combo.GetWindowText(), "");
 
     dlg.GetDlgItem(14)->SetWindowText("/x.iff");
     frames.SetCurSel(0);
