@@ -16,32 +16,32 @@ std::string TypeText(DWORD type) {
     return Latin1ToUtf8(std::string(bytes, 4));
 }
 
-ordered_json ChunkList(CIffFile& iff) {
-    ordered_json chunks = ordered_json::array();
-    const CIffFileRecord* pRecord = iff.GetRecord();
-    if (pRecord == nullptr) return chunks;
-    for (POSITION pos = pRecord->GetHeadPosition(); pos != nullptr;) {
-        const CIffChunk* pChunk = pRecord->GetNext(pos);
-        if (pChunk == nullptr) continue;
-        chunks.push_back({{"type", TypeText(pChunk->m_dwType)},
-                          {"id", pChunk->m_wID},
-                          {"flags", pChunk->m_wFlags},
-                          {"name", Latin1ToUtf8(pChunk->m_strName)},
-                          {"size", pChunk->m_dwSize}});
+void WriteChunkList(CJsonObjectWriter& doc, CIffFile& iff) {
+    doc.BeginArray("chunks");
+    if (const CIffFileRecord* pRecord = iff.GetRecord()) {
+        for (POSITION pos = pRecord->GetHeadPosition(); pos != nullptr;) {
+            const CIffChunk* pChunk = pRecord->GetNext(pos);
+            if (pChunk == nullptr) continue;
+            doc.Item({{"type", TypeText(pChunk->m_dwType)},
+                      {"id", pChunk->m_wID},
+                      {"flags", pChunk->m_wFlags},
+                      {"name", Latin1ToUtf8(pChunk->m_strName)},
+                      {"size", pChunk->m_dwSize}});
+        }
     }
-    return chunks;
+    doc.EndArray();
 }
 
-ordered_json PaletteList(CIffFile& iff) {
-    ordered_json palettes = ordered_json::array();
+void WritePaletteList(CJsonObjectWriter& doc, CIffFile& iff) {
+    doc.BeginArray("palettes");
     for (POSITION pos = iff.FindLowestIdOfType(IFF_TYPE_PALT); pos != nullptr;) {
         CIffChunk* pChunk = iff.GetNextByIdOfType(pos);
         if (pChunk == nullptr) break;
-        palettes.push_back({{"id", pChunk->m_wID},
-                            {"name", Latin1ToUtf8(pChunk->m_strName)},
-                            {"valid", IsPaletteUsable(&iff, pChunk) != FALSE}});
+        doc.Item({{"id", pChunk->m_wID},
+                  {"name", Latin1ToUtf8(pChunk->m_strName)},
+                  {"valid", IsPaletteUsable(&iff, pChunk) != FALSE}});
     }
-    return palettes;
+    doc.EndArray();
 }
 
 ordered_json FrameEntry(CIffFile& iff, CSpr2& sprite, int nFrame, const Spr2FrameInfo& info) {
@@ -79,28 +79,30 @@ ordered_json SpriteEntry(CIffFile& iff, CSpr2& sprite, CIffChunk& chunk) {
     return entry;
 }
 
-ordered_json SpriteList(CIffFile& iff) {
-    ordered_json sprites = ordered_json::array();
+void WriteSpriteList(CJsonObjectWriter& doc, CIffFile& iff) {
+    doc.BeginArray("sprites");
     CSpr2 sprite;
     for (POSITION pos = iff.FindLowestIdOfType(IFF_TYPE_SPR2); pos != nullptr;) {
         CIffChunk* pChunk = iff.GetNextByIdOfType(pos);
         if (pChunk == nullptr) break;
-        sprites.push_back(SpriteEntry(iff, sprite, *pChunk));
+        doc.Item(SpriteEntry(iff, sprite, *pChunk));
     }
-    return sprites;
+    doc.EndArray();
 }
 
 }  // namespace
 
-ordered_json BuildInfoDocument(const std::string& fileArg, CIffFile& iff) {
+void WriteInfoDocument(std::ostream& out, const std::string& fileArg, CIffFile& iff) {
     std::string version;
     if (const CIffFileRecord* pRecord = iff.GetRecord())
         version.assign(reinterpret_cast<const char*>(pRecord->m_header) + 9, 3);
-    ordered_json doc;
-    doc["file"] = ToUtf8Lenient(fileArg);
-    doc["version"] = Latin1ToUtf8(version);
-    doc["chunks"] = ChunkList(iff);
-    doc["palettes"] = PaletteList(iff);
-    doc["sprites"] = SpriteList(iff);
-    return doc;
+    CJsonObjectWriter doc(out);
+    doc.Member("file", ToUtf8Lenient(fileArg));
+    doc.Member("version", Latin1ToUtf8(version));
+    WriteChunkList(doc, iff);
+    // Read in a few large reads up front rather than one chunk at a time below.
+    CIffManager::LoadChunkDataOfTypes(iff.GetHandle(), IFF_TYPE_PALT, IFF_TYPE_SPR2);
+    WritePaletteList(doc, iff);
+    WriteSpriteList(doc, iff);
+    doc.End();
 }

@@ -2,11 +2,12 @@
 // the program makes of its palettes and sprites.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include <ostream>
 #include <string>
 
 #include "iff/iff_file.h"
 
-// `fileArg` is the path as the user gave it. Call right after loading: the chunk list
-// is reported as it stands. Loads the data of the palettes and sprites it inspects.
-nlohmann::ordered_json BuildInfoDocument(const std::string& fileArg, CIffFile& iff);
+// Writes it to `out` as JSON while it is produced; at most one sprite's part is held at a
+// time. `fileArg` is the path as the user gave it. Call right after loading: the chunk
+// list is reported as it stands. Loads the data of the palettes and sprites.
+void WriteInfoDocument(std::ostream& out, const std::string& fileArg, CIffFile& iff);

@@ -5,7 +5,6 @@
 #include "cli/commands.h"
 #include "cli/iff_session.h"
 #include "cli/info_document.h"
-#include "cli/json_text.h"
 #include "cli/replacement_file.h"
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
@@ -38,8 +37,7 @@ ExitStatus RunInfo(const CommandLine& cmd) {
     const std::string& path = cmd.files.front();
     CIffSession session(path);
     if (!session.Open()) return ExitStatus::failed;
-    WriteJson(std::cout, BuildInfoDocument(path, session.Iff()));
-    std::cout.flush();
+    WriteInfoDocument(std::cout, path, session.Iff());
     return ExitStatus::ok;
 }
 

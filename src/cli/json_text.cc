@@ -1,6 +1,7 @@
 #include "cli/json_text.h"
 
 #include <cstddef>
+#include <cstdint>
 
 namespace {
 
@@ -44,61 +45,75 @@ size_t Utf8SequenceLength(const std::string& s, size_t i) {
     return n;
 }
 
-void WriteString(std::ostream& out, const std::string& s) {
+void WriteString(std::string& out, const std::string& s) {
     static const char kHex[] = "0123456789ABCDEF";
-    const auto control = [&](unsigned v) { out << "\\u00" << kHex[v >> 4] << kHex[v & 0x0F]; };
-    out << '"';
+    const auto control = [&](unsigned v) {
+        const char text[6] = {'\\', 'u', '0', '0', kHex[v >> 4], kHex[v & 0x0F]};
+        out.append(text, sizeof text);
+    };
+    out += '"';
     for (size_t i = 0; i < s.size(); ++i) {
         const auto b = static_cast<unsigned char>(s[i]);
         if (b == '"' || b == '\\') {
-            out << '\\' << static_cast<char>(b);
+            out += '\\';
+            out += static_cast<char>(b);
         } else if (b < 0x20 || b == 0x7F) {
             control(b);
         } else if (b == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
                    static_cast<unsigned char>(s[i + 1]) <= 0x9F) {
             control(static_cast<unsigned char>(s[++i]));
         } else {
-            out << static_cast<char>(b);
+            out += static_cast<char>(b);
         }
     }
-    out << '"';
+    out += '"';
 }
 
-void WriteValue(std::ostream& out, const nlohmann::ordered_json& value, int depth) {
-    const std::string inner(static_cast<size_t>(depth + 1) * 2, ' ');
-    const std::string outer(static_cast<size_t>(depth) * 2, ' ');
+void Indent(std::string& out, int depth) {
+    out.append(static_cast<size_t>(depth) * 2, ' ');
+}
+
+void WriteValue(std::string& out, const nlohmann::ordered_json& value, int depth) {
     if (value.is_object()) {
         if (value.empty()) {
-            out << "{}";
+            out += "{}";
             return;
         }
-        out << "{\n";
+        out += "{\n";
         bool first = true;
         for (const auto& [key, item] : value.items()) {
-            if (!first) out << ",\n";
+            if (!first) out += ",\n";
             first = false;
-            out << inner;
+            Indent(out, depth + 1);
             WriteString(out, key);
-            out << ": ";
+            out += ": ";
             WriteValue(out, item, depth + 1);
         }
-        out << '\n' << outer << '}';
+        out += '\n';
+        Indent(out, depth);
+        out += '}';
     } else if (value.is_array()) {
         if (value.empty()) {
-            out << "[]";
+            out += "[]";
             return;
         }
-        out << "[\n";
+        out += "[\n";
         for (size_t i = 0; i < value.size(); ++i) {
-            if (i != 0) out << ",\n";
-            out << inner;
+            if (i != 0) out += ",\n";
+            Indent(out, depth + 1);
             WriteValue(out, value[i], depth + 1);
         }
-        out << '\n' << outer << ']';
+        out += '\n';
+        Indent(out, depth);
+        out += ']';
     } else if (value.is_string()) {
         WriteString(out, value.get_ref<const std::string&>());
+    } else if (value.is_number_unsigned()) {
+        out += std::to_string(value.get<std::uint64_t>());
+    } else if (value.is_number_integer()) {
+        out += std::to_string(value.get<std::int64_t>());
     } else {
-        out << value.dump();  // numbers, booleans, null
+        out += value.dump();  // booleans, null, other numbers
     }
 }
 
@@ -127,7 +142,53 @@ std::string ToUtf8Lenient(const std::string& bytes) {
     return out;
 }
 
-void WriteJson(std::ostream& out, const nlohmann::ordered_json& value) {
-    WriteValue(out, value, 0);
-    out << '\n';
+CJsonObjectWriter::CJsonObjectWriter(std::ostream& out) : m_out(out) {}
+
+CJsonObjectWriter::~CJsonObjectWriter() = default;
+
+void CJsonObjectWriter::Key(const std::string& key) {
+    m_text += m_bFirstMember ? "{\n" : ",\n";
+    m_bFirstMember = false;
+    Indent(m_text, 1);
+    WriteString(m_text, key);
+    m_text += ": ";
+}
+
+void CJsonObjectWriter::Member(const std::string& key, const nlohmann::ordered_json& value) {
+    Key(key);
+    WriteValue(m_text, value, 1);
+}
+
+void CJsonObjectWriter::BeginArray(const std::string& key) {
+    Key(key);
+    m_text += '[';
+    m_bFirstItem = true;
+}
+
+void CJsonObjectWriter::Item(const nlohmann::ordered_json& value) {
+    m_text += m_bFirstItem ? "\n" : ",\n";
+    m_bFirstItem = false;
+    Indent(m_text, 2);
+    WriteValue(m_text, value, 2);
+    if (m_text.size() >= kSpillAt) Spill();
+}
+
+void CJsonObjectWriter::EndArray() {
+    if (!m_bFirstItem) {
+        m_text += '\n';
+        Indent(m_text, 1);
+    }
+    m_text += ']';
+}
+
+void CJsonObjectWriter::End() {
+    m_text += m_bFirstMember ? "{}" : "\n}";
+    m_text += '\n';
+    Spill();
+    m_out.flush();
+}
+
+void CJsonObjectWriter::Spill() {
+    m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
+    m_text.clear();
 }
