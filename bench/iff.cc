@@ -2,20 +2,32 @@
 //  (a) open + list (Reset, Load, both ascending-ID walks collecting ID and name) of files
 //      of 1,000 / 10,000 / 100,000 chunks, against a loop that preads every chunk header;
 //  (b) LoadAllChunkData + in-place Save of a file of about 200 MB, against writing the
-//      same bytes to a new file in the same folder with fsync and rename.
+//      same bytes to a new file in the same folder with fsync and rename;
+//  (c) the same and the command-line tool's save to another file, for a file of 100,000
+//      small chunks, against the same floor;
+//  (d) the command-line tool's `info` on that file, run as its own process, against a loop
+//      that preads every chunk header; its peak memory is reported beside it.
 // After the runs a table of ratios is printed (medians when repetitions are asked for).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "cli/iff_session.h"
 #include "iff/iff_file.h"
 #include "support/iff_builder.h"
+#include "support/spr2_builder.h"
+
+extern char** environ;
 
 namespace {
 
@@ -64,6 +76,40 @@ const TestFile& ListFile(size_t chunks) {
 
 const TestFile& BigFile() {
     static const TestFile f = MakeFile(4000, 20 * 1024, 180 * 1024, true);
+    return f;
+}
+
+// 100,000 chunks: 784-byte palettes and one-frame sprites of a few pixels in turn, IDs in
+// no particular order, every frame drawable.
+const TestFile& SmallChunkFile() {
+    static const TestFile f = [] {
+        constexpr size_t kChunks = 100000;
+        testsupport::Spr2Grid grid(3, 2);
+        for (int x = 0; x < 3; ++x) grid.Set(x, x % 2, 10 * x + 1, 40);
+        IffSpec layout;
+        layout.chunks.reserve(kChunks);
+        for (size_t i = 0; i < kChunks; ++i) {
+            const auto id = static_cast<WORD>((i / 2 * 7919) % 65536);
+            const std::string name = std::to_string(i / 2);
+            if (i % 2) {
+                layout.chunks.push_back(
+                    testsupport::PaltChunk(id, testsupport::TestPalette(), "palette " + name));
+            } else {
+                testsupport::Spr2Spec sprite;
+                sprite.paletteId = (i / 2 + 1) * 7919 % 65536;  // a palette in the file
+                sprite.frames.push_back(testsupport::FrameFromGrid(grid, 41891));
+                layout.chunks.push_back(testsupport::Spr2Chunk(id, sprite, "sprite " + name));
+            }
+        }
+        const auto built = testsupport::BuildIffLayout(layout);
+        TestFile t;
+        t.path = testsupport::TempPath("bench-small-chunks.iff");
+        testsupport::WriteFileBytes(t.path, built.bytes);
+        t.headerOffsets = built.chunkOffsets;
+        t.headerOffsets.push_back(built.mapOffset);
+        t.bytes = built.bytes;
+        return t;
+    }();
     return f;
 }
 
@@ -121,8 +167,7 @@ void BM_OpenAndList_Floor(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
 
-void BM_LoadAllAndSaveInPlace(benchmark::State& state) {
-    const TestFile& f = BigFile();
+void LoadAllAndSaveInPlace(benchmark::State& state, const TestFile& f) {
     CIffFile iff;
     for (auto _ : state) {
         state.PauseTiming();
@@ -144,8 +189,7 @@ void BM_LoadAllAndSaveInPlace(benchmark::State& state) {
                             static_cast<int64_t>(f.bytes.size()));
 }
 
-void BM_LoadAllAndSaveInPlace_Floor(benchmark::State& state) {
-    const TestFile& f = BigFile();
+void WriteFloor(benchmark::State& state, const TestFile& f) {
     const std::string target = f.path + ".floor";
     const std::string temp = f.path + ".floor.tmp";
     const std::string folder = f.path.substr(0, f.path.rfind('/'));
@@ -172,6 +216,145 @@ void BM_LoadAllAndSaveInPlace_Floor(benchmark::State& state) {
                             static_cast<int64_t>(f.bytes.size()));
 }
 
+void BM_LoadAllAndSaveInPlace(benchmark::State& state) {
+    LoadAllAndSaveInPlace(state, BigFile());
+}
+
+void BM_LoadAllAndSaveInPlace_Floor(benchmark::State& state) {
+    WriteFloor(state, BigFile());
+}
+
+void BM_SmallChunksSaveInPlace(benchmark::State& state) {
+    LoadAllAndSaveInPlace(state, SmallChunkFile());
+}
+
+// As `resave FILE --output OUT` does it, the opening left out as above.
+void BM_SmallChunksSaveToOutput(benchmark::State& state) {
+    const TestFile& f = SmallChunkFile();
+    const std::string output = f.path + ".out";
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            CIffSession session(f.path);
+            if (!session.Open()) {
+                state.SkipWithError("cannot load");
+                return;
+            }
+            state.ResumeTiming();
+            if (!session.Save(output)) {
+                state.SkipWithError("save failed");
+                return;
+            }
+            state.PauseTiming();  // closing the session is not part of the save
+        }
+        state.ResumeTiming();
+    }
+    ::unlink(output.c_str());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(f.bytes.size()));
+}
+
+void BM_SmallChunksSave_Floor(benchmark::State& state) {
+    WriteFloor(state, SmallChunkFile());
+}
+
+// Starts `palvane2-cli info PATH` (output to /dev/null) and waits for it, from a small
+// process forked before anything else: a child's peak memory includes whatever its
+// parent held when it was started, and this program holds the test files.
+class InfoRunner {
+public:
+    static InfoRunner& Get() {
+        static InfoRunner runner;
+        return runner;
+    }
+
+    // The child's peak resident memory in KiB, or -1 when it failed.
+    long Run(const std::string& path) {
+        const size_t n = path.size();
+        long peak = -1;
+        if (::write(m_request, &n, sizeof n) != sizeof n ||
+            ::write(m_request, path.data(), n) != static_cast<ssize_t>(n) ||
+            ::read(m_reply, &peak, sizeof peak) != sizeof peak)
+            return -1;
+        return peak;
+    }
+
+private:
+    InfoRunner() {
+        int request[2], reply[2];
+        if (::pipe(request) != 0 || ::pipe(reply) != 0) return;
+        if (::fork() == 0) {
+            ::close(request[1]);
+            ::close(reply[0]);
+            Serve(request[0], reply[1]);
+            ::_exit(0);
+        }
+        ::close(request[0]);
+        ::close(reply[1]);
+        m_request = request[1];
+        m_reply = reply[0];
+    }
+
+    static void Serve(int requests, int replies) {
+        size_t n;
+        while (::read(requests, &n, sizeof n) == sizeof n) {
+            std::string path(n, '\0');
+            if (::read(requests, path.data(), n) != static_cast<ssize_t>(n)) return;
+            posix_spawn_file_actions_t actions;
+            posix_spawn_file_actions_init(&actions);
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            char program[] = PALVANE_CLI;
+            char command[] = "info";
+            char* argv[] = {program, command, path.data(), nullptr};
+            pid_t pid;
+            const int rc = posix_spawn(&pid, program, &actions, nullptr, argv, environ);
+            posix_spawn_file_actions_destroy(&actions);
+            int status = 0;
+            struct rusage usage {};
+            long peak = -1;
+            if (rc == 0 && ::wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status) &&
+                WEXITSTATUS(status) == 0)
+                peak = usage.ru_maxrss;
+            if (::write(replies, &peak, sizeof peak) != sizeof peak) return;
+        }
+    }
+
+    int m_request = -1;
+    int m_reply = -1;
+};
+
+// The whole process: start, open, load, print, exit.
+void BM_SmallChunksInfo(benchmark::State& state) {
+    const TestFile& f = SmallChunkFile();
+    long peakKiB = 0;
+    for (auto _ : state) {
+        const long peak = InfoRunner::Get().Run(f.path);
+        if (peak < 0) {
+            state.SkipWithError("info failed");
+            return;
+        }
+        peakKiB = std::max(peakKiB, peak);
+    }
+    state.counters["peak_MiB"] = static_cast<double>(peakKiB) / 1024;
+    state.counters["file_MiB"] = static_cast<double>(f.bytes.size()) / (1024 * 1024);
+}
+
+void BM_SmallChunksInfo_Floor(benchmark::State& state) {
+    const TestFile& f = SmallChunkFile();
+    BYTE header[76];
+    for (auto _ : state) {
+        const int fd = ::open(f.path.c_str(), O_RDWR | O_CLOEXEC);
+        for (DWORD offset : f.headerOffsets) {
+            if (::pread(fd, header, sizeof header, offset) != static_cast<ssize_t>(sizeof header)) {
+                state.SkipWithError("short read");
+                break;
+            }
+            benchmark::DoNotOptimize(header);
+        }
+        ::close(fd);
+    }
+}
+
 BENCHMARK(BM_OpenAndList)
     ->Arg(1000)
     ->Arg(10000)
@@ -189,6 +372,11 @@ BENCHMARK(BM_LoadAllAndSaveInPlace_Floor)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(2.0);
+BENCHMARK(BM_SmallChunksSaveInPlace)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_SmallChunksSaveToOutput)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_SmallChunksSave_Floor)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_SmallChunksInfo)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_SmallChunksInfo_Floor)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 
 // Collects the times (medians when there are repetitions) to print the ratios at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -203,6 +391,12 @@ public:
             } else {
                 singles[name] = r.GetAdjustedRealTime();
             }
+            if (r.run_name.function_name == "BM_SmallChunksInfo") {
+                if (auto c = r.counters.find("peak_MiB"); c != r.counters.end())
+                    peakMiB = std::max(peakMiB, static_cast<double>(c->second));
+                if (auto c = r.counters.find("file_MiB"); c != r.counters.end())
+                    fileMiB = c->second;
+            }
         }
     }
     double Time(const std::string& name) const {
@@ -212,11 +406,13 @@ public:
         return s == singles.end() ? 0 : s->second;
     }
     std::map<std::string, double> medians, singles;
+    double peakMiB = 0, fileMiB = 0;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    InfoRunner::Get();  // while this process is still small
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;
@@ -244,6 +440,23 @@ int main(int argc, char** argv) {
                      std::to_string(BigFile().bytes.size() / 1000000) + " MB")
                         .c_str(),
                     save, saveFloor, save / saveFloor);
+    const std::string small =
+        ", " + std::to_string(SmallChunkFile().bytes.size() / 1000000) + " MB";
+    const double smallFloor = reporter.Time("BM_SmallChunksSave_Floor");
+    for (const auto& [name, label] :
+         {std::make_pair("BM_SmallChunksSaveInPlace", "small: save in place"),
+          std::make_pair("BM_SmallChunksSaveToOutput", "small: save to output")}) {
+        const double t = reporter.Time(name);
+        if (t > 0 && smallFloor > 0)
+            std::printf("%-34s %12.3f %12.3f %8.2f\n", (label + small).c_str(), t, smallFloor,
+                        t / smallFloor);
+    }
+    const double info = reporter.Time("BM_SmallChunksInfo");
+    const double infoFloor = reporter.Time("BM_SmallChunksInfo_Floor");
+    if (info > 0 && infoFloor > 0)
+        std::printf("%-34s %12.3f %12.3f %8.2f   peak %.1f MiB (file %.1f MiB)\n",
+                    ("small: info" + small).c_str(), info, infoFloor, info / infoFloor,
+                    reporter.peakMiB, reporter.fileMiB);
     benchmark::Shutdown();
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "cli/json_text.h"
 
+#include <algorithm>
 #include <cstddef>
-#include <cstdint>
 
 namespace {
 
@@ -52,69 +52,36 @@ void WriteString(std::string& out, const std::string& s) {
         out.append(text, sizeof text);
     };
     out += '"';
+    size_t plain = 0;  // start of the bytes not yet written, all taken as they are
     for (size_t i = 0; i < s.size(); ++i) {
         const auto b = static_cast<unsigned char>(s[i]);
+        const bool c1 = b == 0xC2 && i + 1 < s.size() &&
+                        static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(s[i + 1]) <= 0x9F;
+        if (b >= 0x20 && b != '"' && b != '\\' && b != 0x7F && !c1) continue;
+        out.append(s, plain, i - plain);
         if (b == '"' || b == '\\') {
             out += '\\';
             out += static_cast<char>(b);
-        } else if (b < 0x20 || b == 0x7F) {
-            control(b);
-        } else if (b == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(s[i + 1]) <= 0x9F) {
+        } else if (c1) {
             control(static_cast<unsigned char>(s[++i]));
         } else {
-            out += static_cast<char>(b);
+            control(b);
         }
+        plain = i + 1;
     }
+    out.append(s, plain, s.size() - plain);
     out += '"';
 }
 
-void Indent(std::string& out, int depth) {
-    out.append(static_cast<size_t>(depth) * 2, ' ');
-}
+// A comma when asked, a line break and the indentation of depth, mostly from one string.
+const char kBreak[] = ",\n                                                              ";
 
-void WriteValue(std::string& out, const nlohmann::ordered_json& value, int depth) {
-    if (value.is_object()) {
-        if (value.empty()) {
-            out += "{}";
-            return;
-        }
-        out += "{\n";
-        bool first = true;
-        for (const auto& [key, item] : value.items()) {
-            if (!first) out += ",\n";
-            first = false;
-            Indent(out, depth + 1);
-            WriteString(out, key);
-            out += ": ";
-            WriteValue(out, item, depth + 1);
-        }
-        out += '\n';
-        Indent(out, depth);
-        out += '}';
-    } else if (value.is_array()) {
-        if (value.empty()) {
-            out += "[]";
-            return;
-        }
-        out += "[\n";
-        for (size_t i = 0; i < value.size(); ++i) {
-            if (i != 0) out += ",\n";
-            Indent(out, depth + 1);
-            WriteValue(out, value[i], depth + 1);
-        }
-        out += '\n';
-        Indent(out, depth);
-        out += ']';
-    } else if (value.is_string()) {
-        WriteString(out, value.get_ref<const std::string&>());
-    } else if (value.is_number_unsigned()) {
-        out += std::to_string(value.get<std::uint64_t>());
-    } else if (value.is_number_integer()) {
-        out += std::to_string(value.get<std::int64_t>());
-    } else {
-        out += value.dump();  // booleans, null, other numbers
-    }
+void LineBreak(std::string& out, size_t depth, bool comma = false) {
+    const size_t width = depth * 2;
+    const size_t fits = std::min(width, sizeof kBreak - 3);
+    out.append(kBreak + (comma ? 0 : 1), fits + (comma ? 2 : 1));
+    if (width > fits) out.append(width - fits, ' ');
 }
 
 }  // namespace
@@ -142,53 +109,67 @@ std::string ToUtf8Lenient(const std::string& bytes) {
     return out;
 }
 
-CJsonObjectWriter::CJsonObjectWriter(std::ostream& out) : m_out(out) {}
+CJsonWriter::CJsonWriter(std::ostream& out) : m_out(out) {}
 
-CJsonObjectWriter::~CJsonObjectWriter() = default;
+CJsonWriter::~CJsonWriter() = default;
 
-void CJsonObjectWriter::Key(const std::string& key) {
-    m_text += m_bFirstMember ? "{\n" : ",\n";
-    m_bFirstMember = false;
-    Indent(m_text, 1);
-    WriteString(m_text, key);
-    m_text += ": ";
-}
-
-void CJsonObjectWriter::Member(const std::string& key, const nlohmann::ordered_json& value) {
-    Key(key);
-    WriteValue(m_text, value, 1);
-}
-
-void CJsonObjectWriter::BeginArray(const std::string& key) {
-    Key(key);
-    m_text += '[';
-    m_bFirstItem = true;
-}
-
-void CJsonObjectWriter::Item(const nlohmann::ordered_json& value) {
-    m_text += m_bFirstItem ? "\n" : ",\n";
-    m_bFirstItem = false;
-    Indent(m_text, 2);
-    WriteValue(m_text, value, 2);
-    if (m_text.size() >= kSpillAt) Spill();
-}
-
-void CJsonObjectWriter::EndArray() {
-    if (!m_bFirstItem) {
-        m_text += '\n';
-        Indent(m_text, 1);
+void CJsonWriter::Next(const char* key) {
+    if (m_open.empty()) return;
+    LineBreak(m_text, m_open.size(), !m_open.back().empty);
+    m_open.back().empty = false;
+    if (key) {
+        WriteString(m_text, key);
+        m_text += ": ";
     }
-    m_text += ']';
 }
 
-void CJsonObjectWriter::End() {
-    m_text += m_bFirstMember ? "{}" : "\n}";
-    m_text += '\n';
-    Spill();
-    m_out.flush();
+void CJsonWriter::Open(const char* key, char bracket) {
+    Next(key);
+    m_text += bracket;
+    m_open.push_back({bracket == '{' ? '}' : ']', true});
 }
 
-void CJsonObjectWriter::Spill() {
+void CJsonWriter::Close() {
+    const Level level = m_open.back();
+    m_open.pop_back();
+    if (!level.empty) LineBreak(m_text, m_open.size());
+    m_text += level.closer;
+    if (m_open.empty()) {
+        m_text += '\n';
+        Spill();
+        m_out.flush();
+    } else if (m_text.size() >= kSpillAt) {
+        Spill();
+    }
+}
+
+void CJsonWriter::Number(const char* key, unsigned long long value) {
+    Next(key);
+    char digits[24];
+    size_t n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (n > 0) m_text += digits[--n];
+}
+
+void CJsonWriter::String(const char* key, const std::string& utf8) {
+    Next(key);
+    WriteString(m_text, utf8);
+}
+
+void CJsonWriter::Bool(const char* key, bool value) {
+    Next(key);
+    m_text += value ? "true" : "false";
+}
+
+void CJsonWriter::Null(const char* key) {
+    Next(key);
+    m_text += "null";
+}
+
+void CJsonWriter::Spill() {
     m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
     m_text.clear();
 }

@@ -1,9 +1,9 @@
 // The text form of the JSON documents the tool prints.
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // Bytes read as Latin-1: each byte b becomes U+00b, in UTF-8.
 std::string Latin1ToUtf8(const std::string& bytes);
@@ -12,34 +12,41 @@ std::string Latin1ToUtf8(const std::string& bytes);
 // that is usually UTF-8 but need not be.
 std::string ToUtf8Lenient(const std::string& bytes);
 
-// Writes one JSON object member by member, the items of an array member one at a time,
-// so that a long document is never held whole. Indented by two spaces, keys in insertion
-// order, a newline after the closing brace. Strings must be UTF-8; quotes and backslashes
-// are escaped as usual, and every control character (U+0000-U+001F, U+007F,
-// U+0080-U+009F) is written as \u00XX. Text goes to the stream in pieces of about 64 KiB
-// and when the object ends.
-class CJsonObjectWriter {
+// Writes a JSON document as it is produced, so that a long one is never held whole.
+// Indented by two spaces, members in the order written, a newline after the outermost
+// value. Strings must be UTF-8; quotes and backslashes are escaped as usual, and every
+// control character (U+0000-U+001F, U+007F, U+0080-U+009F) is written as \u00XX. Keys
+// are given inside objects and NULL inside arrays. Text reaches the stream in pieces of
+// about 64 KiB and when the outermost value closes.
+class CJsonWriter {
 public:
-    explicit CJsonObjectWriter(std::ostream& out);
-    ~CJsonObjectWriter();  // text not yet handed to the stream is dropped
+    explicit CJsonWriter(std::ostream& out);
+    ~CJsonWriter();  // text not yet handed to the stream is dropped
 
-    CJsonObjectWriter(const CJsonObjectWriter&) = delete;
-    CJsonObjectWriter& operator=(const CJsonObjectWriter&) = delete;
+    CJsonWriter(const CJsonWriter&) = delete;
+    CJsonWriter& operator=(const CJsonWriter&) = delete;
 
-    void Member(const std::string& key, const nlohmann::ordered_json& value);
-    void BeginArray(const std::string& key);  // an array member; Item for each, then EndArray
-    void Item(const nlohmann::ordered_json& value);
-    void EndArray();
-    void End();  // closes the object, ends the line and flushes the stream
+    void BeginObject(const char* key = nullptr) { Open(key, '{'); }
+    void BeginArray(const char* key = nullptr) { Open(key, '['); }
+    void End() { Close(); }  // of the innermost object or array
+    void Number(const char* key, unsigned long long value);
+    void String(const char* key, const std::string& utf8);
+    void Bool(const char* key, bool value);
+    void Null(const char* key);
 
 private:
     static constexpr size_t kSpillAt = 64 * 1024;
+    struct Level {
+        char closer;
+        bool empty;
+    };
 
-    void Key(const std::string& key);
+    void Next(const char* key);
+    void Open(const char* key, char bracket);
+    void Close();
     void Spill();
 
     std::ostream& m_out;
     std::string m_text;
-    bool m_bFirstMember = true;
-    bool m_bFirstItem = true;
+    std::vector<Level> m_open;
 };
