@@ -271,6 +271,49 @@ TEST_F(DialogTest, PaletteEditsAndPatches) {
     EXPECT_TRUE(dlg.m_bDirty);
 }
 
+// An ID without an entry is shown as text with nothing selected, in either combo and
+// whichever change brought it; Manual Patch then asks nothing and writes nothing, and
+// asks about the entry it writes once one is chosen again.
+TEST_F(DialogTest, AnIdWithoutAnEntrySelectsNothingAndManualPatchStaysSilent) {
+    Browse(WriteIff({Palette(1), Palette(40), Sprite(1, 40, {40, 99}), Sprite(2, 99, {1})}));
+    const PaletteIds before = ContainerPalettes(dlg.m_iff);
+    struct Step {
+        const char* what;
+        int sprite, frame;  // -1: left as it is
+        const char* common;
+        int commonSel;
+        const char* item;
+        int itemSel;
+    };
+    const Step steps[] = {
+        {"first frame", -1, -1, "40", 1, "40", 1},
+        {"frame naming 99", -1, 1, "40", 1, "99", CB_ERR},
+        {"sprite naming 99", 1, -1, "99", CB_ERR, "1", 0},
+        {"back to the first sprite", 0, -1, "40", 1, "40", 1},
+        {"frame naming 99 again", -1, 1, "40", 1, "99", CB_ERR},
+        {"frame naming 40", -1, 0, "40", 1, "40", 1},
+    };
+    ws.AnswerMessageBox(IDYES);  // would patch, if anything were asked
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.sprite >= 0) dlg.m_lbSprites.UserSelect(step.sprite);
+        if (step.frame >= 0) dlg.m_cbFrame.UserSelect(step.frame);
+        EXPECT_EQ(dlg.m_cbCommonPalette.GetWindowText(), step.common);
+        EXPECT_EQ(dlg.m_cbCommonPalette.GetCurSel(), step.commonSel);
+        EXPECT_EQ(dlg.m_cbItemPalette.GetWindowText(), step.item);
+        EXPECT_EQ(dlg.m_cbItemPalette.GetCurSel(), step.itemSel);
+        if (step.itemSel != CB_ERR) continue;
+        Click(IDC_MANUAL_PATCH);
+        EXPECT_TRUE(Shown().empty());
+        EXPECT_EQ(ContainerPalettes(dlg.m_iff), before);
+    }
+    EXPECT_FALSE(dlg.m_bDirty);
+    Click(IDC_MANUAL_PATCH);  // "40" chosen: asked about 40, and 40 written
+    EXPECT_EQ(Shown(), Boxes{Question("This will set all items to palette 40!\n\nAre you sure "
+                                      "you want to continue?")});
+    EXPECT_EQ(ContainerPalettes(dlg.m_iff), (PaletteIds{{1, {40, 40, 40}}, {2, {99, 40}}}));
+}
+
 // One session: failed saves, the questions before closing and before opening another file
 // answered No, Enter and Escape, saves, then both questions answered Yes.
 TEST_F(DialogTest, SaveWritesTheChangesAndCloseAsksWhileAnyAreUnsaved) {

@@ -192,6 +192,44 @@ std::vector<Bytes> LibraryBmps(const Bytes& file, RGBQUAD background) {
     return {BmpOf(bmp[0]), BmpOf(bmp[1]), BmpOf(bmp[2])};
 }
 
+// The text itself: two-space indents, one member a line, an empty array on one line.
+TEST(CliInfo, LaysTheDocumentOutByteForByte) {
+    IffSpec file;
+    PaltSpec cut;
+    cut.size = 10;
+    file.chunks = {PaltChunk(3, cut, "a\tb")};
+    const std::string path = Temp("layout.iff", BuildIff(file));
+    const Result r = Cli("info FILE", path);
+    EXPECT_EQ(r.out, "{\n  \"file\": \"" + path + R"(",
+  "version": "2.5",
+  "chunks": [
+    {
+      "type": "PALT",
+      "id": 3,
+      "flags": 16,
+      "name": "a\u0009b",
+      "size": 10
+    },
+    {
+      "type": "rsmp",
+      "id": 0,
+      "flags": 16,
+      "name": "",
+      "size": 40
+    }
+  ],
+  "palettes": [
+    {
+      "id": 3,
+      "name": "a\u0009b",
+      "valid": false
+    }
+  ],
+  "sprites": []
+}
+)");
+}
+
 TEST(CliRender, WritesTheLibrarysBitmapsOnAnyBackground) {
     const Bytes bytes = FileOf(kInput);
     const std::string path = Temp("render.iff", bytes), c = TempPath("c"), d = TempPath("d"),
