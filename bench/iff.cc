@@ -391,7 +391,8 @@ public:
             } else {
                 singles[name] = r.GetAdjustedRealTime();
             }
-            if (r.run_name.function_name == "BM_SmallChunksInfo") {
+            const bool median = r.run_type != Run::RT_Aggregate || r.aggregate_name == "median";
+            if (median && r.run_name.function_name == "BM_SmallChunksInfo") {
                 if (auto c = r.counters.find("peak_MiB"); c != r.counters.end())
                     peakMiB = std::max(peakMiB, static_cast<double>(c->second));
                 if (auto c = r.counters.find("file_MiB"); c != r.counters.end())
