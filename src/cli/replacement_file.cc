@@ -1,28 +1,19 @@
 #include "cli/replacement_file.h"
 
 #include <errno.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <random>
 
 #include "cli/report.h"
 #include "iff/iff_safe_save.h"
+#include "platform/file_system.h"
 
 namespace {
 
 std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-unsigned ModeFor(const std::string& target) {
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    std::string folder, name;
+    SplitFilePath(path, &folder, &name);
+    return folder;
 }
 
 bool Fail(std::string* pError, const std::string& path, int err) {
@@ -50,12 +41,12 @@ bool CReplacementFile::Create(std::string* pError) {
         held.m_lOsError == EWOULDBLOCK)
         return Fail(pError, m_strTarget, EWOULDBLOCK);
     std::random_device random;
-    const unsigned mode = ModeFor(m_strTarget);
+    const FileAttributes attributes = GetFileAttributesOf(m_strTarget);
     int err = EEXIST;
     for (int attempt = 0; attempt < 8 && err == EEXIST; ++attempt) {
         m_strTemp = m_strTarget + "." + std::to_string(random() % 1000000) + ".tmp";
         try {
-            m_pFile = GetIffSaveFileSystem().CreateTemporary(m_strTemp, mode);
+            m_pFile = GetIffSaveFileSystem().CreateTemporary(m_strTemp, attributes);
             if (m_pFile) return true;
             err = EIO;
         } catch (const CFileException& e) {
@@ -74,7 +65,9 @@ bool CReplacementFile::Commit(std::string* pError) {
         return Fail(pError, m_strTemp, e.m_lOsError);
     }
     CIffSaveFileSystem& fs = GetIffSaveFileSystem();
-    if (!fs.Replace(m_strTemp, m_strTarget)) return Fail(pError, m_strTarget, errno);
+    if (kRenameNeedsFilesClosed) m_targetHold.Close();
+    int err = 0;
+    if (!fs.Replace(m_strTemp, m_strTarget, &err)) return Fail(pError, m_strTarget, err);
     m_bCommitted = true;
     fs.SyncFolder(FolderOf(m_strTarget));
     return true;
@@ -93,8 +86,6 @@ bool WriteFileReplacing(const std::string& path, const std::vector<BYTE>& bytes,
 }
 
 bool IsSameFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    ResolvedPath ra, rb;
+    return ResolveFilePath(a, &ra) && ResolveFilePath(b, &rb) && ra.identity == rb.identity;
 }

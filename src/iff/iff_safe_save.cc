@@ -1,15 +1,12 @@
 #include "iff/iff_safe_save.h"
 
 #include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "iff/iff_chunk_list.h"
@@ -74,9 +71,34 @@ private:
 std::string TemporaryName(const std::string& folder, const std::string& base) {
     static std::atomic<unsigned> counter{0};
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    return folder + "/." + base + "." + std::to_string(::getpid()) + "-" +
-           std::to_string(counter++) + "-" +
-           std::to_string(static_cast<unsigned>(ticks) & 0xFFFFFF) + ".tmp";
+    return JoinFilePath(folder, "." + base + "." + std::to_string(CurrentProcessId()) + "-" +
+                                    std::to_string(counter++) + "-" +
+                                    std::to_string(static_cast<unsigned>(ticks) & 0xFFFFFF) +
+                                    ".tmp");
+}
+
+// Where the file cannot be renamed over while held: release the hold, rename, and take
+// the hold again on whichever file the path then names. FALSE when the rename failed;
+// the container then holds its original file again, if it can.
+BOOL ReplaceReleasingHolds(CIffFileRecord& rec, std::unique_ptr<CFile>& temp,
+                           const std::string& tempPath, const std::string& opened,
+                           const std::string& target) {
+    CIffSaveFileSystem& fs = GetIffSaveFileSystem();
+    temp->Close();
+    temp.reset();
+    rec.m_pFile->Close();
+    const BOOL replaced = fs.Replace(tempPath, target, nullptr);
+    auto held = std::make_unique<CFile>();
+    // Another program may take the file in the instant it is free; give it a moment.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (held->Open(opened.c_str(), CFile::modeReadWrite | CFile::shareExclusive)) {
+            rec.m_pFile = std::move(held);
+            return replaced;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // The file is saved (or untouched) on disk, but no longer ours: later saves fail.
+    return replaced;
 }
 
 BOOL AllChunksWritable(const CIffFileRecord& rec) {
@@ -92,46 +114,30 @@ BOOL SaveOverDiskFile(CIffFileRecord& rec, DWORD h, Snapshot& snapshot) {
     if (opened.empty()) return FALSE;
 
     // Write through a link to the file it names, so the link stays a link.
-    char* resolved = ::realpath(opened.c_str(), nullptr);
-    if (!resolved) return FALSE;
-    const std::string target(resolved);
-    std::free(resolved);
-    struct stat st;
-    if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return FALSE;
+    ResolvedPath resolved;
+    if (!ResolveFilePath(opened, &resolved) || !resolved.regular) return FALSE;
+    const std::string& target = resolved.path;
     // The path must still name the file we hold; otherwise the rename would replace
     // someone else's file.
-    if (own.m_hFile >= 0) {
-        struct stat held;
-        if (::fstat(own.m_hFile, &held) != 0 || held.st_dev != st.st_dev ||
-            held.st_ino != st.st_ino)
-            return FALSE;
-    }
-    const auto slash = target.find_last_of('/');
-    const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
-    const std::string base = target.substr(slash + 1);
+    FileIdentity held;
+    if (GetOpenFileIdentity(own, &held) && held != resolved.identity) return FALSE;
+    std::string folder, base;
+    SplitFilePath(target, &folder, &base);
 
     CIffSaveFileSystem& fs = GetIffSaveFileSystem();
+    const FileAttributes attributes = GetFileAttributesOf(target);
     std::unique_ptr<CFile> temp;
     std::string tempPath;
     for (int attempt = 0; attempt < 8 && !temp; ++attempt) {
         tempPath = TemporaryName(folder, base);
         try {
-            temp = fs.CreateTemporary(tempPath, st.st_mode & 07777);
+            temp = fs.CreateTemporary(tempPath, attributes);
         } catch (const CFileException& e) {
             if (e.m_lOsError != EEXIST) return FALSE;
         }
     }
     if (!temp) return FALSE;
     TemporaryGuard guard(fs, tempPath, temp);
-    // Keep the owner too where we may (as root); elsewhere the new file is ours anyway.
-    if (temp->m_hFile >= 0) {
-        struct stat mine;
-        if (::fstat(temp->m_hFile, &mine) == 0 &&
-            (mine.st_uid != st.st_uid || mine.st_gid != st.st_gid)) {
-            if (::fchown(temp->m_hFile, st.st_uid, st.st_gid) == 0)
-                ::fchmod(temp->m_hFile, st.st_mode & 07777);
-        }
-    }
 
     BOOL ok;
     {
@@ -139,14 +145,21 @@ BOOL SaveOverDiskFile(CIffFileRecord& rec, DWORD h, Snapshot& snapshot) {
         ok = IffWriteContainer(&out, h);
         if (ok) out.Flush();  // every byte on the disk before the name moves
     }
-    if (!ok || !fs.Replace(tempPath, target)) {
+    if (ok) {
+        int err = 0;
+        ok = kRenameNeedsFilesClosed ? ReplaceReleasingHolds(rec, temp, tempPath, opened, target)
+                                     : fs.Replace(tempPath, target, &err);
+    }
+    if (!ok) {
         snapshot.Restore();
         return FALSE;
     }
     guard.Commit();
     fs.SyncFolder(folder);
-    temp->SetFilePath(opened);
-    rec.m_pFile = std::move(temp);  // the old duplicate is closed here
+    if (temp) {
+        temp->SetFilePath(opened);
+        rec.m_pFile = std::move(temp);  // the old duplicate is closed here
+    }
     return TRUE;
 }
 
@@ -156,35 +169,32 @@ BOOL SaveOverDiskFile(CIffFileRecord& rec, DWORD h, Snapshot& snapshot) {
 
 CIffSaveFileSystem::~CIffSaveFileSystem() = default;
 
-std::unique_ptr<CFile> CIffSaveFileSystem::CreateTemporary(const std::string& path, unsigned mode) {
+std::unique_ptr<CFile> CIffSaveFileSystem::CreateTemporary(const std::string& path,
+                                                           const FileAttributes& attributes) {
     auto file = std::make_unique<CFile>();
     CFileException error;
     if (!file->Open(path.c_str(),
                     CFile::modeCreateNew | CFile::modeReadWrite | CFile::shareExclusive, &error))
         throw error;
-    // Independent of the umask: the new file gets the original's bits.
-    if (::fchmod(file->m_hFile, static_cast<mode_t>(mode)) != 0) {
-        const int err = errno;
+    int err = 0;
+    if (!ApplyFileAttributes(*file, path, attributes, &err)) {
         file->Close();
-        ::unlink(path.c_str());
+        RemoveFile(path);
         throw CFileException(CFileException::OsErrorToCause(err), err, path);
     }
     return file;
 }
 
-BOOL CIffSaveFileSystem::Replace(const std::string& from, const std::string& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0;
+BOOL CIffSaveFileSystem::Replace(const std::string& from, const std::string& to, int* pError) {
+    return RenameFileOver(from, to, pError);
 }
 
 void CIffSaveFileSystem::Remove(const std::string& path) {
-    ::unlink(path.c_str());
+    RemoveFile(path);
 }
 
 void CIffSaveFileSystem::SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+    ::SyncFolder(folder);
 }
 
 CIffSaveFileSystem* SetIffSaveFileSystem(CIffSaveFileSystem* fs) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/file.h"
+#include "platform/file_system.h"
 #include "platform/types.h"
 
 // The file-system steps of an in-place save. Tests install their own to make any of them
@@ -16,10 +17,12 @@ public:
     virtual ~CIffSaveFileSystem();
 
     // A new file at path, refusing one that already exists, locked exclusively, with the
-    // given permission bits. Throws CFileException (or returns NULL) when refused.
-    virtual std::unique_ptr<CFile> CreateTemporary(const std::string& path, unsigned mode);
-    // Renames from over to in one step. FALSE when refused.
-    virtual BOOL Replace(const std::string& from, const std::string& to);
+    // given attributes. Throws CFileException (or returns NULL) when refused.
+    virtual std::unique_ptr<CFile> CreateTemporary(const std::string& path,
+                                                   const FileAttributes& attributes);
+    // Renames from over to in one step. FALSE, with an errno value in *pError, when
+    // refused.
+    virtual BOOL Replace(const std::string& from, const std::string& to, int* pError);
     // Best effort; never throws.
     virtual void Remove(const std::string& path);
     // Makes a rename in the folder durable. Best effort; never throws.

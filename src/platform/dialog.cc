@@ -3,6 +3,7 @@
 #include <errno.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -304,7 +305,17 @@ void CDialog::OnCancel() {
 // --- Application -------------------------------------------------------------------
 
 static std::string ExecutableName() {
+#ifdef _WIN32
+    // The C runtime's program name, without its folder and ".exe".
+    std::string name = __argv && __argv[0] ? __argv[0] : "";
+    const auto slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos) name.erase(dot);
+    return name;
+#else
     return program_invocation_short_name;
+#endif
 }
 
 CWinApp::CWinApp(const char* appName) : m_strAppName(appName ? appName : ExecutableName()) {

@@ -1,11 +1,19 @@
-// Files: a seekable, truncatable byte stream over a POSIX descriptor (CFile) and a
-// growable in-memory stream (CMemFile). Errors raise CFileException.
+// Files: a seekable, truncatable byte stream over a disk file (CFile: a POSIX descriptor,
+// or a Win32 handle on Windows) and a growable in-memory stream (CMemFile). Errors raise
+// CFileException.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "platform/types.h"
+
+// What splits a path into folder and name: Windows takes either slash.
+#ifdef _WIN32
+inline constexpr const char* kPathSeparators = "/\\";
+#else
+inline constexpr const char* kPathSeparators = "/";
+#endif
 
 class CFileException {
 public:
@@ -37,7 +45,9 @@ public:
     std::string GetErrorMessage() const;
 
     int m_cause = none;
-    int m_lOsError = 0;  // errno
+    // errno; on Windows the errno value that means the same as the Win32 error, so
+    // checks and messages read alike on both systems.
+    int m_lOsError = 0;
     std::string m_strFileName;
 };
 
@@ -60,13 +70,14 @@ public:
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 
-    // Opens a path. With shareExclusive the file is locked (flock LOCK_EX | LOCK_NB) so
-    // that any second opener, in this process or another, is refused. Returns FALSE and
+    // Opens a path (UTF-8). With shareExclusive the file is locked (flock LOCK_EX |
+    // LOCK_NB; on Windows share mode 0) so that any second opener, in this process or
+    // another, is refused. Returns FALSE and
     // fills pError (when given) on failure.
     virtual BOOL Open(const char* path, UINT flags, CFileException* pError = nullptr);
 
-    // A second file object on the same open file (dup), sharing its lock; it stays
-    // open after this one is closed.
+    // A second file object on the same open file (dup, DuplicateHandle), sharing its
+    // lock; it stays open after this one is closed.
     virtual CFile* Duplicate() const;
 
     virtual ULONGLONG Seek(LONGLONG offset, UINT from);
@@ -88,7 +99,12 @@ public:
     // After the file has been renamed on disk, so the name and path follow it.
     virtual void SetFilePath(const std::string& path) { m_strPath = path; }
 
+    // The descriptor, or the HANDLE on Windows; -1 (INVALID_HANDLE_VALUE) when closed.
+#ifdef _WIN32
+    std::intptr_t m_hFile = -1;
+#else
     int m_hFile = -1;
+#endif
 
 protected:
     std::string m_strPath;

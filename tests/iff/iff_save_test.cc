@@ -2,8 +2,8 @@
 // the complete new one, keeps its hold on it, and can be tried again after a failure.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -11,6 +11,7 @@
 #include "iff/iff_writer.h"
 #include "iff_test_helpers.h"
 #include "platform/byte_order.h"
+#include "platform/file_system.h"
 
 using namespace ifftest;
 
@@ -126,6 +127,13 @@ TEST(WriterFailures, AnUnloadedChunkOrFourGibibytesStopTheSave) {
 
 constexpr UINT kExclusive = CFile::modeReadWrite | CFile::shareExclusive;
 
+// Links need a privilege on Windows; there the file is opened by its own name.
+#ifdef _WIN32
+const std::string kVia;
+#else
+const std::string kVia = ".link";
+#endif
+
 class SafeSave : public testing::Test {
 protected:
     void SetUp() override {
@@ -138,10 +146,12 @@ protected:
         saved = BuildIff(in);
         ASSERT_EQ(saved.size(), 4153u) << "the write budgets below assume this size";
         WriteFileBytes(path = TempPath("file.iff"), original);
+#ifndef _WIN32
         ::chmod(path.c_str(), 0640);
         // Opened through a link, which must stay a link to the saved file.
-        ASSERT_EQ(::symlink(path.c_str(), (path + ".link").c_str()), 0);
-        ASSERT_TRUE(iff.Load(OpenExclusive(path + ".link").get(), nullptr) &&
+        std::filesystem::create_symlink(path, path + kVia);
+#endif
+        ASSERT_TRUE(iff.Load(OpenExclusive(path + kVia).get(), nullptr) &&
                     iff.LoadAllChunkData() && iff.FindChunk(&sprite, IFF_TYPE_SPR2, 2));
     }
     auto Files() const {
@@ -179,14 +189,25 @@ TEST_P(SafeSaveFaults, AFailedSaveLeavesEverythingAndARetrySucceeds) {
     ASSERT_TRUE(iff.Save(nullptr));
     EXPECT_EQ(ReadFileBytes(path), saved);
     EXPECT_EQ(Files(), files);
-    EXPECT_TRUE(std::filesystem::is_symlink(path + ".link"));
     CFile& own = *iff.GetRecord()->m_pFile;
-    struct stat st, held;
-    ASSERT_TRUE(::stat(path.c_str(), &st) == 0 && ::fstat(own.m_hFile, &held) == 0);
-    EXPECT_EQ(std::make_tuple(st.st_mode & 07777, held.st_ino, own.GetFilePath()),
-              std::make_tuple(0640u, st.st_ino, path + ".link"));
+    ResolvedPath now;
+    FileIdentity held;
+    ASSERT_TRUE(ResolveFilePath(path, &now) && GetOpenFileIdentity(own, &held));
+    EXPECT_EQ(std::make_tuple(held == now.identity, own.GetFilePath()),
+              std::make_tuple(true, path + kVia));
+#ifndef _WIN32
+    EXPECT_TRUE(std::filesystem::is_symlink(path + kVia));
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+#endif
     EXPECT_FALSE(OpenAgain(path));
     EXPECT_EQ(sprite->m_dwDataOffset, 64u + 76 + 700 + 76);
+#ifdef _WIN32
+    std::printf("[ SKIPPED  ] a file renamed behind the container's back: Windows refuses to "
+                "rename a file held with no sharing\n");
+    iff.Reset();
+#else
     // A file put in its place behind the container's back is not overwritten.
     ASSERT_EQ(::rename(path.c_str(), (path + ".moved").c_str()), 0);
     WriteFileBytes(path, {1, 2, 3});
@@ -194,6 +215,7 @@ TEST_P(SafeSaveFaults, AFailedSaveLeavesEverythingAndARetrySucceeds) {
     EXPECT_EQ(ReadFileBytes(path), (Bytes{1, 2, 3}));
     iff.Reset();  // once the container lets go, the file it held can be opened again
     EXPECT_TRUE(OpenAgain(path + ".moved"));
+#endif
 }
 
 std::vector<Fault> Faults() {

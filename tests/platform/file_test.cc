@@ -2,8 +2,10 @@
 #include "platform/file.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <memory>
 #include <vector>
@@ -70,17 +72,19 @@ TEST(DiskFile, TheExclusiveHoldRefusesOthersEverywhereAndPassesToADuplicate) {
     // A refused opener that asked for truncation must not have emptied the file.
     EXPECT_FALSE(second.Open(path.c_str(), kExclusive | CFile::modeCreate));
     EXPECT_EQ(first->GetLength(), 4u);
+#ifndef _WIN32
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) _exit(second.Open(path.c_str(), kExclusive) ? 1 : 0);
     int status = 0;
     EXPECT_TRUE(waitpid(child, &status, 0) == child && WIFEXITED(status) && !WEXITSTATUS(status))
         << "the other process got the file";
+#endif
     std::unique_ptr<CFile> dup(first->Duplicate());
     first.reset();
     EXPECT_FALSE(second.Open(path.c_str(), kExclusive));
     EXPECT_TRUE(dup->ReadAt(3, &b, 1) == 1 && b == 4);
-    EXPECT_EQ(dup->GetFileName(), path.substr(path.rfind('/') + 1));
+    EXPECT_EQ(dup->GetFileName(), path.substr(path.find_last_of(kPathSeparators) + 1));
     dup->Close();
     EXPECT_TRUE(second.Open(path.c_str(), kExclusive));
 }

@@ -51,13 +51,16 @@ std::unique_ptr<CFile> OpenExclusive(const std::string& path) {
 }
 
 std::unique_ptr<CFile> CFaultySaveFileSystem::CreateTemporary(const std::string& path,
-                                                              unsigned mode) {
+                                                              const FileAttributes& attributes) {
     if (refuseCreate) throw CFileException(CFileException::accessDenied, EACCES, path);
-    return std::make_unique<CFailingFile>(CIffSaveFileSystem::CreateTemporary(path, mode), budget);
+    return std::make_unique<CFailingFile>(CIffSaveFileSystem::CreateTemporary(path, attributes),
+                                          budget);
 }
 
-BOOL CFaultySaveFileSystem::Replace(const std::string& from, const std::string& to) {
-    return refuseReplace ? FALSE : CIffSaveFileSystem::Replace(from, to);
+BOOL CFaultySaveFileSystem::Replace(const std::string& from, const std::string& to, int* pError) {
+    if (!refuseReplace) return CIffSaveFileSystem::Replace(from, to, pError);
+    if (pError) *pError = EACCES;
+    return FALSE;
 }
 
 }  // namespace testsupport

@@ -76,8 +76,9 @@ std::unique_ptr<CFile> OpenExclusive(const std::string& path);
 // CFailingFile with the given budget; creating it or the rename can be refused.
 class CFaultySaveFileSystem : public CIffSaveFileSystem {
 public:
-    std::unique_ptr<CFile> CreateTemporary(const std::string& path, unsigned mode) override;
-    BOOL Replace(const std::string& from, const std::string& to) override;
+    std::unique_ptr<CFile> CreateTemporary(const std::string& path,
+                                           const FileAttributes& attributes) override;
+    BOOL Replace(const std::string& from, const std::string& to, int* pError) override;
 
     std::shared_ptr<FaultBudget> budget = std::make_shared<FaultBudget>();
     bool refuseCreate = false;

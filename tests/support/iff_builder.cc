@@ -1,13 +1,11 @@
 #include "support/iff_builder.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 #include "platform/byte_order.h"
@@ -43,12 +41,8 @@ void AppendChunk(Bytes& out, DWORD type, DWORD size, WORD id, WORD flags, const 
 
 struct TempDir {
     std::string path;
-    TempDir() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/palvane-test-XXXXXX";
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-        path = pattern;
-    }
+    TempDir() : path(MakeScratchFolder(std::filesystem::temp_directory_path().string(),
+                                       "palvane-test")) {}
     ~TempDir() {
         std::error_code ec;
         std::filesystem::remove_all(path, ec);
@@ -145,6 +139,16 @@ BuiltIff BuildIffLayout(const IffSpec& layout) {
 
 Bytes BuildIff(const IffSpec& layout) {
     return BuildIffLayout(layout).bytes;
+}
+
+std::string MakeScratchFolder(const std::string& base, const std::string& prefix) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = base + "/" + prefix + "-" + std::to_string(random() % 100000000);
+        std::error_code ec;
+        if (std::filesystem::create_directory(path, ec)) return path;
+    }
+    throw std::runtime_error("cannot make a folder in " + base);
 }
 
 std::string TempPath(const std::string& name) {

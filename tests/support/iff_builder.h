@@ -59,6 +59,8 @@ Bytes BuildMapData(const std::vector<MapEntry>& entries);
 
 // A fresh path in a private temporary directory; the directory is removed at exit.
 std::string TempPath(const std::string& name);
+// A new, empty folder named prefix-<random> in base.
+std::string MakeScratchFolder(const std::string& base, const std::string& prefix);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 Bytes ReadFileBytes(const std::string& path);
 
