@@ -69,9 +69,9 @@ PaletteIds ContainerPalettes(CIffFile& iff) {
     }
     return ids;
 }
-PaletteIds DiskPalettes(const std::string& path) {
+PaletteIds DiskPalettes(const Bytes& bytes) {
     CIffFile iff;
-    return LoadIffBytes(iff, ReadFileBytes(path)) ? ContainerPalettes(iff) : PaletteIds{};
+    return LoadIffBytes(iff, bytes) ? ContainerPalettes(iff) : PaletteIds{};
 }
 
 template <class Control>
@@ -339,14 +339,14 @@ TEST_F(DialogTest, SaveWritesTheChangesAndCloseAsksWhileAnyAreUnsaved) {
     EXPECT_EQ(Shown(), (Boxes{kQuit, kQuit, kQuit, kDiscard}));
     EXPECT_EQ(ws.FileChoosers().size(), 1u);
     EXPECT_FALSE(dlg.IsEnded());
-    EXPECT_EQ(ReadFileBytes(path), original);  // nothing saved on the way
+    EXPECT_EQ(HeldFileBytes(dlg.m_iff), original);  // nothing saved on the way
 
     Click(IDC_SAVE);
     dlg.m_cbCommonPalette.UserEditText("2");  // work goes on with the same file
     Click(IDC_SAVE);
     EXPECT_EQ(Shown(), Boxes(2, {"File saved!", "Success!", MB_ICONASTERISK}));
     EXPECT_FALSE(dlg.m_bDirty);
-    EXPECT_EQ(DiskPalettes(path), (PaletteIds{{1, {2, 300, 1}}}));
+    EXPECT_EQ(DiskPalettes(HeldFileBytes(dlg.m_iff)), (PaletteIds{{1, {2, 300, 1}}}));
 
     dlg.m_cbCommonPalette.UserEditText("3");
     ws.AnswerMessageBox(IDYES);
@@ -361,7 +361,8 @@ TEST_F(DialogTest, SaveWritesTheChangesAndCloseAsksWhileAnyAreUnsaved) {
     Click(IDC_CLOSE);
     EXPECT_EQ(Shown(), (Boxes{kDiscard, kQuit}));
     EXPECT_EQ(dlg.GetModalResult(), IDOK);
-    EXPECT_EQ(DiskPalettes(path), (PaletteIds{{1, {2, 300, 1}}}));
+    dlg.m_iff.Reset();
+    EXPECT_EQ(DiskPalettes(ReadFileBytes(path)), (PaletteIds{{1, {2, 300, 1}}}));
 }
 
 }  // namespace

@@ -170,6 +170,18 @@ Bytes ReadFileBytes(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+Bytes HeldFileBytes(CIffFile& iff) {
+    if (!iff.GetRecord() || !iff.GetRecord()->m_pFile) throw std::runtime_error("no file held");
+    CFile& file = *iff.GetRecord()->m_pFile;
+    Bytes bytes(static_cast<size_t>(file.GetLength()));
+    for (size_t at = 0; at < bytes.size();) {
+        const UINT got = file.ReadAt(at, bytes.data() + at, static_cast<UINT>(bytes.size() - at));
+        if (got == 0) throw std::runtime_error("short read of " + file.GetFilePath());
+        at += got;
+    }
+    return bytes;
+}
+
 BOOL LoadIffBytes(CIffFile& iff, const Bytes& bytes, int* pError, std::string* pPath) {
     const std::string path = TempPath("load.iff");
     WriteFileBytes(path, bytes);

@@ -63,6 +63,9 @@ std::string TempPath(const std::string& name);
 std::string MakeScratchFolder(const std::string& base, const std::string& prefix);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 Bytes ReadFileBytes(const std::string& path);
+// The whole file a container holds, read through its own handle: on Windows nobody else
+// can open a file held with no sharing.
+Bytes HeldFileBytes(CIffFile& iff);
 
 // Writes the bytes to a temporary file, opens it read-write exclusive and loads it.
 // Returns FALSE if opening or loading fails. The path is returned through pPath.
