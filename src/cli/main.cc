@@ -1,12 +1,23 @@
 // palvane2-cli: inspection, rendering and batch palette patching of IFF files.
 #include <exception>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "platform/file.h"
 
-int main(int argc, char** argv) {
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+
+#include "platform/win32_file_api.h"
+#endif
+
+namespace {
+
+int Run(int argc, const char* const* argv) {
     CommandLine cmd;
     if (const auto exitCode = ParseCommandLine(argc, argv, cmd)) return *exitCode;
     // The commands catch what they expect; anything else still must not pass for success.
@@ -19,3 +30,23 @@ int main(int argc, char** argv) {
     }
     return static_cast<int>(ExitStatus::failed);
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The arguments arrive in UTF-16 and go on as UTF-8, so any file name opens; the output
+// is written as bytes, the same as on every other system (no CR added before LF).
+int wmain(int argc, wchar_t** wargv) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i) args.push_back(win32::Narrow(wargv[i]));
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    return Run(argc, argv.data());
+}
+#else
+int main(int argc, char** argv) {
+    return Run(argc, argv);
+}
+#endif

@@ -1,10 +1,9 @@
 // palvane2-cli run the way a user's shell runs it: the info document, rendered bitmaps byte for
 // byte, the bytes each saving command leaves, and the status and message of every failure.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -14,6 +13,10 @@
 #include "platform/file.h"
 #include "sprites/spr2.h"
 #include "support/spr2_builder.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 using namespace testsupport;
 
@@ -27,16 +30,29 @@ struct Result {
 // A command line written out: FILE and OUT stand for these paths (FILE.x for the path with .x
 // appended), '' for an empty value. No argument holds a quote.
 Result Cli(const std::string& line, const std::string& file = "", const std::string& out = "") {
-    std::string command = "'" PALVANE_CLI_PATH "'";
+#ifdef _WIN32
+    const char quote = '"';  // cmd.exe's quotes; the whole line quoted once more for cmd /c
+#else
+    const char quote = '\'';
+#endif
+    const auto quoted = [&](const std::string& s) { return quote + s + quote; };
+    std::string command = quoted(PALVANE_CLI_PATH);
     std::istringstream words(line);
     for (std::string w; words >> w;) {
         const std::string arg = w.rfind("FILE", 0) == 0 ? file + w.substr(4) : w;
-        command += " '" + (w == "OUT" ? out : w == "''" ? "" : arg) + "'";
+        command += " " + quoted(w == "OUT" ? out : w == "''" ? "" : arg);
     }
     const std::string o = TempPath("stdout"), e = TempPath("stderr");
-    const int raw = std::system((command + " >" + o + " 2>" + e).c_str());
+    command += " >" + quoted(o) + " 2>" + quoted(e);
+#ifdef _WIN32
+    const int raw = _wsystem(std::filesystem::u8path(quoted(command)).wstring().c_str());
+    const int status = raw;
+#else
+    const int raw = std::system(command.c_str());
+    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
     const Bytes so = ReadFileBytes(o), se = ReadFileBytes(e);
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {so.begin(), so.end()}, {se.begin(), se.end()}};
+    return {status, {so.begin(), so.end()}, {se.begin(), se.end()}};
 }
 
 std::string Temp(const std::string& name, const Bytes& bytes) {
@@ -200,7 +216,7 @@ TEST(CliInfo, LaysTheDocumentOutByteForByte) {
     file.chunks = {PaltChunk(3, cut, "a\tb")};
     const std::string path = Temp("layout.iff", BuildIff(file));
     const Result r = Cli("info FILE", path);
-    EXPECT_EQ(r.out, "{\n  \"file\": \"" + path + R"(",
+    EXPECT_EQ(r.out, "{\n  \"file\": " + nlohmann::json(path).dump() + R"(,
   "version": "2.5",
   "chunks": [
     {
@@ -334,6 +350,7 @@ TEST_P(CliCommand, EndsAsExpectedAndSavesOnlyWhatItShould) {
     ASSERT_TRUE(c.given != Given::held ||
                 holder.Open(path.c_str(), CFile::modeReadWrite | CFile::shareExclusive));
     const Result r = Cli(c.line, path, out);
+    holder.Close();
     EXPECT_EQ(r.status, c.status) << r.err;
     const std::string err = c.err.find("FILE") == 0 ? path + c.err.substr(4) : c.err;
     EXPECT_TRUE(err.empty() ? r.err.empty() : ("\n" + r.err).find("\n" + err) != std::string::npos)
@@ -348,7 +365,7 @@ TEST_P(CliCommand, EndsAsExpectedAndSavesOnlyWhatItShould) {
         EXPECT_EQ(r.out.substr(r.out.size() - std::min(r.out.size(), saved.size())), saved);
     } else {
         EXPECT_EQ(r.out, "");
-        EXPECT_NE(::access(out.c_str(), F_OK), 0) << "OUT written";
+        EXPECT_FALSE(std::filesystem::exists(out)) << "OUT written";
     }
     if (c.given != Given::missing && (!c.change || toOutput)) {
         EXPECT_EQ(ReadFileBytes(path), bytes);
