@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-release}
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh "$preset"
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j "$(nproc)"

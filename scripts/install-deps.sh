@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests, the benchmarks and the fuzzers need,
 # but only when something is missing. As root it runs apt-get itself; otherwise it prints
-# the one command to run and fails.
+# the one command to run and fails. With "windows", also the cross compiler, Wine and
+# what the Windows build and its package need.
 set -euo pipefail
+preset=${1:-}
 
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -11,6 +13,12 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
 )
+if [ "$preset" = windows ]; then
+  packages+=(
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    mingw-w64-x86-64-dev googletest wine wine64 zip
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Builds the Windows programs with the cross compiler and runs them under Wine: every test
+# program, then the command-line tool side by side with the Linux one on the same files
+# (the Linux release build is made first if it is not there). Prints how many test cases
+# ran and every one that was skipped, with its reason.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+export LC_ALL=C.UTF-8
+export PALVANE_WINEPREFIX="$root/build/windows/wine"
+wine_run="$root/scripts/wine-run.sh"
+stop_wine() { WINEPREFIX="$PALVANE_WINEPREFIX" wineserver -k 2>/dev/null || true; }
+trap stop_wine EXIT
+
+bash scripts/build.sh windows
+[ -x build/release/src/cli/palvane2-cli ] || bash scripts/build.sh release
+
+echo "== test programs under Wine"
+ctest --preset windows --output-on-failure
+log=build/windows/Testing/Temporary/LastTest.log
+ran=$(grep -E '^\[==========\] [0-9]+ tests? from .* ran\.' "$log" | awk '{n += $2} END {print n + 0}')
+echo "Windows: $ran test cases ran"
+# A skipped case ("file(line): Skipped" and its reason) or a skipped part of one.
+awk '/: Skipped$/ {getline reason; print reason}
+     /^\[  SKIPPED \] [^A-Z]/ || /^\[ SKIPPED  \]/ {sub(/^\[ *SKIPPED *\] /, ""); print}' "$log" |
+  sort | uniq -c | sed 's/^ *\([0-9]*\) /Windows: skipped (\1 times): /'
+
+echo "== palvane2-cli under Wine against Linux"
+linux_cli="$root/build/release/src/cli/palvane2-cli"
+win_cli="$root/build/windows/src/cli/palvane2-cli.exe"
+work=$(mktemp -d)
+trap 'stop_wine; rm -rf "$work"' EXIT
+cd "$work"
+fail=0
+check() {  # what, then a command that must succeed
+  local what=$1
+  shift
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; fail=1; fi
+}
+
+# The demo files as the Windows build writes them.
+mkdir linux-demo windows-demo
+"$root/build/release/tools/make_demo" linux-demo >/dev/null
+"$wine_run" "$root/build/windows/tools/make_demo.exe" windows-demo >/dev/null
+check "same demo files written" diff -r linux-demo windows-demo
+
+name="ä-палитра.iff"
+cp linux-demo/demo.iff "$name"
+"$linux_cli" info "$name" >linux.json
+"$wine_run" "$win_cli" info "$name" >windows.json
+check "same info of $name, byte for byte" cmp linux.json windows.json
+
+sprite=$(awk '/"sprites": \[/ {s = 1} s && /"id":/ {gsub(/[^0-9]/, ""); print; exit}' linux.json)
+"$linux_cli" render "$name" --sprite "$sprite" --frame 0 --out l.bmp --depth ld.bmp --alpha la.bmp
+"$wine_run" "$win_cli" render "$name" --sprite "$sprite" --frame 0 --out w.bmp --depth wd.bmp \
+  --alpha wa.bmp
+check "same render of sprite $sprite" cmp l.bmp w.bmp
+check "same depth plane" cmp ld.bmp wd.bmp
+check "same alpha plane" cmp la.bmp wa.bmp
+
+for command in quick-patch resave "manual-patch --palette 7"; do
+  cp linux-demo/demo.iff "l-$name"
+  cp linux-demo/demo.iff "w-$name"
+  status=0
+  "$linux_cli" $command "l-$name" >linux.out || status=$?
+  wstatus=0
+  "$wine_run" "$win_cli" $command "w-$name" >windows.out || wstatus=$?
+  check "$command in place (exit $status and $wstatus)" [ "$status" = "$wstatus" ]
+  check "$command: the same saved bytes" cmp "l-$name" "w-$name"
+  sed -i "s/^w-/l-/" windows.out
+  check "$command: prints the same" cmp linux.out windows.out
+done
+
+# Another Windows program holding the file: the tool refuses it at once.
+cp linux-demo/demo.iff held.iff
+mkfifo hold.in
+"$wine_run" "$root/build/windows/tools/hold_file.exe" held.iff <hold.in >hold.out &
+exec 3>hold.in
+for _ in $(seq 100); do grep -q held hold.out && break; sleep 0.1; done
+status=0
+"$wine_run" "$win_cli" quick-patch held.iff >/dev/null 2>held.err || status=$?
+exec 3>&-
+wait
+check "a held file refused with exit 2: $(tr -d '\n' <held.err)" [ "$status" = 2 ]
+check "the held file untouched" cmp held.iff linux-demo/demo.iff
+cd "$root"
+exit $fail
