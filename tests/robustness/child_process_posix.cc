@@ -90,7 +90,8 @@ bool WaitReady(const RunningChild& child) {
 }
 
 void Kill(const RunningChild& child) {
-    ::kill(static_cast<pid_t>(child.process), SIGKILL);
+    // A child that did not start has -1, and kill(-1) signals every process it may.
+    if (child.process > 0) ::kill(static_cast<pid_t>(child.process), SIGKILL);
 }
 
 ChildResult Reap(RunningChild& child) {

@@ -161,7 +161,8 @@ bool WaitReady(const RunningChild& child) {
 }
 
 void Kill(const RunningChild& child) {
-    ::TerminateProcess(reinterpret_cast<HANDLE>(child.process), kKilled);
+    // -1 would be this process's own pseudo-handle.
+    if (child.process != -1) ::TerminateProcess(reinterpret_cast<HANDLE>(child.process), kKilled);
 }
 
 ChildResult Reap(RunningChild& child) {
