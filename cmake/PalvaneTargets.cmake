@@ -20,7 +20,12 @@ function(palvane_gtest name dir)
     return()
   endif()
   add_executable(${name} ${_srcs})
-  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  # A folder with a main.cc of its own starts GoogleTest itself.
+  set(_main GTest::gtest_main)
+  if(EXISTS ${dir}/main.cc)
+    set(_main)
+  endif()
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock ${_main})
   target_compile_definitions(${name} PRIVATE
     PALVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" PALVANE_BINARY_DIR="${PROJECT_BINARY_DIR}")
   palvane_register_tests(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

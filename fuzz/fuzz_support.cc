@@ -1,14 +1,14 @@
 #include "fuzz_support.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "platform/file.h"
+#include "support/iff_builder.h"
 
 namespace palvane_fuzz {
 
@@ -16,14 +16,15 @@ namespace {
 
 std::string MakeFolder() {
     std::error_code ec;
-    std::string base = "/dev/shm";
-    if (!std::filesystem::is_directory(base, ec) || ::access(base.c_str(), W_OK) != 0) {
-        const char* tmp = std::getenv("TMPDIR");
-        base = tmp && *tmp ? tmp : "/tmp";
+    if (std::filesystem::is_directory("/dev/shm", ec)) {
+        try {
+            return testsupport::MakeScratchFolder("/dev/shm", "palvane-fuzz");
+        } catch (const std::runtime_error&) {
+            // not ours to write in: the temporary folder then
+        }
     }
-    std::string pattern = base + "/palvane-fuzz-XXXXXX";
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("no scratch folder in " + base);
-    return pattern;
+    return testsupport::MakeScratchFolder(std::filesystem::temp_directory_path().string(),
+                                          "palvane-fuzz");
 }
 
 }  // namespace
@@ -42,29 +43,16 @@ ScratchFile::~ScratchFile() {
 }
 
 void ScratchFile::Write(const uint8_t* data, size_t size) const {
-    const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    FUZZ_CHECK(fd >= 0);
-    for (size_t done = 0; done < size;) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        FUZZ_CHECK(n > 0);
-        done += static_cast<size_t>(n);
-    }
-    ::close(fd);
+    std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.close();
+    FUZZ_CHECK(out.good());
 }
 
 std::vector<uint8_t> ScratchFile::Read() const {
-    std::vector<uint8_t> bytes;
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-    FUZZ_CHECK(fd >= 0);
-    uint8_t block[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, block, sizeof block);
-        FUZZ_CHECK(n >= 0);
-        if (n == 0) break;
-        bytes.insert(bytes.end(), block, block + n);
-    }
-    ::close(fd);
-    return bytes;
+    std::ifstream in(m_path, std::ios::binary);
+    FUZZ_CHECK(in.good());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 BOOL LoadThroughFile(CIffFile& iff, const ScratchFile& scratch, const uint8_t* data, size_t size) {

@@ -1,44 +1,69 @@
-// Runs a piece of the program in a forked child, under limits that would be unsafe or
+// Runs a piece of the program in a child process, under limits that would be unsafe or
 // impossible to set on the test process itself, and reports how it ended and how much
-// memory it held at its peak.
+// memory it held at its peak. A child's work is a body registered by name, so that it can
+// run in a forked copy of this process (POSIX) or in a new run of this program (Windows).
 #pragma once
 
-#include <sys/types.h>
-
-#include <functional>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace robustness {
 
-struct ChildLimits {
-    std::optional<unsigned long long> fileSizeBytes;  // RLIMIT_FSIZE; SIGXFSZ ignored
-    std::optional<uid_t> uid;                         // run as this user (and its group)
-    unsigned alarmSeconds = 120;                      // a hang ends as SIGALRM
-    bool touchAllocations = true;  // make every allocation resident, so RSS shows it
+using ChildArgs = std::vector<std::string>;
+// The body's return value is the child's exit code; an escaping exception gives 101.
+using ChildBody = int (*)(const ChildArgs& args);
+
+// Makes a body known under a name, in the test process and in every child (one static
+// object per body).
+struct NamedChildBody {
+    NamedChildBody(const char* name, ChildBody body);
 };
+
+struct ChildLimits {
+    // POSIX only; a child asked for them on Windows does not start (exit code 102, 103).
+    std::optional<unsigned long long> fileSizeBytes;  // RLIMIT_FSIZE; SIGXFSZ ignored
+    std::optional<unsigned> uid;                      // run as this user (and its group)
+    unsigned timeoutSeconds = 120;  // a hang ends as SIGALRM (POSIX) or kTimedOut (Windows)
+    bool touchAllocations = true;   // make every allocation resident, so the peak shows it
+};
+
+// How a child stopped when the parent ended it for taking longer than its timeout.
+constexpr unsigned long kTimedOut = 0xE0000001;
 
 struct ChildResult {
     int exitCode = -1;  // -1 unless it exited
-    int signal = 0;     // the signal that ended it, 0 if it exited
-    long maxRssKb = 0;  // peak resident memory
+    // 0 if it exited, else what ended it: the signal (POSIX); the exception status, such
+    // as 0xC0000005, or kTimedOut (Windows).
+    unsigned long endedBy = 0;
+    long maxRssKb = 0;  // peak resident memory (the peak working set on Windows)
 };
 
-// The body's return value is the child's exit code; an escaping exception gives 101.
-ChildResult RunInChild(const std::function<int()>& body, const ChildLimits& limits = {});
+ChildResult RunInChild(const std::string& body, const ChildArgs& args = {},
+                       const ChildLimits& limits = {});
 
 // The peak memory of a child that does nothing: what every child starts with.
 long BaselineRssKb();
 
-// A started child the caller ends itself (the kill tests). `ready` is a descriptor the
-// child writes one byte to when it reaches the moment the caller waits for.
+// A started child the caller ends itself (the kill tests).
 struct RunningChild {
-    pid_t pid = -1;
-    int readyFd = -1;
+    std::intptr_t process = -1;  // the pid, or the process handle
+    std::intptr_t ready = -1;    // the read end of the child's pipe
 };
-RunningChild StartChild(const std::function<int(int readyFd)>& body);
+RunningChild StartChild(const std::string& body, const ChildArgs& args = {});
+// In a started child: tells the parent it reached the moment the parent waits for.
+bool SignalReady();
 // Blocks until the child says it is ready; false if it ended first.
 bool WaitReady(const RunningChild& child);
+void Kill(const RunningChild& child);
 ChildResult Reap(RunningChild& child);
+
+// For the program's main: the exit code of a child run of this program, which it must
+// return at once, or nothing when this run is the test run.
+std::optional<int> RunChildIfAsked(int argc, char** argv);
+
+// The registered body's exit code for these arguments (104 for an unknown body).
+int RunBody(const std::string& body, const ChildArgs& args);
 
 }  // namespace robustness

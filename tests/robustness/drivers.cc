@@ -6,10 +6,17 @@
 
 #include "app/patch_dlg.h"
 #include "app/resource.h"
+#include "child_process.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 
 namespace robustness {
+
+namespace {
+
+const NamedChildBody kCli("cli", [](const ChildArgs& args) { return RunCli(args); });
+
+}  // namespace
 
 int RunCli(const std::vector<std::string>& args, bool quiet) {
     std::vector<const char*> argv{"palvane2-cli"};

@@ -1,4 +1,5 @@
-// Every input that ever broke a fuzz harness, run through that harness again. A harness
+// Every input that ever broke a fuzz harness, run through that harness again (a harness
+// nothing has broken yet has a damaged file of the kind it must survive). A harness
 // aborts on a fault, so a regression shows as this test dying with the harness's message.
 #include <gtest/gtest.h>
 
@@ -30,12 +31,13 @@ TEST_P(FuzzRegressions, ReplayWithoutAFault) {
     if (fs::is_directory(folder))
         for (const auto& e : fs::directory_iterator(folder))
             if (e.is_regular_file()) inputs.push_back(e.path());
+    ASSERT_FALSE(inputs.empty()) << "nothing to replay in " << folder.string();
     std::sort(inputs.begin(), inputs.end());
     for (const fs::path& input : inputs) {
         std::ifstream in(input, std::ios::binary);
         const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                          std::istreambuf_iterator<char>());
-        std::fprintf(stderr, "replaying %s\n", input.c_str());
+        std::fprintf(stderr, "replaying %s\n", input.string().c_str());
         EXPECT_EQ(GetParam().entry(bytes.data(), bytes.size()), 0) << input;
     }
 }
