@@ -19,10 +19,11 @@ echo "== test programs under Wine"
 ctest --preset windows --output-on-failure
 log=build/windows/Testing/Temporary/LastTest.log
 ran=$(grep -E '^\[==========\] [0-9]+ tests? from .* ran\.' "$log" | awk '{n += $2} END {print n + 0}')
-echo "Windows: $ran test cases ran"
+skipped=$(grep -E '^\[  SKIPPED \] [0-9]+ tests?, listed below' "$log" | awk '{n += $4} END {print n + 0}')
+echo "Windows: $ran test cases ran, $skipped of them skipped"
 # A skipped case ("file(line): Skipped" and its reason) or a skipped part of one.
 awk '/: Skipped$/ {getline reason; print reason}
-     /^\[  SKIPPED \] [^A-Z]/ || /^\[ SKIPPED  \]/ {sub(/^\[ *SKIPPED *\] /, ""); print}' "$log" |
+     /^\[  SKIPPED \] [^A-Z0-9]/ || /^\[ SKIPPED  \]/ {sub(/^\[ *SKIPPED *\] /, ""); print}' "$log" |
   sort | uniq -c | sed 's/^ *\([0-9]*\) /Windows: skipped (\1 times): /'
 
 echo "== palvane2-cli under Wine against Linux"
