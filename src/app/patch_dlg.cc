@@ -4,7 +4,8 @@
 #include "app/app_resources.h"
 #include "app/resource.h"
 #include "platform/file.h"
-#include "platform/gdi.h"
+#include "platform/paint_dc.h"
+#include "platform/window_system.h"
 
 CPatchDlg::CPatchDlg(CWnd* pParent) : CDialog(IDD_PALVANE2_DIALOG, pParent) {
     RegisterAppResources();

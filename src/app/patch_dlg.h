@@ -5,7 +5,7 @@
 #include "iff/iff_file.h"
 #include "platform/bitmap.h"
 #include "platform/dialog.h"
-#include "platform/window.h"
+#include "platform/controls.h"
 #include "preview/sprite_preview.h"
 #include "sprites/spr2.h"
 

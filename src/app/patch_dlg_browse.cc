@@ -5,6 +5,7 @@
 #include "app/resource.h"
 #include "iff/iff_types.h"
 #include "platform/file.h"
+#include "platform/file_dialog.h"
 #include "sprites/palette.h"
 
 namespace {

@@ -4,34 +4,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
+
+#include "platform/window_system.h"
 
 namespace {
-
-// What CDataExchange::Fail throws; UpdateData catches it.
-struct DataExchangeFailure {};
-
-std::vector<const ResourceTable*>& ResourceTables() {
-    static std::vector<const ResourceTable*> tables;
-    return tables;
-}
-
-WindowSystem*& CurrentWindowSystem() {
-    static WindowSystem* ws = nullptr;
-    return ws;
-}
-
-CWinApp*& CurrentApp() {
-    static CWinApp* app = nullptr;
-    return app;
-}
-
-// a * b / c rounded to nearest, halves away from zero.
-LONG MulDiv(LONG a, LONG b, LONG c) {
-    const long long p = static_cast<long long>(a) * b;
-    const long long half = c / 2;
-    return static_cast<LONG>(p >= 0 ? (p + half) / c : (p - half) / c);
-}
 
 std::unique_ptr<CWnd> MakeControl(ControlKind kind) {
     switch (kind) {
@@ -50,54 +26,6 @@ std::unique_ptr<CWnd> MakeControl(ControlKind kind) {
 }
 
 }  // namespace
-
-WindowSystem* GetCurrentWindowSystem() {
-    return CurrentWindowSystem();
-}
-void SetCurrentWindowSystem(WindowSystem* ws) {
-    CurrentWindowSystem() = ws;
-}
-
-// --- Resources ---------------------------------------------------------------------
-
-void RegisterResources(const ResourceTable* table) {
-    auto& tables = ResourceTables();
-    if (table && std::find(tables.begin(), tables.end(), table) == tables.end())
-        tables.push_back(table);
-}
-
-const DialogTemplate* FindDialogTemplate(UINT id) {
-    for (const ResourceTable* t : ResourceTables())
-        for (const DialogTemplate* d : t->dialogs)
-            if (d && d->id == id) return d;
-    return nullptr;
-}
-
-HICON LoadIconResource(UINT id) {
-    for (const ResourceTable* t : ResourceTables())
-        for (const IconResource* icon : t->icons)
-            if (icon && icon->id == id) return icon;
-    return nullptr;
-}
-
-CString LoadStringResource(UINT id) {
-    for (const ResourceTable* t : ResourceTables())
-        for (const StringResource& s : t->strings)
-            if (s.id == id) return s.text ? s.text : "";
-    return CString();
-}
-
-const IconImage* FindIconImage(HICON icon, int width) {
-    if (!icon || icon->images.empty()) return nullptr;
-    for (const IconImage& image : icon->images)
-        if (image.width == width) return &image;
-    return &icon->images.front();
-}
-
-CRect DialogUnitsToPixels(const CRect& units, int baseX, int baseY) {
-    return CRect(MulDiv(units.left, baseX, 4), MulDiv(units.top, baseY, 8),
-                 MulDiv(units.right, baseX, 4), MulDiv(units.bottom, baseY, 8));
-}
 
 // --- Data exchange -----------------------------------------------------------------
 
@@ -300,97 +228,4 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() {
     EndDialog(IDCANCEL);
-}
-
-// --- Application -------------------------------------------------------------------
-
-static std::string ExecutableName() {
-#ifdef _WIN32
-    // The C runtime's program name, without its folder and ".exe".
-    std::string name = __argv && __argv[0] ? __argv[0] : "";
-    const auto slash = name.find_last_of("/\\");
-    if (slash != std::string::npos) name.erase(0, slash + 1);
-    const auto dot = name.rfind('.');
-    if (dot != std::string::npos) name.erase(dot);
-    return name;
-#else
-    return program_invocation_short_name;
-#endif
-}
-
-CWinApp::CWinApp(const char* appName) : m_strAppName(appName ? appName : ExecutableName()) {
-    CurrentApp() = this;
-}
-
-CWinApp::~CWinApp() {
-    if (CurrentApp() == this) CurrentApp() = nullptr;
-}
-
-CWinApp* AfxGetApp() {
-    return CurrentApp();
-}
-
-std::string AfxGetAppName() {
-    CWinApp* app = AfxGetApp();
-    return app ? app->m_strAppName : ExecutableName();
-}
-
-int AfxMessageBox(const char* text, UINT type) {
-    WindowSystem* ws = GetCurrentWindowSystem();
-    if (!ws) return 0;
-    CWinApp* app = AfxGetApp();
-    return ws->MessageBox(app ? app->m_pMainWnd : nullptr, text ? text : "", AfxGetAppName(), type);
-}
-
-COLORREF GetSysColor(int index) {
-    if (WindowSystem* ws = GetCurrentWindowSystem()) return ws->GetSysColor(index);
-    return RGB(212, 208, 200);
-}
-
-// --- File chooser ------------------------------------------------------------------
-
-std::vector<FileFilter> ParseFileFilter(const char* filter) {
-    std::vector<FileFilter> filters;
-    if (!filter) return filters;
-    std::vector<std::string> parts;
-    std::string part;
-    for (const char* p = filter; *p; ++p) {
-        if (*p == '|') {
-            parts.push_back(part);
-            part.clear();
-        } else {
-            part += *p;
-        }
-    }
-    parts.push_back(part);
-    // Pairs up to the empty description that "||" ends the list with.
-    for (std::size_t i = 0; i + 1 < parts.size() && !parts[i].empty(); i += 2)
-        filters.push_back({parts[i], parts[i + 1]});
-    return filters;
-}
-
-std::string ApplyDefaultExtension(const std::string& path, const std::string& ext) {
-    if (ext.empty() || ext == ".") return path;
-    const std::size_t slash = path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty() || name.find('.') != std::string::npos) return path;
-    return path + (ext.front() == '.' ? ext : "." + ext);
-}
-
-CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* defExt, const char* fileName,
-                         DWORD flags, const char* filter, CWnd* pParentWnd) {
-    m_request.open = bOpenFileDialog != FALSE;
-    m_request.defaultExtension = defExt ? defExt : "";
-    m_request.initialName = fileName ? fileName : "";
-    m_request.flags = flags;
-    m_request.filters = ParseFileFilter(filter);
-    m_request.owner = pParentWnd;
-}
-
-INT_PTR CFileDialog::DoModal() {
-    WindowSystem* ws = GetCurrentWindowSystem();
-    std::optional<std::string> chosen = ws ? ws->ChooseFile(m_request) : std::nullopt;
-    if (!chosen) return IDCANCEL;
-    m_strPath = *chosen;
-    return IDOK;
 }

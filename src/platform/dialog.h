@@ -1,122 +1,14 @@
-// Dialogs from templates with data exchange, the application object, the file chooser,
-// system colours and the resources the program carries as data.
+// Dialogs built from templates: their controls, data exchange and the modal loop.
 #pragma once
 
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "platform/types.h"
+#include "platform/data_exchange.h"
+#include "platform/resources.h"
 #include "platform/window.h"
-#include "platform/window_system.h"
 
-// File chooser flags.
-constexpr DWORD OFN_READONLY = 0x00000001;
-constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
-constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
-constexpr DWORD OFN_PATHMUSTEXIST = 0x00000800;
-constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
-
-// System colours.
-constexpr int COLOR_BTNFACE = 15;
-constexpr int COLOR_3DFACE = COLOR_BTNFACE;
-
-constexpr UINT ID_HELP = 0xE146;  // 57670
-
-// --- Resources ---------------------------------------------------------------------
-
-enum class ControlKind { PushButton, Edit, Static, ListBox, ComboBox };
-
-struct DialogControl {
-    int id = -1;
-    ControlKind kind = ControlKind::Static;
-    std::string text;
-    DWORD style = 0;  // WS_CHILD and WS_VISIBLE are implied
-    DWORD exStyle = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;  // dialog units
-    UINT imageId = 0;                    // SS_ICON statics: the icon resource
-};
-
-struct DialogTemplate {
-    UINT id = 0;
-    bool extended = false;
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;  // dialog units
-    std::string caption;
-    std::string fontName;
-    WORD fontSize = 8;                    // points
-    std::vector<DialogControl> controls;  // template and tab order
-};
-
-// One image of an icon: one colour index per pixel, rows top-down.
-struct IconImage {
-    int width = 0;
-    int height = 0;
-    int bitCount = 4;             // 16 colours
-    std::vector<RGBQUAD> colors;  // the colour table the indices refer to
-    std::vector<BYTE> indices;    // width * height
-    std::vector<BYTE> mask;       // width * height, nonzero = transparent; empty: opaque
-};
-
-struct IconResource {
-    UINT id = 0;
-    std::vector<IconImage> images;  // largest first
-};
-
-struct StringResource {
-    UINT id = 0;
-    const char* text = "";
-};
-
-struct ResourceTable {
-    std::vector<const DialogTemplate*> dialogs;
-    std::vector<const IconResource*> icons;
-    std::vector<StringResource> strings;
-};
-
-// The program registers its tables once, before the first lookup; registering the same
-// table again changes nothing. Lookups search the tables in registration order.
-void RegisterResources(const ResourceTable* table);
-const DialogTemplate* FindDialogTemplate(UINT id);
-HICON LoadIconResource(UINT id);                        // NULL when there is none
-CString LoadStringResource(UINT id);                    // empty when there is none
-const IconImage* FindIconImage(HICON icon, int width);  // exact size, else the first
-
-// Template units to pixels, from the dialog font's average character width and height
-// (baseX, baseY) as the original platform computes them: x * baseX / 4, y * baseY / 8,
-// rounded to nearest.
-CRect DialogUnitsToPixels(const CRect& units, int baseX, int baseY);
-
-// --- Data exchange -----------------------------------------------------------------
-
-class CDialog;
-
-class CDataExchange {
-public:
-    CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
-        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
-
-    // The control with this ID; fails the exchange when there is none.
-    CWnd* PrepareCtrl(int id);
-    [[noreturn]] void Fail();  // ends the exchange; UpdateData returns FALSE
-
-    BOOL m_bSaveAndValidate;  // TRUE: controls -> members
-    CDialog* m_pDlgWnd;
-};
-
-// Binds a member control to the dialog's control with this ID, once: the member takes
-// over the control's state and its peer (what subclassing does).
-void DDX_Control(CDataExchange* pDX, int id, CWnd& rControl);
-// Window text <-> string.
-void DDX_Text(CDataExchange* pDX, int id, CString& value);
-// Combo box selected index <-> int (SetCurSel, GetCurSel).
-void DDX_CBIndex(CDataExchange* pDX, int id, int& index);
-// Combo box text <-> string. Toward the control: SelectString from the top with the
-// text; only when no entry matches, the edit text becomes the text.
-void DDX_CBString(CDataExchange* pDX, int id, CString& value);
-
-// --- Dialogs -----------------------------------------------------------------------
+class WindowSystem;
 
 class CDialog : public CWnd {
 public:
@@ -169,54 +61,4 @@ private:
     int m_nModalResult = -1;
     bool m_bRealized = false;
     bool m_bFocusFirst = true;
-};
-
-// --- Application -------------------------------------------------------------------
-
-class CWinApp {
-public:
-    explicit CWinApp(const char* appName = nullptr);  // NULL: the executable's name
-    virtual ~CWinApp();
-
-    CWinApp(const CWinApp&) = delete;
-    CWinApp& operator=(const CWinApp&) = delete;
-
-    virtual BOOL InitInstance() { return TRUE; }
-    HICON LoadIcon(UINT id) const { return LoadIconResource(id); }
-    void OnHelp() {}  // there is no help file
-
-    CWnd* m_pMainWnd = nullptr;
-    std::string m_strAppName;
-
-protected:
-    BOOL Enable3dControlsStatic() { return TRUE; }  // the look is always three-dimensional
-};
-
-CWinApp* AfxGetApp();  // the application object constructed last, or NULL
-std::string AfxGetAppName();
-int AfxMessageBox(const char* text, UINT type = MB_OK);  // owner: the main window
-
-// The process's dialog-face colour and the rest, from the window system.
-COLORREF GetSysColor(int index);
-
-// --- File chooser ------------------------------------------------------------------
-
-// "IFF files (*.iff)|*.iff|All files (*.*)|*.*||" -> two filters.
-std::vector<FileFilter> ParseFileFilter(const char* filter);
-// A name without an extension gets ext (".iff" or "iff"); other names are left alone.
-std::string ApplyDefaultExtension(const std::string& path, const std::string& ext);
-
-class CFileDialog {
-public:
-    CFileDialog(BOOL bOpenFileDialog, const char* defExt = nullptr, const char* fileName = nullptr,
-                DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* filter = nullptr,
-                CWnd* pParentWnd = nullptr);
-
-    INT_PTR DoModal();  // IDOK with a chosen path, else IDCANCEL
-    CString GetPathName() const { return m_strPath; }
-    const FileChooserRequest& GetRequest() const { return m_request; }
-
-private:
-    FileChooserRequest m_request;
-    CString m_strPath;
 };

@@ -1,9 +1,10 @@
 #include "platform/gdi.h"
 
+#include "platform/resources.h"
+
 #include <algorithm>
 #include <cstring>
 
-#include "platform/dialog.h"
 
 namespace {
 
@@ -218,22 +219,4 @@ BOOL CDC::DeleteDC() {
 void CDC::FillSolidRect(const RECT* rect, COLORREF color) {
     SetBkColor(color);
     ExtTextOut(0, 0, ETO_OPAQUE, rect, nullptr, 0);
-}
-
-CPaintDC::CPaintDC(CWnd* pWnd) : m_pWnd(pWnd) {
-    m_dc.selected = pWnd ? pWnd->GetPaintTarget() : nullptr;
-    m_dc.isMemory = false;
-    m_hDC = &m_dc;
-    m_ps.hdc = m_hDC;
-    if (pWnd) pWnd->GetClientRect(&m_ps.rcPaint);
-    if (pWnd && pWnd->NeedsErase()) {
-        const LRESULT erased =
-            pWnd->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<CDC*>(this)));
-        m_ps.fErase = erased == 0;
-    }
-}
-
-CPaintDC::~CPaintDC() {
-    if (m_pWnd) m_pWnd->ValidatePaint();
-    m_hDC = nullptr;  // borrowed: nothing for CDC to delete
 }

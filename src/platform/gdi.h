@@ -4,7 +4,7 @@
 
 #include "platform/bitmap.h"
 #include "platform/types.h"
-#include "platform/window.h"
+#include "platform/win_types.h"
 
 constexpr DWORD SRCCOPY = 0x00CC0020;
 constexpr UINT ETO_OPAQUE = 0x0002;
@@ -46,6 +46,12 @@ int GetSystemMetrics(int index);  // SM_CXICON, SM_CYICON: 32
 // A pixel of a bitmap as COLORREF, rows counted from the top; CLR_INVALID outside.
 COLORREF GetBitmapPixel(HBITMAP bitmap, int x, int y);
 
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;  // the background still needs erasing
+    RECT rcPaint;
+};
+
 // Owns a memory surface it created (CreateCompatibleDC) or borrows one (Attach).
 class CDC {
 public:
@@ -77,25 +83,4 @@ public:
 
 protected:
     bool m_bOwned = false;
-};
-
-struct PAINTSTRUCT {
-    HDC hdc;
-    BOOL fErase;  // the background still needs erasing
-    RECT rcPaint;
-};
-
-// Begin and end of one paint of a window: draws on the window's paint target (a surface
-// with none when the window is not being painted by its back end: drawing then fails).
-// Beginning sends WM_ERASEBKGND when an erase is pending; ending validates the window.
-class CPaintDC : public CDC {
-public:
-    explicit CPaintDC(CWnd* pWnd);
-    ~CPaintDC() override;
-
-    PAINTSTRUCT m_ps{};
-
-private:
-    CWnd* m_pWnd;
-    GdiDC m_dc;
 };

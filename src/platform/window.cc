@@ -1,46 +1,20 @@
 #include "platform/window.h"
 
 #include <algorithm>
-#include <cctype>
 #include <new>
 
-#include "platform/dialog.h"
 #include "platform/file.h"
 #include "platform/gdi.h"
+#include "platform/win_app.h"
 #include "platform/window_system.h"
 
 namespace {
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-    for (std::size_t i = 0; prefix[i] != '\0'; ++i) {
-        if (i >= text.size()) return false;
-        auto a = static_cast<unsigned char>(text[i]);
-        auto b = static_cast<unsigned char>(prefix[i]);
-        if (std::tolower(a) != std::tolower(b)) return false;
-    }
-    return true;
-}
 
 WORD ClampToWord(int v) {
     return static_cast<WORD>(std::clamp(v, 0, 0xFFFF));
 }
 
 }  // namespace
-
-// --- CMenu -------------------------------------------------------------------------
-
-CMenu::CMenu(CWnd* owner) : m_owner(owner) {
-    m_items.push_back({MF_STRING, SC_CLOSE, "&Close"});
-}
-
-BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, const char* text) {
-    MenuItem item{flags, id, (flags & MF_SEPARATOR) || !text ? std::string() : std::string(text)};
-    m_items.push_back(std::move(item));
-    if (m_owner) m_owner->NotifyPeer([this](WindowPeer& p) { p.SystemMenuChanged(*this); });
-    return TRUE;
-}
-
-// --- CWnd --------------------------------------------------------------------------
 
 CWnd::CWnd() = default;
 
@@ -107,11 +81,10 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
 CMenu* CWnd::GetSystemMenu(BOOL bRevert) {
     if (!(m_dwStyle & WS_SYSMENU)) return nullptr;
     if (bRevert) {
-        m_pSysMenu = std::make_unique<CMenu>(this);
-        NotifyPeer([this](WindowPeer& p) { p.SystemMenuChanged(*m_pSysMenu); });
+        m_pSysMenu = std::make_unique<CMenu>();
         return nullptr;
     }
-    if (!m_pSysMenu) m_pSysMenu = std::make_unique<CMenu>(this);
+    if (!m_pSysMenu) m_pSysMenu = std::make_unique<CMenu>();
     return m_pSysMenu.get();
 }
 
@@ -215,6 +188,26 @@ void CWnd::PaintInto(HBITMAP target) {
     DispatchUserMessage(WM_PAINT, 0, 0);
 }
 
+HDC CWnd::BeginPaint(PAINTSTRUCT* ps) {
+    if (!m_pPaintDC) m_pPaintDC = std::make_unique<GdiDC>();
+    *m_pPaintDC = GdiDC{};
+    m_pPaintDC->selected = m_hPaintTarget;
+    m_pPaintDC->isMemory = false;
+    *ps = PAINTSTRUCT{m_pPaintDC.get(), FALSE, {}};
+    GetClientRect(&ps->rcPaint);
+    if (m_bNeedsErase) {
+        CDC dc;
+        dc.m_hDC = ps->hdc;
+        ps->fErase = SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(&dc)) == 0;
+        dc.m_hDC = nullptr;  // the window's: nothing for CDC to delete
+    }
+    return ps->hdc;
+}
+
+void CWnd::EndPaint(const PAINTSTRUCT*) {
+    m_bNeedsPaint = m_bNeedsErase = false;
+}
+
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ERASEBKGND: {
@@ -226,7 +219,9 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 1;
         }
         case WM_PAINT: {
-            CPaintDC dc(this);
+            PAINTSTRUCT ps;
+            BeginPaint(&ps);
+            EndPaint(&ps);
             return 0;
         }
         case WM_SETTEXT:
@@ -298,150 +293,4 @@ void CWnd::TakeOverState(CWnd& from) {
     m_bIconic = from.m_bIconic;
     m_hIconBig = from.m_hIconBig;
     m_hIconSmall = from.m_hIconSmall;
-}
-
-// --- Controls ----------------------------------------------------------------------
-
-void CButton::UserClick() {
-    if (!m_bEnabled) return;
-    NotifyParent(BN_CLICKED);
-}
-
-const MessageMap* CStatic::GetThisMessageMap() {
-    static const MessageMap map{CWnd::GetThisMessageMap(), {}};
-    return &map;
-}
-
-void CListBox::ResetContent() {
-    m_entries.clear();
-    m_nCurSel = LB_ERR;
-    NotifyPeer([](WindowPeer& p) { p.EntriesReset(); });
-}
-
-int CListBox::AddString(const char* text) {
-    m_entries.push_back({text ? text : "", 0});
-    const int index = GetCount() - 1;
-    NotifyPeer([&](WindowPeer& p) { p.EntryAdded(index, m_entries.back().text); });
-    return index;
-}
-
-int CListBox::SetItemData(int index, DWORD_PTR data) {
-    if (index < 0 || index >= GetCount()) return LB_ERR;
-    m_entries[index].data = data;
-    NotifyPeer([&](WindowPeer& p) { p.ItemDataChanged(index, data); });
-    return 0;
-}
-
-int CListBox::SetCurSel(int index) {
-    const bool valid = index >= 0 && index < GetCount();
-    m_nCurSel = valid ? index : LB_ERR;
-    NotifyPeer([this](WindowPeer& p) { p.SelectionChanged(m_nCurSel); });
-    return valid ? index : LB_ERR;
-}
-
-DWORD_PTR CListBox::GetItemData(int index) const {
-    if (index < 0 || index >= GetCount()) return static_cast<DWORD_PTR>(LB_ERR);
-    return m_entries[index].data;
-}
-
-int CListBox::GetText(int index, CString& text) const {
-    if (index < 0 || index >= GetCount()) return LB_ERR;
-    text = m_entries[index].text;
-    return static_cast<int>(text.size());
-}
-
-void CListBox::UserSelect(int index) {
-    if (!m_bEnabled || index < 0 || index >= GetCount()) return;
-    m_nCurSel = index;
-    if (m_dwStyle & LBS_NOTIFY) NotifyParent(LBN_SELCHANGE);
-}
-
-void CListBox::TakeOverState(CWnd& from) {
-    CWnd::TakeOverState(from);
-    if (auto* lb = dynamic_cast<CListBox*>(&from)) {
-        m_entries = lb->m_entries;
-        m_nCurSel = lb->m_nCurSel;
-    }
-}
-
-void CComboBox::ResetContent() {
-    m_entries.clear();
-    m_nCurSel = CB_ERR;
-    NotifyPeer([](WindowPeer& p) { p.EntriesReset(); });
-    SetEditText(CString());
-}
-
-int CComboBox::AddString(const char* text) {
-    m_entries.push_back({text ? text : "", 0});
-    const int index = GetCount() - 1;
-    NotifyPeer([&](WindowPeer& p) { p.EntryAdded(index, m_entries.back().text); });
-    return index;
-}
-
-int CComboBox::SetItemData(int index, DWORD_PTR data) {
-    if (index < 0 || index >= GetCount()) return CB_ERR;
-    m_entries[index].data = data;
-    NotifyPeer([&](WindowPeer& p) { p.ItemDataChanged(index, data); });
-    return 0;
-}
-
-int CComboBox::SetCurSel(int index) {
-    const bool valid = index >= 0 && index < GetCount();
-    m_nCurSel = valid ? index : CB_ERR;
-    NotifyPeer([this](WindowPeer& p) { p.SelectionChanged(m_nCurSel); });
-    SetEditText(valid ? m_entries[index].text : CString());
-    return valid ? index : CB_ERR;
-}
-
-DWORD_PTR CComboBox::GetItemData(int index) const {
-    if (index < 0 || index >= GetCount()) return static_cast<DWORD_PTR>(CB_ERR);
-    return m_entries[index].data;
-}
-
-int CComboBox::GetLBText(int index, CString& text) const {
-    if (index < 0 || index >= GetCount()) return CB_ERR;
-    text = m_entries[index].text;
-    return static_cast<int>(text.size());
-}
-
-int CComboBox::SelectString(int startAfter, const char* text) {
-    const char* prefix = text ? text : "";
-    const int count = GetCount();
-    // The search starts after startAfter and wraps round to it; -1 searches from the top.
-    const int first = (startAfter >= 0 && startAfter < count) ? startAfter + 1 : 0;
-    for (int n = 0; n < count; ++n) {
-        const int i = (first + n) % count;
-        if (StartsWithNoCase(m_entries[i].text, prefix)) return SetCurSel(i);
-    }
-    return CB_ERR;
-}
-
-void CComboBox::SetWindowText(const char* text) {
-    if (HasEdit()) SetEditText(text ? text : "");
-}
-
-void CComboBox::SetEditText(const CString& text) {
-    m_strText = text;
-    NotifyPeer([this](WindowPeer& p) { p.TextChanged(m_strText); });
-}
-
-void CComboBox::UserSelect(int index) {
-    if (!m_bEnabled || index < 0 || index >= GetCount()) return;
-    m_nCurSel = index;
-    m_strText = m_entries[index].text;
-    NotifyParent(CBN_SELCHANGE);
-}
-
-void CComboBox::UserEditText(const std::string& text) {
-    if (!m_bEnabled || !HasEdit()) return;
-    m_strText = text;
-    NotifyParent(CBN_EDITCHANGE);
-}
-
-void CComboBox::TakeOverState(CWnd& from) {
-    CWnd::TakeOverState(from);
-    if (auto* cb = dynamic_cast<CComboBox*>(&from)) {
-        m_entries = cb->m_entries;
-        m_nCurSel = cb->m_nCurSel;
-    }
 }

@@ -37,10 +37,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/types.h"
-#include "platform/window.h"
+#include "platform/win_types.h"
 
 class CDialog;
+class CWnd;
+
+// System colours.
+constexpr int COLOR_BTNFACE = 15;
+constexpr int COLOR_3DFACE = COLOR_BTNFACE;
 
 // The back end's observer of one window model. Every callback reports a change the
 // program made (a user's own change, made through a User* entry point, is not echoed
@@ -62,17 +66,12 @@ public:
         (void)index;
         (void)text;
     }
-    virtual void ItemDataChanged(int index, DWORD_PTR data) {
-        (void)index;
-        (void)data;
-    }
     virtual void SelectionChanged(int index) { (void)index; }  // -1: none
     virtual void Invalidated(bool erase) { (void)erase; }      // repaint the whole window
     virtual void IconChanged(HICON icon, bool big) {
         (void)icon;
         (void)big;
     }
-    virtual void SystemMenuChanged(const CMenu& menu) { (void)menu; }
 };
 
 // One choice of a file chooser's filter: "IFF files (*.iff)" / "*.iff".
@@ -118,3 +117,6 @@ public:
 // The process-wide window system: set by main() or a test; NULL when there is none.
 WindowSystem* GetCurrentWindowSystem();
 void SetCurrentWindowSystem(WindowSystem* ws);
+
+// The process's dialog-face colour and the rest, from the window system.
+COLORREF GetSysColor(int index);

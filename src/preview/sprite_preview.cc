@@ -1,5 +1,6 @@
 #include "preview/sprite_preview.h"
 
+#include "platform/paint_dc.h"
 #include "preview/preview_geometry.h"
 
 CSpritePreview::CSpritePreview() = default;

@@ -5,7 +5,7 @@
 #include "platform/bitmap.h"
 #include "platform/gdi.h"
 #include "platform/types.h"
-#include "platform/window.h"
+#include "platform/controls.h"
 
 class CSpritePreview : public CStatic {
 public:

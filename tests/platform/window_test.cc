@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "platform/dialog.h"
+#include "platform/file_dialog.h"
+#include "platform/win_app.h"
 #include "platform/file.h"
 #include "support/scripted_window_system.h"
 

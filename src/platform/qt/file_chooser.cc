@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QStringList>
 
-#include "platform/dialog.h"
+#include "platform/file_dialog.h"
 #include "platform/qt/text.h"
 
 namespace qtui {
