@@ -5,7 +5,7 @@
 #include <random>
 
 #include "cli/report.h"
-#include "iff/iff_safe_save.h"
+#include "platform/save_file_system.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -32,7 +32,7 @@ CReplacementFile::~CReplacementFile() {
     } catch (const CFileException&) {
         // Removed below all the same.
     }
-    GetIffSaveFileSystem().Remove(m_strTemp);
+    GetSaveFileSystem().Remove(m_strTemp);
 }
 
 bool CReplacementFile::Create(std::string* pError) {
@@ -46,7 +46,7 @@ bool CReplacementFile::Create(std::string* pError) {
     for (int attempt = 0; attempt < 8 && err == EEXIST; ++attempt) {
         m_strTemp = m_strTarget + "." + std::to_string(random() % 1000000) + ".tmp";
         try {
-            m_pFile = GetIffSaveFileSystem().CreateTemporary(m_strTemp, attributes);
+            m_pFile = GetSaveFileSystem().CreateTemporary(m_strTemp, attributes);
             if (m_pFile) return true;
             err = EIO;
         } catch (const CFileException& e) {
@@ -64,7 +64,7 @@ bool CReplacementFile::Commit(std::string* pError) {
     } catch (const CFileException& e) {
         return Fail(pError, m_strTemp, e.m_lOsError);
     }
-    CIffSaveFileSystem& fs = GetIffSaveFileSystem();
+    CSaveFileSystem& fs = GetSaveFileSystem();
     if (kRenameNeedsFilesClosed) m_targetHold.Close();
     int err = 0;
     if (!fs.Replace(m_strTemp, m_strTarget, &err)) return Fail(pError, m_strTarget, err);

@@ -16,10 +16,6 @@
 
 namespace {
 
-constexpr ULONGLONG kLimit = 0x100000000ull;
-
-CIffSaveFileSystem g_realFileSystem;
-CIffSaveFileSystem* g_fileSystem = &g_realFileSystem;
 
 // What a failed save must put back: the header image and every chunk's data offset.
 class Snapshot {
@@ -46,7 +42,7 @@ private:
 // Removes the temporary file unless the save went through.
 class TemporaryGuard {
 public:
-    TemporaryGuard(CIffSaveFileSystem& fs, std::string path, std::unique_ptr<CFile>& file)
+    TemporaryGuard(CSaveFileSystem& fs, std::string path, std::unique_ptr<CFile>& file)
         : m_fs(fs), m_path(std::move(path)), m_file(file) {}
     ~TemporaryGuard() {
         if (m_committed) return;
@@ -62,7 +58,7 @@ public:
     void Commit() { m_committed = true; }
 
 private:
-    CIffSaveFileSystem& m_fs;
+    CSaveFileSystem& m_fs;
     std::string m_path;
     std::unique_ptr<CFile>& m_file;
     bool m_committed = false;
@@ -83,7 +79,7 @@ std::string TemporaryName(const std::string& folder, const std::string& base) {
 BOOL ReplaceReleasingHolds(CIffFileRecord& rec, std::unique_ptr<CFile>& temp,
                            const std::string& tempPath, const std::string& opened,
                            const std::string& target) {
-    CIffSaveFileSystem& fs = GetIffSaveFileSystem();
+    CSaveFileSystem& fs = GetSaveFileSystem();
     temp->Close();
     temp.reset();
     rec.m_pFile->Close();
@@ -124,7 +120,7 @@ BOOL SaveOverDiskFile(CIffFileRecord& rec, DWORD h, Snapshot& snapshot) {
     std::string folder, base;
     SplitFilePath(target, &folder, &base);
 
-    CIffSaveFileSystem& fs = GetIffSaveFileSystem();
+    CSaveFileSystem& fs = GetSaveFileSystem();
     const FileAttributes attributes = GetFileAttributesOf(target);
     std::unique_ptr<CFile> temp;
     std::string tempPath;
@@ -165,54 +161,12 @@ BOOL SaveOverDiskFile(CIffFileRecord& rec, DWORD h, Snapshot& snapshot) {
 
 }  // namespace
 
-// ---------------------------------------------------------------------------------------
-
-CIffSaveFileSystem::~CIffSaveFileSystem() = default;
-
-std::unique_ptr<CFile> CIffSaveFileSystem::CreateTemporary(const std::string& path,
-                                                           const FileAttributes& attributes) {
-    auto file = std::make_unique<CFile>();
-    CFileException error;
-    if (!file->Open(path.c_str(),
-                    CFile::modeCreateNew | CFile::modeReadWrite | CFile::shareExclusive, &error))
-        throw error;
-    int err = 0;
-    if (!ApplyFileAttributes(*file, path, attributes, &err)) {
-        file->Close();
-        RemoveFile(path);
-        throw CFileException(CFileException::OsErrorToCause(err), err, path);
-    }
-    return file;
-}
-
-BOOL CIffSaveFileSystem::Replace(const std::string& from, const std::string& to, int* pError) {
-    return RenameFileOver(from, to, pError);
-}
-
-void CIffSaveFileSystem::Remove(const std::string& path) {
-    RemoveFile(path);
-}
-
-void CIffSaveFileSystem::SyncFolder(const std::string& folder) {
-    ::SyncFolder(folder);
-}
-
-CIffSaveFileSystem* SetIffSaveFileSystem(CIffSaveFileSystem* fs) {
-    CIffSaveFileSystem* previous = g_fileSystem;
-    g_fileSystem = fs ? fs : &g_realFileSystem;
-    return previous;
-}
-
-CIffSaveFileSystem& GetIffSaveFileSystem() {
-    return *g_fileSystem;
-}
-
 BOOL IffSaveInPlace(DWORD h) {
     CIffFileRecord* rec = CIffManager::GetRecord(h);
     if (!rec || !rec->m_pFile) return FALSE;
     std::optional<Snapshot> snapshot;
     try {
-        if (!AllChunksWritable(*rec) || IffSavedSize(h) >= kLimit) return FALSE;
+        if (!AllChunksWritable(*rec) || IffSavedSize(h) >= kIffSizeLimit) return FALSE;
         snapshot.emplace(*rec);
         if (rec->m_bMemoryFile) {
             auto fresh = std::make_unique<CMemFile>(1024);
@@ -228,4 +182,25 @@ BOOL IffSaveInPlace(DWORD h) {
         if (snapshot) snapshot->Restore();
         return FALSE;
     }
+}
+
+BOOL CIffManager::Save(CFile* pFile, DWORD h) {
+    CIffFileRecord* rec = GetRecord(h);
+    if (!rec) return FALSE;
+    if (pFile && pFile == rec->m_pFile.get() && rec->m_bNoSaveInPlace) return FALSE;
+    if (!pFile) return IffSaveInPlace(h);
+    if (IffSavedSize(h) >= kIffSizeLimit) return FALSE;
+    // A header and a data write per chunk would be two system calls each on a disk file.
+    CWriteBuffer out(*pFile);
+    const BOOL written = IffWriteContainer(&out, h);
+    // A failed save leaves the target with what was written before the failure.
+    if (written) {
+        out.FlushBuffer();
+    } else {
+        try {
+            out.FlushBuffer();
+        } catch (const CFileException&) {
+        }
+    }
+    return written;
 }

@@ -10,13 +10,10 @@
 #include "iff/iff_file.h"
 #include "iff/iff_io.h"
 #include "iff/iff_manager.h"
-#include "iff/iff_safe_save.h"
-#include "iff/iff_write_buffer.h"
 #include "platform/byte_order.h"
 
 namespace {
 
-constexpr ULONGLONG kLimit = 0x100000000ull;  // offsets are 32-bit
 
 void AppendLE32(std::vector<BYTE>& out, DWORD v) {
     BYTE b[4];
@@ -85,7 +82,7 @@ BOOL WriteChunks(CFile* pFile, DWORD h) {
             return FALSE;
         try {
             const ULONGLONG length = pFile->GetLength();
-            if (length + IFF_CHUNK_HEADER_SIZE + chunk->m_dwSize >= kLimit) return FALSE;
+            if (length + IFF_CHUNK_HEADER_SIZE + chunk->m_dwSize >= kIffSizeLimit) return FALSE;
             chunk->m_dwDataOffset = static_cast<DWORD>(length + IFF_CHUNK_HEADER_SIZE);
             if (!WriteChunkHeader(pFile, MakeChunkHeader(chunk), static_cast<DWORD>(length)))
                 return FALSE;
@@ -103,7 +100,7 @@ BOOL WriteResourceMap(CFile* pFile, DWORD h) {
     if (!types.Attach(h)) return FALSE;
 
     const ULONGLONG mapOffset = pFile->GetPosition();
-    if (mapOffset >= kLimit) return FALSE;
+    if (mapOffset >= kIffSizeLimit) return FALSE;
 
     // The whole map is assembled first and written in one go; its bytes are the same as
     // writing it field by field and patching the sizes afterwards.
@@ -134,7 +131,7 @@ BOOL WriteResourceMap(CFile* pFile, DWORD h) {
             if (map.size() & 1) map.push_back(0xA3);
         }
     }
-    if (mapOffset + map.size() >= kLimit) return FALSE;
+    if (mapOffset + map.size() >= kIffSizeLimit) return FALSE;
     const DWORD total = static_cast<DWORD>(map.size());
     StoreLE32(map.data() + IFF_CHUNK_HEADER_SIZE + 12, total);
     StoreBE32(map.data() + 4, total);
@@ -157,25 +154,4 @@ BOOL IffWriteContainer(CFile* pFile, DWORD h) {
     pFile->Write(rec->m_header, IFF_FILE_HEADER_SIZE);
     if (!WriteChunks(pFile, h)) return FALSE;
     return WriteResourceMap(pFile, h);
-}
-
-BOOL CIffManager::Save(CFile* pFile, DWORD h) {
-    CIffFileRecord* rec = GetRecord(h);
-    if (!rec) return FALSE;
-    if (pFile && pFile == rec->m_pFile.get() && rec->m_bNoSaveInPlace) return FALSE;
-    if (!pFile) return IffSaveInPlace(h);
-    if (IffSavedSize(h) >= kLimit) return FALSE;
-    // A header and a data write per chunk would be two system calls each on a disk file.
-    CWriteBuffer out(*pFile);
-    const BOOL written = IffWriteContainer(&out, h);
-    // A failed save leaves the target with what was written before the failure.
-    if (written) {
-        out.FlushBuffer();
-    } else {
-        try {
-            out.FlushBuffer();
-        } catch (const CFileException&) {
-        }
-    }
-    return written;
 }

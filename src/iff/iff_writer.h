@@ -11,6 +11,9 @@ BOOL WriteResourceMap(CFile* pFile, DWORD h);
 IffChunkHeader MakeChunkHeader(const CIffChunk* pChunk);
 BOOL WriteChunkHeader(CFile* pFile, const IffChunkHeader& header, DWORD position);
 
+// Offsets in the file are 32-bit: a saved file must stay below 4 GiB.
+constexpr ULONGLONG kIffSizeLimit = 0x100000000ull;
+
 // The length a save of container h would give, map included (0 for an invalid handle).
 ULONGLONG IffSavedSize(DWORD h);
 

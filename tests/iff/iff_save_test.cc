@@ -182,9 +182,9 @@ TEST_P(SafeSaveFaults, AFailedSaveLeavesEverythingAndARetrySucceeds) {
     CFaultySaveFileSystem faulty;
     GetParam().second(faulty);
     const auto files = Files();
-    SetIffSaveFileSystem(&faulty);
+    SetSaveFileSystem(&faulty);
     EXPECT_NO_THROW(EXPECT_FALSE(iff.Save(nullptr)));
-    SetIffSaveFileSystem(nullptr);
+    SetSaveFileSystem(nullptr);
     EXPECT_TRUE(HoldsPath());
     EXPECT_EQ(HeldFileBytes(iff), original);
     // The header image and the data offsets are the old ones (the map came first).

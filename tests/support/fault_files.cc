@@ -53,12 +53,12 @@ std::unique_ptr<CFile> OpenExclusive(const std::string& path) {
 std::unique_ptr<CFile> CFaultySaveFileSystem::CreateTemporary(const std::string& path,
                                                               const FileAttributes& attributes) {
     if (refuseCreate) throw CFileException(CFileException::accessDenied, EACCES, path);
-    return std::make_unique<CFailingFile>(CIffSaveFileSystem::CreateTemporary(path, attributes),
+    return std::make_unique<CFailingFile>(CSaveFileSystem::CreateTemporary(path, attributes),
                                           budget);
 }
 
 BOOL CFaultySaveFileSystem::Replace(const std::string& from, const std::string& to, int* pError) {
-    if (!refuseReplace) return CIffSaveFileSystem::Replace(from, to, pError);
+    if (!refuseReplace) return CSaveFileSystem::Replace(from, to, pError);
     if (pError) *pError = EACCES;
     return FALSE;
 }

@@ -74,7 +74,7 @@ std::unique_ptr<CFile> OpenExclusive(const std::string& path);
 
 // The in-place save's file system with faults: the temporary file is wrapped in a
 // CFailingFile with the given budget; creating it or the rename can be refused.
-class CFaultySaveFileSystem : public CIffSaveFileSystem {
+class CFaultySaveFileSystem : public CSaveFileSystem {
 public:
     std::unique_ptr<CFile> CreateTemporary(const std::string& path,
                                            const FileAttributes& attributes) override;
@@ -88,13 +88,13 @@ public:
 // Installs a save file system for the life of the object.
 class ScopedSaveFileSystem {
 public:
-    explicit ScopedSaveFileSystem(CIffSaveFileSystem* fs) : m_previous(SetIffSaveFileSystem(fs)) {}
-    ~ScopedSaveFileSystem() { SetIffSaveFileSystem(m_previous); }
+    explicit ScopedSaveFileSystem(CSaveFileSystem* fs) : m_previous(SetSaveFileSystem(fs)) {}
+    ~ScopedSaveFileSystem() { SetSaveFileSystem(m_previous); }
     ScopedSaveFileSystem(const ScopedSaveFileSystem&) = delete;
     ScopedSaveFileSystem& operator=(const ScopedSaveFileSystem&) = delete;
 
 private:
-    CIffSaveFileSystem* m_previous;
+    CSaveFileSystem* m_previous;
 };
 
 }  // namespace testsupport
