@@ -25,6 +25,21 @@ CIffChunk::CIffChunk() : m_pData(new (std::nothrow) BYTE[kGranule]()) {
 
 CIffChunk::~CIffChunk() = default;
 
+std::unique_ptr<CIffChunk> CIffChunk::Clone() const {
+    std::unique_ptr<CIffChunk> copy(new (std::nothrow) CIffChunk);
+    if (!copy) return nullptr;
+    static_cast<CIffChunkFields&>(*copy) = *this;
+    copy->m_pData.reset();
+    if (m_pData && m_dwCapacity) {
+        copy->m_pData.reset(new (std::nothrow) BYTE[m_dwCapacity]);
+        if (!copy->m_pData) return nullptr;
+        std::memcpy(copy->m_pData.get(), m_pData.get(), m_dwCapacity);
+    } else {
+        copy->m_dwCapacity = 0;
+    }
+    return copy;
+}
+
 BOOL CIffChunk::AllocForSize() {
     m_pData.reset();
     m_dwCapacity = 0;

@@ -6,7 +6,20 @@
 
 #include "platform/types.h"
 
-class CIffChunk {
+// Everything a chunk holds except its data buffer, so a copy cannot leave a field behind.
+struct CIffChunkFields {
+    DWORD m_dwType = 0;
+    WORD m_wID = 0;
+    WORD m_wFlags = 0x0010;
+    std::string m_strName;
+    DWORD m_dwCapacity = 0;
+    DWORD m_dwPos = 0;
+    DWORD m_dwSize = 0;
+    DWORD m_dwDataOffset = 0;
+    BOOL m_bLoaded = FALSE;
+};
+
+class CIffChunk : public CIffChunkFields {
 public:
     CIffChunk();  // type 0, ID 0, flags 0x0010, 64-byte buffer, not loaded
     ~CIffChunk();
@@ -32,16 +45,10 @@ public:
 
     BOOL SetSize(DWORD n);
 
-    DWORD m_dwType = 0;
-    WORD m_wID = 0;
-    WORD m_wFlags = 0x0010;
-    std::string m_strName;
+    // A copy of every field and of the buffer; NULL when memory runs out.
+    std::unique_ptr<CIffChunk> Clone() const;
+
     std::unique_ptr<BYTE[]> m_pData;
-    DWORD m_dwCapacity = 0;
-    DWORD m_dwPos = 0;
-    DWORD m_dwSize = 0;
-    DWORD m_dwDataOffset = 0;
-    BOOL m_bLoaded = FALSE;
 
 private:
     BOOL Grow(DWORD newCapacity);

@@ -58,15 +58,4 @@ inline UINT ReadFullAt(CFile& f, ULONGLONG position, void* buffer, UINT count) {
     return done;
 }
 
-inline UINT ReadFull(CFile& f, void* buffer, UINT count) {
-    auto* p = static_cast<BYTE*>(buffer);
-    UINT done = 0;
-    while (done < count) {
-        const UINT n = f.Read(p + done, count - done);
-        if (n == 0) break;
-        done += n;
-    }
-    return done;
-}
-
 }  // namespace iffio

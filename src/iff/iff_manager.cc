@@ -469,7 +469,7 @@ BOOL CIffManager::Parse(DWORD h, int* pError) {
     UINT got = 0;
     if (rec->m_pFile) {
         rec->m_pFile->Seek(0, CFile::begin);
-        got = iffio::ReadFull(*rec->m_pFile, header, IFF_FILE_HEADER_SIZE);
+        got = iffio::ReadFullAt(*rec->m_pFile, 0, header, IFF_FILE_HEADER_SIZE);
     }
     if (got == IFF_FILE_HEADER_SIZE) std::memcpy(rec->m_header, header, IFF_FILE_HEADER_SIZE);
     // Too short to hold a header: nothing to test the signature against.

@@ -82,9 +82,9 @@ public:
 
     virtual ULONGLONG Seek(LONGLONG offset, UINT from);
     virtual UINT Read(void* buffer, UINT count);  // returns the bytes read; 0 at the end
-    // Seek to position, then Read. A plain disk file does it in one call (pread) and then
-    // leaves its file position where it was; a subclass gets Seek and Read through its own
-    // overrides unless it overrides this too.
+    // Reads at position. A disk file does it in one call (pread) and leaves its file
+    // position where it was; a file that overrides Read overrides this too (SeekAndRead
+    // does it through its own Seek and Read).
     virtual UINT ReadAt(ULONGLONG position, void* buffer, UINT count);
     virtual void Write(const void* buffer, UINT count);
     virtual ULONGLONG GetLength() const;
@@ -107,6 +107,11 @@ public:
 #endif
 
 protected:
+    UINT SeekAndRead(ULONGLONG position, void* buffer, UINT count) {
+        Seek(static_cast<LONGLONG>(position), begin);
+        return Read(buffer, count);
+    }
+
     std::string m_strPath;
 };
 
@@ -120,6 +125,9 @@ public:
     CFile* Duplicate() const override;  // not supported: throws CFileException
     ULONGLONG Seek(LONGLONG offset, UINT from) override;
     UINT Read(void* buffer, UINT count) override;
+    UINT ReadAt(ULONGLONG position, void* buffer, UINT count) override {
+        return SeekAndRead(position, buffer, count);
+    }
     void Write(const void* buffer, UINT count) override;
     ULONGLONG GetLength() const override;
     void SetLength(ULONGLONG length) override;

@@ -9,7 +9,6 @@
 
 #include <limits>
 #include <new>
-#include <typeinfo>
 
 #include "platform/file.h"
 
@@ -111,16 +110,19 @@ ULONGLONG CFile::Seek(LONGLONG offset, UINT from) {
     return static_cast<ULONGLONG>(pos);
 }
 
-UINT CFile::Read(void* buffer, UINT count) {
-    if (m_hFile < 0) ThrowErrno(EBADF, m_strPath);
-    // A disk file returns fewer bytes only at its end.
+namespace {
+
+// Reads until count bytes arrived or the file ends (a disk file returns fewer bytes only
+// at its end); readOnce(p, n, done) is one read or pread call.
+template <class ReadOnce>
+UINT ReadUntilDone(void* buffer, UINT count, const std::string& path, ReadOnce readOnce) {
     auto* p = static_cast<BYTE*>(buffer);
     UINT done = 0;
     while (done < count) {
-        const ssize_t n = ::read(m_hFile, p + done, count - done);
+        const ssize_t n = readOnce(p + done, count - done, done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ThrowErrno(errno, m_strPath);
+            ThrowErrno(errno, path);
         }
         if (n == 0) break;
         done += static_cast<UINT>(n);
@@ -128,27 +130,22 @@ UINT CFile::Read(void* buffer, UINT count) {
     return done;
 }
 
+}  // namespace
+
+UINT CFile::Read(void* buffer, UINT count) {
+    if (m_hFile < 0) ThrowErrno(EBADF, m_strPath);
+    return ReadUntilDone(buffer, count, m_strPath, [this](BYTE* p, UINT n, UINT) {
+        return ::read(m_hFile, p, n);
+    });
+}
+
 UINT CFile::ReadAt(ULONGLONG position, void* buffer, UINT count) {
-    if (typeid(*this) != typeid(CFile)) {
-        Seek(static_cast<LONGLONG>(position), begin);
-        return Read(buffer, count);
-    }
     if (m_hFile < 0) ThrowErrno(EBADF, m_strPath);
     if (position > static_cast<ULONGLONG>(std::numeric_limits<off_t>::max()) - count)
         ThrowErrno(EINVAL, m_strPath);
-    auto* p = static_cast<BYTE*>(buffer);
-    UINT done = 0;
-    while (done < count) {
-        const ssize_t n =
-            ::pread(m_hFile, p + done, count - done, static_cast<off_t>(position + done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ThrowErrno(errno, m_strPath);
-        }
-        if (n == 0) break;
-        done += static_cast<UINT>(n);
-    }
-    return done;
+    return ReadUntilDone(buffer, count, m_strPath, [&](BYTE* p, UINT n, UINT done) {
+        return ::pread(m_hFile, p, n, static_cast<off_t>(position + done));
+    });
 }
 
 void CFile::Write(const void* buffer, UINT count) {

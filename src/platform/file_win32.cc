@@ -6,7 +6,6 @@
 
 #include <limits>
 #include <new>
-#include <typeinfo>
 
 #include "platform/file.h"
 #include "platform/win32_file_api.h"
@@ -98,10 +97,6 @@ UINT CFile::Read(void* buffer, UINT count) {
 }
 
 UINT CFile::ReadAt(ULONGLONG position, void* buffer, UINT count) {
-    if (typeid(*this) != typeid(CFile)) {
-        Seek(static_cast<LONGLONG>(position), begin);
-        return Read(buffer, count);
-    }
     if (m_hFile == win32::kInvalidHandle) ThrowErrno(EBADF, m_strPath);
     if (position > static_cast<ULONGLONG>(std::numeric_limits<LONGLONG>::max()) - count)
         ThrowErrno(EINVAL, m_strPath);

@@ -22,6 +22,10 @@ public:
     }
     ULONGLONG Seek(LONGLONG offset, UINT from) override { return m_inner->Seek(offset, from); }
     UINT Read(void* buffer, UINT count) override { return m_inner->Read(buffer, count); }
+    // Through this file's own Read, so a double that changes Read changes this too.
+    UINT ReadAt(ULONGLONG position, void* buffer, UINT count) override {
+        return SeekAndRead(position, buffer, count);
+    }
     void Write(const void* buffer, UINT count) override { m_inner->Write(buffer, count); }
     ULONGLONG GetLength() const override { return m_inner->GetLength(); }
     void SetLength(ULONGLONG length) override { m_inner->SetLength(length); }

@@ -82,22 +82,15 @@ public:
     EditPeer(const DialogControl& control, QWidget* parent)
         : ControlPeer(new QLineEdit(parent)), m_edit(static_cast<QLineEdit*>(m_widget)) {
         m_edit->setFrame((control.style & WS_BORDER) || (control.exStyle & WS_EX_CLIENTEDGE));
-        if (control.style & ES_READONLY) {
-            m_edit->setReadOnly(true);
-            QPalette palette = m_edit->palette();
-            palette.setColor(QPalette::Base, palette.color(QPalette::Button));
-            m_edit->setPalette(palette);
-        }
-        connect(m_edit, &QLineEdit::textEdited, this, [this](const QString& text) {
-            if (!m_model) return;
-            m_echoing = true;
-            m_model->SetWindowText(ToStdString(text));
-            m_echoing = false;
-        });
+        // The edit model takes no typing (the program only shows text in its edits), so
+        // the field is read-only whatever the template says.
+        m_edit->setReadOnly(true);
+        QPalette palette = m_edit->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+        m_edit->setPalette(palette);
     }
 
     void TextChanged(const std::string& text) override {
-        if (m_echoing) return;
         const QSignalBlocker block(m_edit);
         m_edit->setText(ToQString(text));
         m_edit->setCursorPosition(0);  // a long path shows its beginning
@@ -111,7 +104,6 @@ protected:
 
 private:
     QLineEdit* m_edit;
-    bool m_echoing = false;  // the model takes over what the user typed
 };
 
 class LabelPeer : public ControlPeer {
