@@ -10,7 +10,6 @@
 
 #include "platform/gdi.h"
 #include "platform/qt/icons.h"
-#include "platform/qt/list_peers.h"
 #include "platform/qt/surface_widget.h"
 #include "platform/qt/text.h"
 
@@ -204,6 +203,8 @@ private:
     SurfaceWidget* m_surface;
 };
 
+}  // namespace
+
 std::unique_ptr<ControlPeer> MakeStaticPeer(const DialogControl& control, QWidget* parent) {
     switch (control.style & SS_TYPEMASK) {
         case SS_LEFT:
@@ -221,37 +222,17 @@ std::unique_ptr<ControlPeer> MakeStaticPeer(const DialogControl& control, QWidge
     }
 }
 
-}  // namespace
-
 bool IsDefaultPushButton(const DialogControl& control) {
     return control.kind == ControlKind::PushButton &&
            (control.style & kButtonTypeMask) == BS_DEFPUSHBUTTON;
 }
 
-std::unique_ptr<ControlPeer> MakeControlPeer(const DialogControl& control, QWidget* parent) {
-    std::unique_ptr<ControlPeer> peer;
-    switch (control.kind) {
-        case ControlKind::PushButton:
-            peer = std::make_unique<ButtonPeer>(control, parent);
-            break;
-        case ControlKind::Edit:
-            peer = std::make_unique<EditPeer>(control, parent);
-            break;
-        case ControlKind::ListBox:
-            peer = MakeListBoxPeer(control, parent);
-            break;
-        case ControlKind::ComboBox:
-            peer = MakeComboBoxPeer(control, parent);
-            break;
-        case ControlKind::Static:
-            peer = MakeStaticPeer(control, parent);
-            break;
-    }
-    QWidget* widget = peer->Widget();
-    if (widget->focusPolicy() != Qt::NoFocus)
-        widget->setFocusPolicy(control.style & WS_TABSTOP ? Qt::StrongFocus : Qt::ClickFocus);
-    widget->setEnabled(!(control.style & WS_DISABLED));
-    return peer;
+std::unique_ptr<ControlPeer> MakeButtonPeer(const DialogControl& control, QWidget* parent) {
+    return std::make_unique<ButtonPeer>(control, parent);
+}
+
+std::unique_ptr<ControlPeer> MakeEditPeer(const DialogControl& control, QWidget* parent) {
+    return std::make_unique<EditPeer>(control, parent);
 }
 
 }  // namespace qtui

@@ -39,7 +39,8 @@ protected:
 // A push button that Enter in its dialog presses (the template's default button).
 bool IsDefaultPushButton(const DialogControl& control);
 
-// The widget for this template control, as a child of parent.
-std::unique_ptr<ControlPeer> MakeControlPeer(const DialogControl& control, QWidget* parent);
+std::unique_ptr<ControlPeer> MakeButtonPeer(const DialogControl& control, QWidget* parent);
+std::unique_ptr<ControlPeer> MakeEditPeer(const DialogControl& control, QWidget* parent);
+std::unique_ptr<ControlPeer> MakeStaticPeer(const DialogControl& control, QWidget* parent);
 
 }  // namespace qtui

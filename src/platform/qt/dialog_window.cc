@@ -11,6 +11,7 @@
 #include <QWindow>
 
 #include "platform/qt/icons.h"
+#include "platform/qt/peer_factory.h"
 #include "platform/qt/text.h"
 
 namespace qtui {
