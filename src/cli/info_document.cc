@@ -8,12 +8,6 @@
 
 namespace {
 
-std::string TypeText(DWORD type) {
-    const char bytes[4] = {static_cast<char>(type >> 24), static_cast<char>(type >> 16),
-                           static_cast<char>(type >> 8), static_cast<char>(type)};
-    return Latin1ToUtf8(std::string(bytes, 4));
-}
-
 void WriteChunkList(CJsonWriter& doc, CIffFile& iff) {
     doc.BeginArray("chunks");
     if (const CIffFileRecord* pRecord = iff.GetRecord()) {
@@ -21,10 +15,13 @@ void WriteChunkList(CJsonWriter& doc, CIffFile& iff) {
             const CIffChunk* pChunk = pRecord->GetNext(pos);
             if (pChunk == nullptr) continue;
             doc.BeginObject();
-            doc.String("type", TypeText(pChunk->m_dwType));
+            const DWORD type = pChunk->m_dwType;
+            const char typeText[4] = {static_cast<char>(type >> 24), static_cast<char>(type >> 16),
+                                      static_cast<char>(type >> 8), static_cast<char>(type)};
+            doc.Latin1String("type", typeText, sizeof typeText);
             doc.Number("id", pChunk->m_wID);
             doc.Number("flags", pChunk->m_wFlags);
-            doc.String("name", Latin1ToUtf8(pChunk->m_strName));
+            doc.Latin1String("name", pChunk->m_strName);
             doc.Number("size", pChunk->m_dwSize);
             doc.End();
         }
@@ -39,7 +36,7 @@ void WritePaletteList(CJsonWriter& doc, CIffFile& iff) {
         if (pChunk == nullptr) break;
         doc.BeginObject();
         doc.Number("id", pChunk->m_wID);
-        doc.String("name", Latin1ToUtf8(pChunk->m_strName));
+        doc.Latin1String("name", pChunk->m_strName);
         doc.Bool("valid", IsPaletteUsable(&iff, pChunk) != FALSE);
         doc.End();
     }
@@ -72,7 +69,7 @@ void WriteFrame(CJsonWriter& doc, CIffFile& iff, CSpr2& sprite, int nFrame,
 void WriteSprite(CJsonWriter& doc, CIffFile& iff, CSpr2& sprite, CIffChunk& chunk) {
     doc.BeginObject();
     doc.Number("id", chunk.m_wID);
-    doc.String("name", Latin1ToUtf8(chunk.m_strName));
+    doc.Latin1String("name", chunk.m_strName);
     const bool decoded = sprite.Attach(&iff, &chunk) != FALSE;
     doc.Bool("decoded", decoded);
     if (decoded) {
@@ -102,13 +99,12 @@ void WriteSpriteList(CJsonWriter& doc, CIffFile& iff) {
 }  // namespace
 
 void WriteInfoDocument(std::ostream& out, const std::string& fileArg, CIffFile& iff) {
-    std::string version;
-    if (const CIffFileRecord* pRecord = iff.GetRecord())
-        version.assign(reinterpret_cast<const char*>(pRecord->m_header) + 9, 3);
+    const CIffFileRecord* pRecord = iff.GetRecord();
+    const char* version = pRecord ? reinterpret_cast<const char*>(pRecord->m_header) + 9 : "";
     CJsonWriter doc(out);
     doc.BeginObject();
     doc.String("file", ToUtf8Lenient(fileArg));
-    doc.String("version", Latin1ToUtf8(version));
+    doc.Latin1String("version", version, pRecord ? 3 : 0);
     WriteChunkList(doc, iff);
     // Read in a few large reads up front rather than one chunk at a time below.
     CIffManager::LoadChunkDataOfTypes(iff.GetHandle(), IFF_TYPE_PALT, IFF_TYPE_SPR2);
