@@ -2,7 +2,6 @@
 
 #include "cli/json_text.h"
 #include "iff/iff_types.h"
-#include "platform/bitmap.h"
 #include "sprites/palette.h"
 #include "sprites/spr2.h"
 
@@ -45,11 +44,9 @@ void WritePaletteList(CJsonWriter& doc, CIffFile& iff) {
 
 void WriteFrame(CJsonWriter& doc, CIffFile& iff, CSpr2& sprite, int nFrame,
                 const Spr2FrameInfo& info) {
-    // The same lookup and the same builder that drawing uses, so the answers cannot drift.
+    // The same lookup and the same checks that drawing makes, so the answers cannot drift.
     const CIffChunk* pPalette = FindPalette(&iff, info.wPaletteId, sprite.GetPaletteId());
-    CBitmap color, depth, alpha;
-    const BOOL drawable = sprite.BuildFrameBitmaps(&iff, nFrame, &color, &depth, &alpha,
-                                                   RGBQUAD{0xF0, 0xF0, 0xF0, 0}, 0, 0, 0);
+    const BOOL drawable = sprite.IsFrameDrawable(nFrame, pPalette != nullptr, 0);
     doc.BeginObject();
     doc.Number("width", info.wWidth);
     doc.Number("height", info.wHeight);
