@@ -86,7 +86,9 @@ public:
           m_ctx{palette, surface.nDepthBias},
           m_nextRow(surface.nOriginY) {}
 
-    BOOL Run() {
+    // Kept inside each caller: drawing is much slower from a copy of its own, which must
+    // assume the pixels it writes may overwrite the fields it reads.
+    [[gnu::always_inline]] BOOL Run() {
         for (;;) {
             // Also covers the padding after an odd payload stepping past the end.
             if (m_pos + 2 > m_size) return TRUE;
