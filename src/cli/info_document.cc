@@ -1,18 +1,37 @@
 #include "cli/info_document.h"
 
+#include <vector>
+
 #include "cli/json_text.h"
 #include "iff/iff_types.h"
-#include "platform/bitmap.h"
 #include "sprites/palette.h"
 #include "sprites/spr2.h"
 
 namespace {
 
-std::string TypeText(DWORD type) {
-    const char bytes[4] = {static_cast<char>(type >> 24), static_cast<char>(type >> 16),
-                           static_cast<char>(type >> 8), static_cast<char>(type)};
-    return Latin1ToUtf8(std::string(bytes, 4));
-}
+// Whether each palette is usable, by ID, found in one pass of large reads in which no
+// palette is loaded: the document needs 8 bytes of each.
+class PaletteTable {
+public:
+    explicit PaletteTable(CIffFile& iff) : m_iff(iff), m_usable(0x10000) {
+        CIffManager::VisitChunkDataOfType(
+            iff.GetHandle(), IFF_TYPE_PALT, [this](const CIffChunk& chunk, const BYTE* data) {
+                m_usable[chunk.m_wID] = IsPaletteDataUsable(data, chunk.m_dwSize) != FALSE;
+            });
+    }
+
+    bool IsUsable(const CIffChunk& palette) const { return m_usable[palette.m_wID]; }
+
+    // What FindPalette gives for these IDs.
+    const CIffChunk* Find(WORD wPaletteId, WORD wFallbackPaletteId) const {
+        const CIffChunk* pChunk = FindPaletteChunk(&m_iff, wPaletteId, wFallbackPaletteId);
+        return pChunk && IsUsable(*pChunk) ? pChunk : nullptr;
+    }
+
+private:
+    CIffFile& m_iff;
+    std::vector<bool> m_usable;  // a container holds one chunk of a type per ID
+};
 
 void WriteChunkList(CJsonWriter& doc, CIffFile& iff) {
     doc.BeginArray("chunks");
@@ -21,10 +40,13 @@ void WriteChunkList(CJsonWriter& doc, CIffFile& iff) {
             const CIffChunk* pChunk = pRecord->GetNext(pos);
             if (pChunk == nullptr) continue;
             doc.BeginObject();
-            doc.String("type", TypeText(pChunk->m_dwType));
+            const DWORD type = pChunk->m_dwType;
+            const char typeText[4] = {static_cast<char>(type >> 24), static_cast<char>(type >> 16),
+                                      static_cast<char>(type >> 8), static_cast<char>(type)};
+            doc.Latin1String("type", typeText, sizeof typeText);
             doc.Number("id", pChunk->m_wID);
             doc.Number("flags", pChunk->m_wFlags);
-            doc.String("name", Latin1ToUtf8(pChunk->m_strName));
+            doc.Latin1String("name", pChunk->m_strName);
             doc.Number("size", pChunk->m_dwSize);
             doc.End();
         }
@@ -32,27 +54,25 @@ void WriteChunkList(CJsonWriter& doc, CIffFile& iff) {
     doc.End();
 }
 
-void WritePaletteList(CJsonWriter& doc, CIffFile& iff) {
+void WritePaletteList(CJsonWriter& doc, CIffFile& iff, const PaletteTable& palettes) {
     doc.BeginArray("palettes");
     for (POSITION pos = iff.FindLowestIdOfType(IFF_TYPE_PALT); pos != nullptr;) {
         CIffChunk* pChunk = iff.GetNextByIdOfType(pos);
         if (pChunk == nullptr) break;
         doc.BeginObject();
         doc.Number("id", pChunk->m_wID);
-        doc.String("name", Latin1ToUtf8(pChunk->m_strName));
-        doc.Bool("valid", IsPaletteUsable(&iff, pChunk) != FALSE);
+        doc.Latin1String("name", pChunk->m_strName);
+        doc.Bool("valid", palettes.IsUsable(*pChunk));
         doc.End();
     }
     doc.End();
 }
 
-void WriteFrame(CJsonWriter& doc, CIffFile& iff, CSpr2& sprite, int nFrame,
+void WriteFrame(CJsonWriter& doc, const PaletteTable& palettes, const CSpr2& sprite, int nFrame,
                 const Spr2FrameInfo& info) {
-    // The same lookup and the same builder that drawing uses, so the answers cannot drift.
-    const CIffChunk* pPalette = FindPalette(&iff, info.wPaletteId, sprite.GetPaletteId());
-    CBitmap color, depth, alpha;
-    const BOOL drawable = sprite.BuildFrameBitmaps(&iff, nFrame, &color, &depth, &alpha,
-                                                   RGBQUAD{0xF0, 0xF0, 0xF0, 0}, 0, 0, 0);
+    // The same lookup and the same checks that drawing makes, so the answers cannot drift.
+    const CIffChunk* pPalette = palettes.Find(info.wPaletteId, sprite.GetPaletteId());
+    const BOOL drawable = sprite.IsFrameDrawable(nFrame, pPalette != nullptr, 0);
     doc.BeginObject();
     doc.Number("width", info.wWidth);
     doc.Number("height", info.wHeight);
@@ -69,10 +89,11 @@ void WriteFrame(CJsonWriter& doc, CIffFile& iff, CSpr2& sprite, int nFrame,
     doc.End();
 }
 
-void WriteSprite(CJsonWriter& doc, CIffFile& iff, CSpr2& sprite, CIffChunk& chunk) {
+void WriteSprite(CJsonWriter& doc, CIffFile& iff, const PaletteTable& palettes, CSpr2& sprite,
+                 CIffChunk& chunk) {
     doc.BeginObject();
     doc.Number("id", chunk.m_wID);
-    doc.String("name", Latin1ToUtf8(chunk.m_strName));
+    doc.Latin1String("name", chunk.m_strName);
     const bool decoded = sprite.Attach(&iff, &chunk) != FALSE;
     doc.Bool("decoded", decoded);
     if (decoded) {
@@ -81,20 +102,20 @@ void WriteSprite(CJsonWriter& doc, CIffFile& iff, CSpr2& sprite, CIffChunk& chun
         const int nRecords = static_cast<int>(sprite.m_frames.size());
         for (int i = 0; i < nRecords; ++i) {
             Spr2FrameInfo info{};
-            if (sprite.GetFrameInfo(&info, i)) WriteFrame(doc, iff, sprite, i, info);
+            if (sprite.GetFrameInfo(&info, i)) WriteFrame(doc, palettes, sprite, i, info);
         }
         doc.End();
     }
     doc.End();
 }
 
-void WriteSpriteList(CJsonWriter& doc, CIffFile& iff) {
+void WriteSpriteList(CJsonWriter& doc, CIffFile& iff, const PaletteTable& palettes) {
     doc.BeginArray("sprites");
     CSpr2 sprite;
     for (POSITION pos = iff.FindLowestIdOfType(IFF_TYPE_SPR2); pos != nullptr;) {
         CIffChunk* pChunk = iff.GetNextByIdOfType(pos);
         if (pChunk == nullptr) break;
-        WriteSprite(doc, iff, sprite, *pChunk);
+        WriteSprite(doc, iff, palettes, sprite, *pChunk);
     }
     doc.End();
 }
@@ -102,17 +123,17 @@ void WriteSpriteList(CJsonWriter& doc, CIffFile& iff) {
 }  // namespace
 
 void WriteInfoDocument(std::ostream& out, const std::string& fileArg, CIffFile& iff) {
-    std::string version;
-    if (const CIffFileRecord* pRecord = iff.GetRecord())
-        version.assign(reinterpret_cast<const char*>(pRecord->m_header) + 9, 3);
+    const CIffFileRecord* pRecord = iff.GetRecord();
+    const char* version = pRecord ? reinterpret_cast<const char*>(pRecord->m_header) + 9 : "";
     CJsonWriter doc(out);
     doc.BeginObject();
     doc.String("file", ToUtf8Lenient(fileArg));
-    doc.String("version", Latin1ToUtf8(version));
+    doc.Latin1String("version", version, pRecord ? 3 : 0);
     WriteChunkList(doc, iff);
-    // Read in a few large reads up front rather than one chunk at a time below.
-    CIffManager::LoadChunkDataOfTypes(iff.GetHandle(), IFF_TYPE_PALT, IFF_TYPE_SPR2);
-    WritePaletteList(doc, iff);
-    WriteSpriteList(doc, iff);
+    const PaletteTable palettes(iff);
+    WritePaletteList(doc, iff, palettes);
+    // Read in a few large reads up front rather than one sprite at a time below.
+    CIffManager::LoadChunkDataOfType(iff.GetHandle(), IFF_TYPE_SPR2);
+    WriteSpriteList(doc, iff, palettes);
     doc.End();
 }

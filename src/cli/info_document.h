@@ -9,5 +9,5 @@
 
 // Writes it to `out` as JSON while it is produced; at most one sprite's part is held at a
 // time. `fileArg` is the path as the user gave it. Call right after loading: the chunk
-// list is reported as it stands. Loads the data of the palettes and sprites.
+// list is reported as it stands. Loads the data of the sprites.
 void WriteInfoDocument(std::ostream& out, const std::string& fileArg, CIffFile& iff);

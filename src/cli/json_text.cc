@@ -1,7 +1,9 @@
 #include "cli/json_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -45,53 +47,84 @@ size_t Utf8SequenceLength(const std::string& s, size_t i) {
     return n;
 }
 
-void WriteString(std::string& out, const std::string& s) {
+// What one byte of a string can become at most: \u00XX.
+constexpr size_t kEscapedByte = 6;
+
+char* Control(char* out, unsigned char v) {
     static const char kHex[] = "0123456789ABCDEF";
-    const auto control = [&](unsigned v) {
-        const char text[6] = {'\\', 'u', '0', '0', kHex[v >> 4], kHex[v & 0x0F]};
-        out.append(text, sizeof text);
-    };
-    out += '"';
-    size_t plain = 0;  // start of the bytes not yet written, all taken as they are
-    for (size_t i = 0; i < s.size(); ++i) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        const bool c1 = b == 0xC2 && i + 1 < s.size() &&
-                        static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
-                        static_cast<unsigned char>(s[i + 1]) <= 0x9F;
-        if (b >= 0x20 && b != '"' && b != '\\' && b != 0x7F && !c1) continue;
-        out.append(s, plain, i - plain);
-        if (b == '"' || b == '\\') {
-            out += '\\';
-            out += static_cast<char>(b);
-        } else if (c1) {
-            control(static_cast<unsigned char>(s[++i]));
-        } else {
-            control(b);
-        }
-        plain = i + 1;
-    }
-    out.append(s, plain, s.size() - plain);
-    out += '"';
+    const char text[6] = {'\\', 'u', '0', '0', kHex[v >> 4], kHex[v & 0x0F]};
+    std::memcpy(out, text, sizeof text);
+    return out + sizeof text;
 }
 
-// A comma when asked, a line break and the indentation of depth, mostly from one string.
-const char kBreak[] = ",\n                                                              ";
+// ASCII that goes out as it is: not a control character, quote or backslash.
+inline bool IsPlainAscii(unsigned char b) {
+    return b >= 0x20 && b < 0x7F && b != '"' && b != '\\';
+}
 
-void LineBreak(std::string& out, size_t depth, bool comma = false) {
-    const size_t width = depth * 2;
-    const size_t fits = std::min(width, sizeof kBreak - 3);
-    out.append(kBreak + (comma ? 0 : 1), fits + (comma ? 2 : 1));
-    if (width > fits) out.append(width - fits, ' ');
+// An ASCII byte that is not plain, escaped.
+char* EscapeAscii(char* out, unsigned char b) {
+    if (b != '"' && b != '\\') return Control(out, b);
+    *out++ = '\\';
+    *out++ = static_cast<char>(b);
+    return out;
+}
+
+// Writes the string quoted and escaped; needs room for kEscapedByte * n + 2 bytes.
+char* WriteUtf8String(char* out, const char* s, size_t n) {
+    *out++ = '"';
+    for (size_t i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (IsPlainAscii(b)) {
+            *out++ = s[i];
+        } else if (b < 0x80) {
+            out = EscapeAscii(out, b);
+        } else if (const auto next = static_cast<unsigned char>(i + 1 < n ? s[i + 1] : 0);
+                   b == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            out = Control(out, next);  // U+0080-U+009F
+            ++i;
+        } else {
+            *out++ = s[i];
+        }
+    }
+    *out++ = '"';
+    return out;
+}
+
+// The same for bytes read as Latin-1, each turned into UTF-8 on the way.
+char* WriteLatin1String(char* out, const char* s, size_t n) {
+    *out++ = '"';
+    for (size_t i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (IsPlainAscii(b)) {
+            *out++ = s[i];
+        } else if (b < 0x80) {
+            out = EscapeAscii(out, b);
+        } else if (b < 0xA0) {
+            out = Control(out, b);
+        } else {
+            *out++ = static_cast<char>(0xC0 | (b >> 6));
+            *out++ = static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    *out++ = '"';
+    return out;
+}
+
+// A line break and the indentation; needs room for max(indent, kBreakRoom) + 1 bytes.
+// Indents of up to kBreakRoom come from one copy of a fixed size.
+constexpr size_t kBreakRoom = 16;
+char* LineBreak(char* out, size_t indent) {
+    *out++ = '\n';
+    if (indent <= kBreakRoom) {
+        std::memcpy(out, "                ", kBreakRoom);
+    } else {
+        std::memset(out, ' ', indent);
+    }
+    return out + indent;
 }
 
 }  // namespace
-
-std::string Latin1ToUtf8(const std::string& bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (char c : bytes) AppendLatin1(out, static_cast<unsigned char>(c));
-    return out;
-}
 
 std::string ToUtf8Lenient(const std::string& bytes) {
     std::string out;
@@ -113,63 +146,90 @@ CJsonWriter::CJsonWriter(std::ostream& out) : m_out(out) {}
 
 CJsonWriter::~CJsonWriter() = default;
 
-void CJsonWriter::Next(const char* key) {
-    if (m_open.empty()) return;
-    LineBreak(m_text, m_open.size(), !m_open.back().empty);
-    m_open.back().empty = false;
-    if (key) {
-        WriteString(m_text, key);
-        m_text += ": ";
+char* CJsonWriter::Room(size_t n) {
+    if (m_capacity - m_used < n) {
+        Spill();
+        if (m_capacity < n) {
+            m_capacity = std::max(n, 2 * kSpillAt);
+            m_text = std::make_unique<char[]>(m_capacity);
+        }
     }
+    return m_text.get() + m_used;
+}
+
+char* CJsonWriter::Next(const char* key, size_t valueRoom) {
+    const size_t keyLength = key ? std::strlen(key) : 0;
+    const size_t indent = 2 * m_open.size();
+    char* out = Room(2 + std::max(indent, kBreakRoom) + keyLength + 4 + valueRoom);
+    if (m_open.empty()) return out;
+    if (!m_open.back().empty) *out++ = ',';
+    m_open.back().empty = false;
+    out = LineBreak(out, indent);
+    if (key) {
+        *out++ = '"';
+        std::memcpy(out, key, keyLength);
+        out += keyLength;
+        std::memcpy(out, "\": ", 3);
+        out += 3;
+    }
+    return out;
 }
 
 void CJsonWriter::Open(const char* key, char bracket) {
-    Next(key);
-    m_text += bracket;
+    char* out = Next(key, 1);
+    *out++ = bracket;
+    Commit(out);
     m_open.push_back({bracket == '{' ? '}' : ']', true});
 }
 
 void CJsonWriter::Close() {
     const Level level = m_open.back();
     m_open.pop_back();
-    if (!level.empty) LineBreak(m_text, m_open.size());
-    m_text += level.closer;
+    const size_t indent = 2 * m_open.size();
+    char* out = Room(std::max(indent, kBreakRoom) + 3);
+    if (!level.empty) out = LineBreak(out, indent);
+    *out++ = level.closer;
     if (m_open.empty()) {
-        m_text += '\n';
+        *out++ = '\n';
+        Commit(out);
         Spill();
         m_out.flush();
-    } else if (m_text.size() >= kSpillAt) {
-        Spill();
+    } else {
+        Commit(out);
+        if (m_used >= kSpillAt) Spill();
     }
 }
 
 void CJsonWriter::Number(const char* key, unsigned long long value) {
-    Next(key);
-    char digits[24];
-    size_t n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (n > 0) m_text += digits[--n];
+    constexpr size_t kDigits = 20;  // of the largest value
+    char* out = Next(key, kDigits);
+    Commit(std::to_chars(out, out + kDigits, value).ptr);
 }
 
 void CJsonWriter::String(const char* key, const std::string& utf8) {
-    Next(key);
-    WriteString(m_text, utf8);
+    char* out = Next(key, kEscapedByte * utf8.size() + 2);
+    Commit(WriteUtf8String(out, utf8.data(), utf8.size()));
+}
+
+void CJsonWriter::Latin1String(const char* key, const char* bytes, size_t length) {
+    char* out = Next(key, kEscapedByte * length + 2);
+    Commit(WriteLatin1String(out, bytes, length));
 }
 
 void CJsonWriter::Bool(const char* key, bool value) {
-    Next(key);
-    m_text += value ? "true" : "false";
+    char* out = Next(key, 5);
+    const size_t n = value ? 4 : 5;
+    std::memcpy(out, value ? "true" : "false", n);
+    Commit(out + n);
 }
 
 void CJsonWriter::Null(const char* key) {
-    Next(key);
-    m_text += "null";
+    char* out = Next(key, 4);
+    std::memcpy(out, "null", 4);
+    Commit(out + 4);
 }
 
 void CJsonWriter::Spill() {
-    m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
-    m_text.clear();
+    if (m_used) m_out.write(m_text.get(), static_cast<std::streamsize>(m_used));
+    m_used = 0;
 }

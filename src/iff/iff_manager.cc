@@ -223,14 +223,63 @@ BOOL LoadWithin(CFile& file, CIffChunk& chunk, ULONGLONG fileLength) {
     return TRUE;
 }
 
-// Loads chunk data in list order. Small chunks that follow each other closely on disk come
+// Where DataLoader puts the data it reads: into the chunks, which loads them...
+class IntoChunks {
+public:
+    // A chunk out of a block read; false when its buffer cannot be had.
+    static bool FromBlock(CIffChunk& chunk, const BYTE* data) {
+        if (!chunk.AllocForSize()) return false;
+        if (chunk.m_dwSize) std::memcpy(chunk.m_pData.get(), data, chunk.m_dwSize);
+        chunk.m_bLoaded = TRUE;
+        return true;
+    }
+    // A chunk read by itself.
+    static BOOL Alone(CFile& file, CIffChunk& chunk, ULONGLONG fileLength) {
+        return LoadWithin(file, chunk, fileLength);
+    }
+};
+
+// ...or to a visitor, through one buffer that is reused, leaving the chunks as they are.
+class ToVisitor {
+public:
+    explicit ToVisitor(const CIffManager::ChunkDataVisitor& visit) : m_visit(visit) {}
+
+    bool FromBlock(const CIffChunk& chunk, const BYTE* data) {
+        m_visit(chunk, data);
+        return true;
+    }
+    // NULL goes to the visitor where LoadWithin would fail.
+    BOOL Alone(CFile& file, const CIffChunk& chunk, ULONGLONG fileLength) {
+        const BYTE* data = nullptr;
+        const DWORD size = chunk.m_dwSize;
+        if (static_cast<ULONGLONG>(chunk.m_dwDataOffset) + size <= fileLength) {
+            try {
+                // Never empty: the data of a chunk of size 0 is there, only short.
+                if (m_buffer.size() < size || m_buffer.empty()) m_buffer.resize(size ? size : 1);
+                if (iffio::ReadFullAt(file, chunk.m_dwDataOffset, m_buffer.data(), size) == size)
+                    data = m_buffer.data();
+            } catch (const CFileException&) {
+            } catch (const std::bad_alloc&) {
+            }
+        }
+        m_visit(chunk, data);
+        return data != nullptr;
+    }
+
+private:
+    const CIffManager::ChunkDataVisitor& m_visit;
+    std::vector<BYTE> m_buffer;
+};
+
+// Reads chunk data in list order. Small chunks that follow each other closely on disk come
 // out of one block read and are copied from it; large ones are read straight into their
 // buffers. The file's length is asked once (the exclusive hold keeps it fixed). A block
-// read that fails or comes up short loads its chunks one by one instead, so the outcome
-// is always that of loading each chunk by itself.
+// read that fails or comes up short reads its chunks one by one instead, so the outcome
+// is always that of reading each chunk by itself.
+template <typename Sink>
 class DataLoader {
 public:
-    explicit DataLoader(CIffFileRecord& rec) : m_rec(rec) {}
+    DataLoader(CIffFileRecord& rec, Sink& sink) : m_rec(rec), m_sink(sink) {}
 
     // Failures leave the chunk unloaded and loading goes on with the next.
     void SkipFailures() { m_skipFailures = true; }
@@ -285,7 +334,7 @@ public:
         for (CIffChunk* chunk : m_run) {
             BOOL ok = FALSE;
             try {
-                ok = !chunk->m_bLoaded ? LoadWithin(*m_rec.m_pFile, *chunk, length) : TRUE;
+                ok = !chunk->m_bLoaded ? m_sink.Alone(*m_rec.m_pFile, *chunk, length) : TRUE;
             } catch (const CFileException&) {
                 ok = FALSE;
             }
@@ -310,7 +359,7 @@ private:
     }
 
     // The run's chunks from one read of [start, end). FALSE when the read fails or a
-    // buffer cannot be had: the chunks not loaded by then are loaded one by one, which
+    // buffer cannot be had: the chunks not loaded by then are read one by one, which
     // meets the same failure at the same chunk.
     BOOL LoadRun(ULONGLONG start, ULONGLONG end) {
         const UINT span = static_cast<UINT>(end - start);
@@ -324,16 +373,14 @@ private:
             return FALSE;
         }
         for (CIffChunk* chunk : m_run) {
-            if (!chunk->AllocForSize()) return FALSE;
-            if (chunk->m_dwSize)
-                std::memcpy(chunk->m_pData.get(), m_block.data() + (chunk->m_dwDataOffset - start),
-                            chunk->m_dwSize);
-            chunk->m_bLoaded = TRUE;
+            if (!m_sink.FromBlock(*chunk, m_block.data() + (chunk->m_dwDataOffset - start)))
+                return FALSE;
         }
         return TRUE;
     }
 
     CIffFileRecord& m_rec;
+    Sink& m_sink;
     bool m_skipFailures = false;
     bool m_lengthKnown = false;
     ULONGLONG m_length = 0;
@@ -612,7 +659,8 @@ BOOL CIffManager::LoadChunkData(DWORD h, CIffChunk* pChunk) {
 BOOL CIffManager::LoadAllChunkData(DWORD h) {
     CIffFileRecord* rec = GetRecord(h);
     if (!rec) return FALSE;
-    DataLoader loader(*rec);
+    IntoChunks sink;
+    DataLoader<IntoChunks> loader(*rec, sink);
     for (POSITION pos = rec->GetHeadPosition(); pos;) {
         CIffChunk* chunk = loader.NextUnloaded(pos, [](const CIffChunk&) { return true; });
         if (!chunk) return pos == nullptr;
@@ -621,17 +669,35 @@ BOOL CIffManager::LoadAllChunkData(DWORD h) {
     return TRUE;
 }
 
-void CIffManager::LoadChunkDataOfTypes(DWORD h, DWORD type1, DWORD type2) {
+void CIffManager::LoadChunkDataOfType(DWORD h, DWORD type) {
     CIffFileRecord* rec = GetRecord(h);
     if (!rec) return;
-    DataLoader loader(*rec);
+    IntoChunks sink;
+    DataLoader<IntoChunks> loader(*rec, sink);
     loader.SkipFailures();
-    const auto wanted = [=](const CIffChunk& c) {
-        return c.m_dwType == type1 || c.m_dwType == type2;
-    };
+    const auto wanted = [=](const CIffChunk& c) { return c.m_dwType == type; };
     for (POSITION pos = rec->GetHeadPosition(); pos;) {
         CIffChunk* chunk = loader.NextUnloaded(pos, wanted);
         if (!chunk) return;
         loader.Load(chunk, pos, wanted);
+    }
+}
+
+void CIffManager::VisitChunkDataOfType(DWORD h, DWORD type, const ChunkDataVisitor& visit) {
+    CIffFileRecord* rec = GetRecord(h);
+    if (!rec) return;
+    if (const ChunkList::TypeIndex* t = rec->m_chunks->Type(type)) {
+        for (const ChunkList::Node* n = t->head; n; n = n->nextOfType)
+            if (n->chunk.m_bLoaded) visit(n->chunk, n->chunk.m_pData.get());
+    }
+    ToVisitor sink(visit);
+    DataLoader<ToVisitor> loader(*rec, sink);
+    loader.SkipFailures();
+    const auto wanted = [=](const CIffChunk& c) { return c.m_dwType == type; };
+    for (POSITION pos = rec->GetHeadPosition(); pos;) {
+        CIffChunk* chunk = loader.NextUnloaded(pos, wanted);
+        if (!chunk) return;
+        // Only when the file's length cannot be had, which LoadChunkData meets as well.
+        if (!loader.Load(chunk, pos, wanted)) visit(*chunk, nullptr);
     }
 }

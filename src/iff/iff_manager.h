@@ -2,6 +2,7 @@
 // record of one open container.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,8 +56,14 @@ public:
     static BOOL RemoveChunk(DWORD h, DWORD type, WORD id);
     static BOOL LoadChunkData(DWORD h, CIffChunk* pChunk);
     static BOOL LoadAllChunkData(DWORD h);  // in list order; stops at the first failure
-    // Loads what it can of the chunks of the two types; those that fail stay unloaded.
-    static void LoadChunkDataOfTypes(DWORD h, DWORD type1, DWORD type2);
+    // Loads what it can of the chunks of the type; those that fail stay unloaded.
+    static void LoadChunkDataOfType(DWORD h, DWORD type);
+    // Hands every chunk of the type to `visit` with its data and leaves the chunks as they
+    // are: a loaded chunk's data in memory; otherwise its bytes in the file, read in few
+    // large reads into a buffer that is reused (valid during the call), or NULL where
+    // LoadChunkData would fail.
+    using ChunkDataVisitor = std::function<void(const CIffChunk&, const BYTE*)>;
+    static void VisitChunkDataOfType(DWORD h, DWORD type, const ChunkDataVisitor& visit);
     static BOOL Save(CFile* pFile, DWORD h);
 
     static DWORD GetCapacity();  // slots in the table, slot 0 included

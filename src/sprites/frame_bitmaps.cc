@@ -49,9 +49,8 @@ BOOL CSpr2::BuildFrameBitmaps(CIffFile* pFile, int nFrame, CBitmap* pColor, CBit
     }
     Spr2FrameInfo frame;
     if (!GetFrameInfo(&frame, nFrame)) return FALSE;
-    if (!FindPalette(pFile, frame.wPaletteId, GetPaletteId())) return FALSE;
-
-    if (!IsFrameSizeDrawable(frame.wWidth, frame.wHeight)) return FALSE;
+    const bool hasPalette = FindPalette(pFile, frame.wPaletteId, GetPaletteId()) != nullptr;
+    if (!IsFrameDrawable(nFrame, hasPalette, nOriginY)) return FALSE;
 
     // Held locally until the frame is drawn: any failure deletes whatever was created.
     CBitmap color, depth, alpha;
@@ -79,4 +78,11 @@ BOOL CSpr2::BuildFrameBitmaps(CIffFile* pFile, int nFrame, CBitmap* pColor, CBit
     pDepth->Attach(depth.Detach());
     pAlpha->Attach(alpha.Detach());
     return TRUE;
+}
+
+BOOL CSpr2::IsFrameDrawable(int nFrame, bool bHasPalette, int nOriginY) const {
+    Spr2FrameInfo frame;
+    return bHasPalette && GetFrameInfo(&frame, nFrame) &&
+           IsFrameSizeDrawable(frame.wWidth, frame.wHeight) &&
+           IsSpr2StreamAccepted(frame, frame.wHeight, nOriginY);
 }

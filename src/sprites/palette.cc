@@ -8,15 +8,18 @@ constexpr DWORD kPaltVersion = 1;
 constexpr DWORD kPaltColors = 256;
 }  // namespace
 
+BOOL IsPaletteDataUsable(const BYTE* pData, DWORD dwSize) {
+    return pData && dwSize >= PALT_MIN_SIZE && LoadLE32(pData) == kPaltVersion &&
+           LoadLE32(pData + 4) == kPaltColors;
+}
+
 BOOL IsPaletteUsable(CIffFile* pFile, CIffChunk* pChunk) {
     if (!pFile || !pChunk || !pFile->LoadChunkData(pChunk)) return FALSE;
     // Read in place, never through the cursor: a lookup must not move it.
-    if (pChunk->m_dwSize < PALT_MIN_SIZE || !pChunk->m_pData) return FALSE;
-    const BYTE* data = pChunk->m_pData.get();
-    return LoadLE32(data) == kPaltVersion && LoadLE32(data + 4) == kPaltColors;
+    return IsPaletteDataUsable(pChunk->m_pData.get(), pChunk->m_dwSize);
 }
 
-CIffChunk* FindPalette(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId) {
+CIffChunk* FindPaletteChunk(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId) {
     if (!pFile) return nullptr;
     CIffChunk* pChunk = nullptr;
     // The fallback is only for a palette that is missing, not for one that is unusable.
@@ -24,5 +27,10 @@ CIffChunk* FindPalette(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId
         !pFile->FindChunk(&pChunk, IFF_TYPE_PALT, wFallbackPaletteId)) {
         return nullptr;
     }
-    return IsPaletteUsable(pFile, pChunk) ? pChunk : nullptr;
+    return pChunk;
+}
+
+CIffChunk* FindPalette(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId) {
+    CIffChunk* pChunk = FindPaletteChunk(pFile, wPaletteId, wFallbackPaletteId);
+    return pChunk && IsPaletteUsable(pFile, pChunk) ? pChunk : nullptr;
 }

@@ -86,7 +86,9 @@ public:
           m_ctx{palette, surface.nDepthBias},
           m_nextRow(surface.nOriginY) {}
 
-    BOOL Run() {
+    // Kept inside each caller: drawing is much slower from a copy of its own, which must
+    // assume the pixels it writes may overwrite the fields it reads.
+    [[gnu::always_inline]] BOOL Run() {
         for (;;) {
             // Also covers the padding after an odd payload stepping past the end.
             if (m_pos + 2 > m_size) return TRUE;
@@ -128,8 +130,9 @@ private:
         m_row = row;
         m_nextRow = row + 1;
         m_col = m_s.nOriginX;
-        // Rows above the top (a negative origin) are entered but never drawn.
-        if (row < 0 || row >= m_s.nHeight) {
+        // Rows above the top (a negative origin) are entered but never drawn; on a
+        // surface without planes nothing is.
+        if (row < 0 || row >= m_s.nHeight || !m_s.pColorBits) {
             m_rows = RowPointers{};
             return;
         }
@@ -205,4 +208,10 @@ BOOL RenderSpr2Frame(CIffFile* pFile, const Spr2FrameInfo& frame, CSpriteSurface
     if (!pPalette) return FALSE;
     FrameRenderer renderer(surface, frame, pPalette->m_pData.get() + kPaletteColorsOffset);
     return renderer.Run();
+}
+
+BOOL IsSpr2StreamAccepted(const Spr2FrameInfo& frame, int nHeight, int nOriginY) {
+    if (nHeight <= 0) return FALSE;
+    const CSpriteSurface rows{nHeight, 1, nullptr, 0, nullptr, 0, nullptr, 0, 0, nOriginY, 0};
+    return FrameRenderer(rows, frame, nullptr).Run();
 }

@@ -23,3 +23,8 @@ struct CSpriteSurface {
 
 BOOL RenderSpr2Frame(CIffFile* pFile, const Spr2FrameInfo& frame, CSpriteSurface& surface,
                      WORD wFallbackPaletteId);
+
+// Whether RenderSpr2Frame accepts the frame's command stream on a surface of nHeight rows
+// drawn from row nOriginY on (any width). The commands are walked the same way, with
+// nothing drawn.
+BOOL IsSpr2StreamAccepted(const Spr2FrameInfo& frame, int nHeight, int nOriginY);

@@ -65,6 +65,10 @@ public:
     BOOL BuildFrameBitmaps(CIffFile* pFile, int nFrame, CBitmap* pColor, CBitmap* pDepth,
                            CBitmap* pAlpha, RGBQUAD rgbBackground, int nOriginX, int nOriginY,
                            int nDepthBias);
+    // Whether BuildFrameBitmaps draws this frame from this origin row, when memory for the
+    // bitmaps can be had, found without making them. bHasPalette: whether FindPalette
+    // finds one for the frame, which a caller may know without loading the palettes.
+    BOOL IsFrameDrawable(int nFrame, bool bHasPalette, int nOriginY) const;
 
     // Header block: Spr2Header followed by the frame offset table as last decoded.
     std::unique_ptr<BYTE[]> m_pHeader;

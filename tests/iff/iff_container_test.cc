@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <random>
+#include <set>
 
 #include "iff_test_helpers.h"
 #include "platform/byte_order.h"
@@ -286,6 +289,26 @@ TEST(AgainstReference, RandomAndDamagedFilesLoadTheSame) {
         const Bytes bytes = RandomFile(rng);
         const std::vector<Ref> expected = ReferenceLoad(bytes);
         LoadAs(iff, bytes, round % 2 ? Access::SplitReads : Access::Plain);
+        // Visiting a type's data gives every chunk of it once, with its bytes where loading
+        // it would succeed, and loads nothing (the list below is still as loaded).
+        std::map<std::pair<DWORD, WORD>, std::optional<Bytes>> visited, readable;
+        std::set<DWORD> types;
+        for (const Ref& r : expected) {
+            types.insert(std::get<0>(r).first);
+            const ULONGLONG at = std::get<4>(r), end = at + std::get<3>(r);
+            readable[std::get<0>(r)] =
+                end <= bytes.size() ? std::optional(Bytes(bytes.begin() + at, bytes.begin() + end))
+                                    : std::nullopt;
+        }
+        for (DWORD type : types) {
+            CIffManager::VisitChunkDataOfType(
+                iff.GetHandle(), type, [&](const CIffChunk& c, const BYTE* data) {
+                    const auto bytesOf =
+                        data ? std::optional(Bytes(data, data + c.m_dwSize)) : std::nullopt;
+                    EXPECT_TRUE(visited.emplace(std::make_pair(type, c.m_wID), bytesOf).second);
+                });
+        }
+        ASSERT_EQ(visited, readable) << "round " << round;
         std::vector<Ref> loaded;
         std::vector<WORD> ids;  // of the SPR2 chunks
         for (POSITION p = iff.GetRecord()->GetHeadPosition(); p;) {

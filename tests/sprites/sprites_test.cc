@@ -2,6 +2,7 @@
 // in all three planes, the palette lookup, and the bitmaps built around the renderer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <tuple>
 
@@ -344,6 +345,55 @@ TEST(FrameBitmaps, RowsPaddedTopRowLastNothingLeftOnFailure) {
                                    {4, 0, 5, 40, 255},
                                    {2, 2, 9, 255, 255}}));
     EXPECT_EQ(AsBitmap(bmp[2])->colors.at(200).rgbGreen, 200);  // a grey table
+}
+
+// Told without drawing, on every cut (a stream is never empty) and every damaged byte (opcode bits
+// flipped in command words) of a stream that uses every command, on frames of several heights, from
+// several origin rows, and on frames refused before any pixel.
+TEST(FrameBitmaps, DrawableWithoutDrawingAnswersAsDrawingDoes) {
+    const Bytes whole = S().StartRow()
+                            .DepthRun({{40, 1}, {40, 2}})
+                            .SkipPixels(1)
+                            .BlendRun({{9, 3, 128}})
+                            .SkipRows(2)
+                            .ColorRun({4, 5, 6})
+                            .StartRow()
+                            .ColorRun({7})
+                            .End();
+    std::vector<Bytes> streams;
+    for (size_t n = 1; n <= whole.size(); ++n)
+        streams.emplace_back(whole.begin(), whole.begin() + n);
+    for (size_t i = 0; i < whole.size(); ++i) {
+        streams.push_back(whole);
+        streams.back()[i] ^= 0xE0;
+    }
+    Spr2Spec s;
+    s.paletteId = 1;
+    for (const Bytes& stream : streams)
+        for (WORD height : {1, 2, 3, 4}) s.frames.push_back({3, height, 0, 1, 0, 0, 0, stream});
+    s.frames.push_back({3, 2, 0, 2, 0, 0, 0, whole});  // an unusable palette
+    s.frames.push_back({0, 2, 0, 1, 0, 0, 0, whole});
+    CIffFile iff;
+    CIffChunk* chunk = nullptr;
+    CSpr2 sprite;
+    ASSERT_TRUE(
+        LoadChunks(iff, {PaltChunk(1, TestPalette()), Palt(2, 1, 256, 700), Spr2Chunk(100, s)}) &&
+        iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100) && sprite.Attach(&iff, chunk));
+    std::array<int, 2> outcomes{};
+    for (int frame = 0; frame < sprite.GetFrameCount(); ++frame) {
+        Spr2FrameInfo info{};
+        ASSERT_TRUE(sprite.GetFrameInfo(&info, frame));
+        const bool hasPalette = FindPalette(&iff, info.wPaletteId, sprite.GetPaletteId());
+        for (int originY : {-1, 0, 2}) {
+            CBitmap bmp[3];
+            const BOOL drawn = sprite.BuildFrameBitmaps(&iff, frame, &bmp[0], &bmp[1], &bmp[2],
+                                                        kBackground, 0, originY, 0);
+            EXPECT_EQ(sprite.IsFrameDrawable(frame, hasPalette, originY), drawn)
+                << "frame " << frame << " from row " << originY;
+            ++outcomes[drawn ? 1 : 0];
+        }
+    }
+    EXPECT_GT(std::min(outcomes[0], outcomes[1]), 20);
 }
 
 }  // namespace
