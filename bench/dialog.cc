@@ -11,9 +11,9 @@
 
 #include "app/patch_dlg.h"
 #include "app/resource.h"
-#include "support/iff_builder.h"
-#include "support/scripted_window_system.h"
-#include "support/spr2_builder.h"
+#include "support/iff/iff_builder.h"
+#include "support/platform/scripted_window_system.h"
+#include "support/iff/spr2_builder.h"
 
 using namespace testsupport;
 

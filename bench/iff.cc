@@ -24,8 +24,8 @@
 
 #include "cli/iff_session.h"
 #include "iff/iff_file.h"
-#include "support/iff_builder.h"
-#include "support/spr2_builder.h"
+#include "support/iff/iff_builder.h"
+#include "support/iff/spr2_builder.h"
 
 extern char** environ;
 

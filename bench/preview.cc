@@ -6,7 +6,7 @@
 #include "platform/bitmap.h"
 #include "platform/gdi.h"
 #include "preview/sprite_preview.h"
-#include "support/scripted_window_system.h"
+#include "support/platform/scripted_window_system.h"
 
 namespace {
 

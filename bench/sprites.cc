@@ -10,7 +10,7 @@
 #include "platform/bitmap.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
-#include "support/spr2_builder.h"
+#include "support/iff/spr2_builder.h"
 
 using namespace testsupport;
 

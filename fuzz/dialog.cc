@@ -13,7 +13,7 @@
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
 #include "sprites/spr2.h"
-#include "support/scripted_window_system.h"
+#include "support/platform/scripted_window_system.h"
 
 namespace palvane_fuzz {
 

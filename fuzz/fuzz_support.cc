@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "platform/file.h"
-#include "support/iff_builder.h"
+#include "support/iff/iff_builder.h"
 
 namespace palvane_fuzz {
 

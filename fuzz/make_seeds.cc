@@ -11,8 +11,8 @@
 #include "iff/iff_file.h"
 #include "iff/iff_types.h"
 #include "platform/byte_order.h"
-#include "support/iff_builder.h"
-#include "support/spr2_builder.h"
+#include "support/iff/iff_builder.h"
+#include "support/iff/spr2_builder.h"
 
 using namespace testsupport;
 namespace fs = std::filesystem;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "support/spr2_builder.h"
+#include "support/iff/spr2_builder.h"
 
 using namespace testsupport;
 

@@ -14,10 +14,10 @@
 #include "iff/iff_types.h"
 #include "platform/file.h"
 #include "platform/gdi.h"
-#include "support/fault_files.h"
-#include "support/iff_builder.h"
-#include "support/scripted_window_system.h"
-#include "support/spr2_builder.h"
+#include "support/platform/fault_files.h"
+#include "support/iff/iff_builder.h"
+#include "support/platform/scripted_window_system.h"
+#include "support/iff/spr2_builder.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "platform/byte_order.h"
 #include "platform/file.h"
 #include "sprites/spr2.h"
-#include "support/spr2_builder.h"
+#include "support/iff/spr2_builder.h"
 
 #ifndef _WIN32
 #include <sys/wait.h>

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "iff/iff_file.h"
-#include "support/fault_files.h"
-#include "support/iff_builder.h"
+#include "support/platform/fault_files.h"
+#include "support/iff/iff_builder.h"
 
 namespace ifftest {
 

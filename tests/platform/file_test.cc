@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "support/iff_builder.h"
+#include "support/platform/scratch_files.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "platform/file_dialog.h"
 #include "platform/win_app.h"
 #include "platform/file.h"
-#include "support/scripted_window_system.h"
+#include "support/platform/scripted_window_system.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "platform/gdi.h"
 #include "preview/preview_geometry.h"
-#include "support/scripted_window_system.h"
+#include "support/platform/scripted_window_system.h"
 
 namespace {
 

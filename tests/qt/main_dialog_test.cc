@@ -18,8 +18,8 @@
 #include "platform/qt/dialog_window.h"
 #include "platform/qt/qt_window_system.h"
 #include "platform/qt/surface_widget.h"
-#include "support/iff_builder.h"
-#include "support/spr2_builder.h"
+#include "support/iff/iff_builder.h"
+#include "support/iff/spr2_builder.h"
 
 using namespace testsupport;
 

@@ -8,7 +8,7 @@
 
 #include "iff/iff_file.h"
 #include "iff/iff_manager.h"
-#include "support/iff_builder.h"
+#include "support/iff/iff_builder.h"
 
 namespace robustness {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/scripted_window_system.h"
+#include "support/platform/scripted_window_system.h"
 
 namespace robustness {
 

@@ -11,8 +11,8 @@
 #include "child_process.h"
 #include "drivers.h"
 #include "platform/byte_order.h"
-#include "support/iff_builder.h"
-#include "support/spr2_builder.h"
+#include "support/iff/iff_builder.h"
+#include "support/iff/spr2_builder.h"
 
 namespace robustness {
 namespace {

@@ -12,7 +12,7 @@
 #include "sprites/palette.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
-#include "support/spr2_builder.h"
+#include "support/iff/spr2_builder.h"
 
 using namespace testsupport;
 using S = Spr2Stream;

@@ -1,4 +1,4 @@
-#include "support/fault_files.h"
+#include "support/platform/fault_files.h"
 
 #include <errno.h>
 

@@ -7,10 +7,9 @@
 
 #include "iff/iff_file.h"
 #include "platform/types.h"
+#include "support/platform/scratch_files.h"
 
 namespace testsupport {
-
-using Bytes = std::vector<BYTE>;
 
 struct ChunkSpec {
     std::string type;  // four characters, e.g. "SPR2"
@@ -57,12 +56,6 @@ struct MapEntry {
 };
 Bytes BuildMapData(const std::vector<MapEntry>& entries);
 
-// A fresh path in a private temporary directory; the directory is removed at exit.
-std::string TempPath(const std::string& name);
-// A new, empty folder named prefix-<random> in base.
-std::string MakeScratchFolder(const std::string& base, const std::string& prefix);
-void WriteFileBytes(const std::string& path, const Bytes& bytes);
-Bytes ReadFileBytes(const std::string& path);
 // The whole file a container holds, read through its own handle: on Windows nobody else
 // can open a file held with no sharing.
 Bytes HeldFileBytes(CIffFile& iff);

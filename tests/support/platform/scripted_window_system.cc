@@ -1,4 +1,4 @@
-#include "support/scripted_window_system.h"
+#include "support/platform/scripted_window_system.h"
 
 #include "platform/gdi.h"
 

@@ -1,4 +1,4 @@
-#include "support/spr2_builder.h"
+#include "support/iff/spr2_builder.h"
 
 #include <algorithm>
 #include <stdexcept>

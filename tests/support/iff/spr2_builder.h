@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/types.h"
-#include "support/iff_builder.h"
+#include "support/iff/iff_builder.h"
 
 namespace testsupport {
 

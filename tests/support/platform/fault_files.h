@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "iff/iff_safe_save.h"
+#include "platform/save_file_system.h"
 #include "platform/file.h"
 
 namespace testsupport {
