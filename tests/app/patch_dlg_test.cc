@@ -212,17 +212,19 @@ TEST_F(DialogTest, PaletteEditsAndPatches) {
     }
     EXPECT_FALSE(dlg.m_bDirty);
     EXPECT_EQ(ws.Invalidations(dlg.m_preview), 0);
-    // Each keystroke's number at once, into both combos.
+    // Each keystroke's number at once, into both combos, and the picture redrawn with it.
     for (const auto& [text, id] :
          {std::pair{"4", 4}, std::pair{"40", 40}, std::pair{"409", 409}, std::pair{"-1", 65535},
           std::pair{"65536", 0}, std::pair{"41891 (invalid)", 41891},
           std::pair{"99999999999999999999", 65535}}) {
-        dlg.m_cbItemPalette.UserEditText(text);
-        dlg.m_cbCommonPalette.UserEditText(text);
+        for (CComboBox* combo : {&dlg.m_cbItemPalette, &dlg.m_cbCommonPalette}) {
+            const int repaints = ws.Invalidations(dlg.m_preview);
+            combo->UserEditText(text);
+            EXPECT_GT(ws.Invalidations(dlg.m_preview), repaints) << text;
+        }
         EXPECT_EQ(Sprite5(), (Ids{WORD(id), 1, WORD(id)})) << text;
     }
     EXPECT_TRUE(dlg.m_bDirty);
-    EXPECT_EQ(ws.Invalidations(dlg.m_preview), 14);
     dlg.m_cbItemPalette.UserSelect(1);  // chosen entries store their item data
     EXPECT_EQ(PreviewPixel(), RGB(1, 2, 3));
     dlg.m_cbCommonPalette.UserSelect(0);

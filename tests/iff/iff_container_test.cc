@@ -98,6 +98,46 @@ TEST(SlotTable, ReplacedChunksMoveToTheEndAndRemovedOnesLeaveTheIndexes) {
                 !iff.FindFirstOfType(IFF_TYPE_PALT));
 }
 
+// Lookups stay exact whatever the shape of a file: a type of a few chunks, one of thousands
+// (its index changes form on the way), many types of one chunk; then with every other one
+// removed.
+TEST(SlotTable, LookupsAndWalksHoldForFewManyAndScatteredIds) {
+    std::mt19937 random(11);
+    for (int count : {3, 1024, 1025, 3000}) {
+        SCOPED_TRACE(count);
+        std::vector<WORD> ids(count);
+        for (int i = 0; i < count; ++i) ids[i] = static_cast<WORD>(i * 21 + 7);  // over pages
+        std::shuffle(ids.begin(), ids.end(), random);
+        IffSpec layout;
+        std::tie(layout.version, layout.withMap) = std::make_tuple("2.0", false);
+        for (WORD id : ids) layout.chunks.push_back(Chunk("SPR2", id, 1, 0x10, "a"));
+        layout.chunks.push_back(Chunk("SPR2", ids[0], 1, 0x10, "again"));  // replaces the first
+        for (int t = 0; t < 300; ++t) layout.chunks.push_back(Chunk(std::to_string(1000 + t), 5));
+        CIffFile iff;
+        ASSERT_TRUE(LoadAs(iff, BuildIff(layout)));
+        EXPECT_EQ(iff.GetTypeCount(), 301);
+        EXPECT_EQ(iff.CountOfType(IFF_TYPE_SPR2, FALSE), count);
+        std::vector<WORD> sorted = ids;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(Walk(iff, IFF_TYPE_SPR2, true), sorted);
+        for (WORD id : ids) {
+            CIffChunk* c = nullptr;
+            ASSERT_TRUE(iff.FindChunk(&c, IFF_TYPE_SPR2, id));
+            EXPECT_EQ(c->m_strName, id == ids[0] ? "again" : "a");
+        }
+        CIffChunk* missing = nullptr;
+        EXPECT_FALSE(iff.FindChunk(&missing, IFF_TYPE_SPR2, 2));
+        std::vector<WORD> kept;
+        for (size_t i = 0; i < ids.size(); ++i) {
+            if (i % 2) kept.push_back(ids[i]);
+            else EXPECT_TRUE(CIffManager::RemoveChunk(iff.GetHandle(), IFF_TYPE_SPR2, ids[i]));
+        }
+        std::sort(kept.begin(), kept.end());
+        EXPECT_EQ(Walk(iff, IFF_TYPE_SPR2, true), kept);
+        EXPECT_EQ(Walk(iff, MakeIffType('1', '1', '5', '0'), true), std::vector<WORD>{5});
+    }
+}
+
 const char kNewImage[] = "IFF FILE 2.5:TYPE FOLLOWED BY SIZE\0 KESTREL WARDEX & DUZAD 1";
 
 // A file of four chunks with one change: at a place, a byte (width 1), the third chunk's size

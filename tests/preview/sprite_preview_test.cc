@@ -66,7 +66,7 @@ TEST_F(PreviewTest, CentresThePictureAndForgetsTheLastMousePosition) {
         w < 0 ? preview.SetFrameBitmap(nullptr) : Show(w, h);
         EXPECT_EQ(Origin(), std::pair(ox, oy));
         EXPECT_EQ(preview.m_nLastMouseX + preview.m_nLastMouseY, -2);
-        EXPECT_EQ(ws.Invalidations(preview), repaints + 1);
+        EXPECT_GT(ws.Invalidations(preview), repaints);
         ExpectPainted();  // into an empty window: onto no surface, without a crash
     }
 }
@@ -74,19 +74,21 @@ TEST_F(PreviewTest, CentresThePictureAndForgetsTheLastMousePosition) {
 TEST_F(PreviewTest, DragsByTheDisplacementOnlyWithTheLeftButton) {
     preview.PeerSetSize(30, 20);
     Show(10, 8);
-    const int repaints = ws.Invalidations(preview);
+    int repaints = ws.Invalidations(preview);
+    const auto repainted = [&] { return std::exchange(repaints, ws.Invalidations(preview)) < repaints; };
     preview.UserMouseMove(MK_LBUTTON, 10, 5);  // the first move after a new picture only records
     preview.UserMouseMove(MK_SHIFT | MK_RBUTTON, 20, 15);  // no left button: no move, no repaint
     EXPECT_EQ(Origin(), std::pair(10, 6));
-    EXPECT_EQ(ws.Invalidations(preview), repaints);
+    EXPECT_FALSE(repainted());
     preview.UserMouseMove(MK_LBUTTON, 23, 11);
     EXPECT_EQ(Origin(), std::pair(13, 2));
+    EXPECT_TRUE(repainted());
     preview.UserMouseMove(MK_LBUTTON, 2, 0);  // wholly out of view to the top left
     EXPECT_EQ(Origin(), std::pair(-8, -9));
 
     preview.UserResize(50, 7);  // keeps the dragged origin, repaints
     EXPECT_EQ(Origin(), std::pair(-8, -9));
-    EXPECT_EQ(ws.Invalidations(preview), repaints + 3);
+    EXPECT_TRUE(repainted());
     preview.UserMouseMove(MK_LBUTTON, 12, 3);
     EXPECT_EQ(Origin(), std::pair(2, -6));
     ExpectPainted();

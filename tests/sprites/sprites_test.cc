@@ -125,12 +125,26 @@ TEST_F(Spr2Test, BindingAndCopies) {
     chunk->m_dwPos = 7;  // Attach decodes from the first byte whatever the cursor was
     EXPECT_TRUE(sprite.Attach(&iff, chunk));
 
-    CIffResource owner, copy;
-    owner.m_pChunk->Write("abc", 3);
-    copy.Copy(owner);  // a chunk of its own, cursor and bytes as they were
-    ASSERT_NE(copy.m_pChunk, owner.m_pChunk);
-    EXPECT_EQ(std::make_tuple(copy.m_bOwnsChunk, copy.m_pChunk->m_dwPos, copy.m_pChunk->m_pData[2]),
-              std::make_tuple(TRUE, 3u, BYTE('c')));
+    // Letting go of the container the way the dialog does, by copying an unbound resource: a
+    // chunk of its own with the header, cursor and bytes as they were, and the container's
+    // chunk left alone.
+    CIffResource unbound;
+    std::tie(unbound.m_pChunk->m_dwType, unbound.m_pChunk->m_wID, unbound.m_pChunk->m_strName) =
+        std::make_tuple(IFF_TYPE_SPR2, 7, "n");
+    unbound.m_pChunk->Write("abcde", 5);
+    unbound.m_pChunk->m_dwPos = 3;
+    const auto state = [](const CIffChunk& c) {
+        return std::make_tuple(c.m_dwType, c.m_wID, c.m_strName, c.m_dwPos,
+                               Bytes(c.m_pData.get(), c.m_pData.get() + c.m_dwSize));
+    };
+    const auto before = state(*unbound.m_pChunk);
+    sprite.Copy(unbound);
+    ASSERT_TRUE(sprite.m_pChunk != unbound.m_pChunk && sprite.m_pChunk != chunk);
+    EXPECT_EQ(state(*sprite.m_pChunk), before);
+    EXPECT_TRUE(sprite.m_bOwnsChunk && !sprite.Update());  // unbound: writes nowhere
+    sprite.m_pChunk->Write("x", 1);
+    EXPECT_EQ(state(*unbound.m_pChunk), before);
+    EXPECT_EQ(Data(), BuildSpr2(Sprite(2)));
 }
 
 constexpr RGBQUAD kBackground{90, 110, 100, 0};  // blue, green, red
