@@ -35,9 +35,15 @@ void AppendChunk(Bytes& out, DWORD type, DWORD size, WORD id, WORD flags, const 
     out.insert(out.end(), data.begin(), data.end());
 }
 
+struct MapEntry {
+    std::string type;
+    DWORD offset;
+    WORD id;
+    WORD flags;
+    std::string name;
+};
 
-}  // namespace
-
+// A resource map's data (without its chunk header) listing these chunks.
 Bytes BuildMapData(const std::vector<MapEntry>& entries) {
     // Type tables in order of first occurrence, entries in the given order within them.
     std::vector<std::string> types;
@@ -64,6 +70,8 @@ Bytes BuildMapData(const std::vector<MapEntry>& entries) {
     return data;
 }
 
+}  // namespace
+
 BuiltIff BuildIffLayout(const IffSpec& layout) {
     BuiltIff built;
     built.chunkOffsets.assign(layout.chunks.size(), 0);
@@ -84,11 +92,10 @@ BuiltIff BuildIffLayout(const IffSpec& layout) {
     };
     const size_t mapLength = withMap ? 76 + mapData().size() : 0;
 
-    std::string signature = layout.signature, version = layout.version;
-    signature.resize(8, ' ');
+    std::string version = layout.version;
     version.resize(3, ' ');
     const std::string text =
-        signature + ' ' + version + ":TYPE FOLLOWED BY SIZE" + '\0' + " KESTREL WARDEN & DUZAD 1";
+        "IFF FILE " + version + ":TYPE FOLLOWED BY SIZE" + '\0' + " KESTREL WARDEN & DUZAD 1";
     Bytes& out = built.bytes;
     out.assign(text.begin(), text.end());
     out.resize(64, 0);
@@ -120,7 +127,7 @@ BuiltIff BuildIffLayout(const IffSpec& layout) {
                     data);
         std::copy(map.begin(), map.end(), out.begin() + built.mapOffset);
     }
-    StoreBE32(&out[60], layout.mapOffsetField ? *layout.mapOffsetField : built.mapOffset);
+    StoreBE32(&out[60], built.mapOffset);
     return built;
 }
 

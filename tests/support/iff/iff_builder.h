@@ -29,8 +29,6 @@ struct IffSpec {
     bool mapFirst = false;  // put the map right after the header instead of at the end
     std::vector<size_t>
         mapOrder;  // indexes into chunks for the map's entry order; empty = as listed
-    std::optional<DWORD> mapOffsetField;  // damaged variants: header bytes 60..63 as written
-    std::string signature = "IFF FILE";
     std::optional<Bytes> mapData;  // damaged variants: the map chunk's data as written
 };
 
@@ -45,16 +43,6 @@ struct BuiltIff {
     DWORD mapOffset = 0;
 };
 BuiltIff BuildIffLayout(const IffSpec& layout);
-
-// A resource map's data (without its chunk header) listing the given offsets/chunks.
-struct MapEntry {
-    std::string type;
-    DWORD offset;
-    WORD id;
-    WORD flags;
-    std::string name;
-};
-Bytes BuildMapData(const std::vector<MapEntry>& entries);
 
 // The whole file a container holds, read through its own handle: on Windows nobody else
 // can open a file held with no sharing.

@@ -48,7 +48,6 @@ public:
 
     // Answers for file choosers, in order; none queued: cancelled.
     void ChooseFileAnswer(std::string path) { m_files.emplace_back(std::move(path)); }
-    void CancelFileChooser() { m_files.emplace_back(std::nullopt); }
     const std::vector<FileChooserRequest>& FileChoosers() const { return m_choosers; }
 
     // Scripts for the next modal loops, in order. None queued: the loop returns at
