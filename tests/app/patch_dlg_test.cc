@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -90,7 +89,6 @@ const ShownMessageBox kQuit = Question(kUnsaved + "quit?"),
 
 class DialogTest : public ::testing::Test {
 protected:
-    DialogTest() { ws.SetSysColor(COLOR_3DFACE, RGB(10, 20, 30)); }
     void SetUp() override { ASSERT_TRUE(dlg.Create()); }
 
     void Click(int id) { static_cast<CButton*>(dlg.GetDlgItem(id))->UserClick(); }
@@ -119,21 +117,6 @@ protected:
     ScriptedWindowSystem ws;
     CPatchDlg dlg;
 };
-
-TEST_F(DialogTest, StartsWithOnlyBrowseAndCloseUsableAndClosesUnasked) {
-    EXPECT_EQ(Enabled(), "0000000");
-    EXPECT_EQ(dlg.GetDlgItem(IDC_FILE)->GetWindowText(), "");
-    const std::vector<MenuItem>& menu = dlg.GetSystemMenu(FALSE)->GetItems();
-    EXPECT_EQ(menu.back().text + std::to_string(menu.back().id), "&About Palvane2...16");
-    const RGBQUAD face{30, 20, 10, 0};
-    EXPECT_EQ(std::memcmp(&dlg.m_preview.m_rgbBackground, &face, 4), 0);
-    ws.QueueModal([](CDialog& about) { about.UserCommand(IDOK); });
-    dlg.UserSysCommand(IDM_ABOUTBOX | 0x3);  // the low four bits are the system's
-    EXPECT_EQ(ws.ModalDialogs(), std::vector<UINT>{IDD_ABOUTBOX});
-    dlg.UserClose();  // nothing unsaved: no question
-    EXPECT_TRUE(Shown().empty());
-    EXPECT_EQ(dlg.GetModalResult(), IDOK);
-}
 
 // Each file after a good one: what the lists hold, what can be used, what was said.
 TEST_F(DialogTest, BrowseListsTheFileByIdOrSaysWhyNotAndKeepsTheLists) {
@@ -264,8 +247,6 @@ TEST_F(DialogTest, PaletteEditsAndPatches) {
     }
     EXPECT_FALSE(dlg.m_bDirty);
     Shown();
-    Browse(WriteIff({Palette(1), Sprite(1, 1, {99})}));  // 99: no entry chosen, nothing asked
-    Click(IDC_MANUAL_PATCH);
     Browse(WriteIff({Palette(1)}));  // no sprites: asked all the same
     ws.AnswerMessageBox(IDYES);
     Click(IDC_QUICK_PATCH);

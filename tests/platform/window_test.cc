@@ -1,7 +1,7 @@
 // Control models and dialogs: the prefix search, program changes staying silent, user
 // actions reaching the message map after the model has changed, the peer that follows a
 // template control into the dialog's member, DDX both ways, the modal run through the
-// scripted window system, the file chooser's request and resources.
+// scripted window system and resources.
 #include "platform/window.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/dialog.h"
-#include "platform/file_dialog.h"
 #include "platform/win_app.h"
 #include "platform/file.h"
 #include "support/platform/scripted_window_system.h"
@@ -254,21 +253,6 @@ TEST(Modal, ScriptsDriveNestedDialogsInOrder) {
     EXPECT_FALSE(main.IsBound());
     EXPECT_EQ(main.DoModal(), IDCANCEL);  // nothing queued: returns at once
     EXPECT_EQ(CDialog(4711).DoModal(), -1);
-}
-
-TEST(FileChooser, PassesTheRequestAndReturnsTheChoice) {
-    ScriptedWindowSystem ws;
-    ws.ChooseFileAnswer("/data/sprites.iff");
-    CFileDialog open(TRUE, ".iff", "*.iff", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
-                     "IFF files (*.iff)|*.iff|All files (*.*)|*.*||");
-    ASSERT_EQ(open.DoModal(), IDOK);
-    EXPECT_EQ(open.GetPathName(), "/data/sprites.iff");
-    EXPECT_EQ(open.DoModal(), IDCANCEL);  // nothing queued: cancelled
-    const FileChooserRequest& r = ws.FileChoosers().at(1);
-    ASSERT_EQ(r.filters.size(), 2u);
-    EXPECT_EQ(r.filters[0].description + r.filters[0].pattern + r.filters[1].description +
-                  r.filters[1].pattern + std::to_string(r.flags),
-              "IFF files (*.iff)*.iffAll files (*.*)*.*4100");
 }
 
 TEST(Resources, IconsFallBackToTheirFirstImage) {

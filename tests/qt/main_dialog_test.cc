@@ -293,7 +293,11 @@ private slots:
 
             ClickSprite(1);
             QCOMPARE(frames->count(), 1);
-            QCOMPARE(common->currentText(), QString("7"));  // no entry: the number itself
+            QCOMPARE(common->currentText(), QString("7"));  // no entry: the number, none chosen
+            QCOMPARE(common->currentIndex(), -1);
+            ClickSprite(0);  // and an entry chosen again
+            QCOMPARE(common->currentIndex(), 0);
+            ClickSprite(1);
 
             boxes.Answer(QMessageBox::No);
             Click(IDC_QUICK_PATCH);
@@ -318,49 +322,6 @@ private slots:
             QTest::keyClick(Window(), Qt::Key_F4, Qt::AltModifier);
             QCOMPARE(boxes.seen, QStringList(2, Box(Window(), kQuit)));
             QVERIFY(dlg->IsEnded());
-        });
-    }
-
-    // Palettes 1 and 40; sprite 100 of palette 40 with frames in 40 and 99, sprite 200 of
-    // palette 99 with a frame in 1. An ID without an entry shows as text, nothing chosen.
-    void anIdWithoutAnEntryChoosesNothing() {
-        IffSpec layout;
-        for (WORD id : {1, 40}) layout.chunks.push_back(PaltChunk(id, TestPalette()));
-        Spr2Grid grid(2, 2);
-        for (WORD id : {100, 200}) {
-            Spr2Spec sprite;
-            sprite.paletteId = id == 100 ? 40 : 99;
-            for (WORD p : id == 100 ? std::vector<WORD>{40, 99} : std::vector<WORD>{1})
-                sprite.frames.push_back(FrameFromGrid(grid, p));
-            layout.chunks.push_back(Spr2Chunk(id, sprite));
-        }
-        WriteFileBytes(path, BuildIff(layout));
-        boxes.seen.clear();  // what earlier tests were asked
-        RunModal(*dlg, [&] {
-            Click(IDC_BROWSE);
-            auto* common = Widget<QComboBox>(IDC_COMMON_PALETTE);
-            auto* item = Widget<QComboBox>(IDC_ITEM_PALETTE);
-            auto shows = [&](QComboBox* combo, const char* text, int index) {
-                return combo->currentText() == text && combo->currentIndex() == index;
-            };
-            QVERIFY(shows(common, "40", 1) && shows(item, "40", 1));
-            auto* frames = Widget<QComboBox>(IDC_FRAME);
-            frames->setFocus();
-            QTest::keyClick(frames, Qt::Key_Down);
-            QVERIFY(shows(common, "40", 1) && shows(item, "99", -1));
-            boxes.Answer(QMessageBox::No);
-            Click(IDC_MANUAL_PATCH);  // nothing chosen: nothing asked
-            QVERIFY(boxes.seen.isEmpty());
-            ClickSprite(1);
-            QVERIFY(shows(common, "99", -1) && shows(item, "1", 0));
-            ClickSprite(0);
-            QVERIFY(shows(common, "40", 1) && shows(item, "40", 1));
-            Click(IDC_MANUAL_PATCH);
-            QCOMPARE(boxes.seen, QStringList(Box(Window(),
-                                                 "This will set all items to palette "
-                                                 "40!\n\nAre you sure you want to "
-                                                 "continue?")));
-            QVERIFY(!dlg->m_bDirty);
         });
     }
 

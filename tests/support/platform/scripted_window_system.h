@@ -5,7 +5,6 @@
 
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,8 +54,6 @@ public:
     void QueueModal(ModalScript script) { m_scripts.push_back(std::move(script)); }
     const std::vector<UINT>& ModalDialogs() const { return m_modals; }  // template IDs
 
-    void SetSysColor(int index, COLORREF color) { m_colors[index] = color; }
-
     // Counts the repaints a window asks for from now on (attaches a recording peer;
     // the peer follows the model through DDX_Control).
     void Watch(CWnd& wnd);
@@ -86,7 +83,6 @@ private:
     std::vector<FileChooserRequest> m_choosers;
     std::deque<ModalScript> m_scripts;
     std::vector<UINT> m_modals;
-    std::map<int, COLORREF> m_colors;
     std::vector<std::unique_ptr<RecordingPeer>> m_peers;
 };
 
