@@ -12,8 +12,8 @@
 #include "app/patch_dlg.h"
 #include "app/resource.h"
 #include "support/iff/iff_builder.h"
-#include "support/platform/scripted_window_system.h"
 #include "support/iff/spr2_builder.h"
+#include "support/platform/scripted_window_system.h"
 
 using namespace testsupport;
 

@@ -13,10 +13,10 @@
 #include "iff/iff_types.h"
 #include "platform/file.h"
 #include "platform/gdi.h"
-#include "support/platform/fault_files.h"
 #include "support/iff/iff_builder.h"
-#include "support/platform/scripted_window_system.h"
 #include "support/iff/spr2_builder.h"
+#include "support/platform/fault_files.h"
+#include "support/platform/scripted_window_system.h"
 
 namespace {
 

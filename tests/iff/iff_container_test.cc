@@ -129,8 +129,10 @@ TEST(SlotTable, LookupsAndWalksHoldForFewManyAndScatteredIds) {
         EXPECT_FALSE(iff.FindChunk(&missing, IFF_TYPE_SPR2, 2));
         std::vector<WORD> kept;
         for (size_t i = 0; i < ids.size(); ++i) {
-            if (i % 2) kept.push_back(ids[i]);
-            else EXPECT_TRUE(CIffManager::RemoveChunk(iff.GetHandle(), IFF_TYPE_SPR2, ids[i]));
+            if (i % 2)
+                kept.push_back(ids[i]);
+            else
+                EXPECT_TRUE(CIffManager::RemoveChunk(iff.GetHandle(), IFF_TYPE_SPR2, ids[i]));
         }
         std::sort(kept.begin(), kept.end());
         EXPECT_EQ(Walk(iff, IFF_TYPE_SPR2, true), kept);

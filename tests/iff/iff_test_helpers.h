@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "iff/iff_file.h"
-#include "support/platform/fault_files.h"
 #include "support/iff/iff_builder.h"
+#include "support/platform/fault_files.h"
 
 namespace ifftest {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/dialog.h"
-#include "platform/win_app.h"
 #include "platform/file.h"
+#include "platform/win_app.h"
 #include "support/platform/scripted_window_system.h"
 
 namespace {

@@ -75,7 +75,9 @@ TEST_F(PreviewTest, DragsByTheDisplacementOnlyWithTheLeftButton) {
     preview.PeerSetSize(30, 20);
     Show(10, 8);
     int repaints = ws.Invalidations(preview);
-    const auto repainted = [&] { return std::exchange(repaints, ws.Invalidations(preview)) < repaints; };
+    const auto repainted = [&] {
+        return std::exchange(repaints, ws.Invalidations(preview)) < repaints;
+    };
     preview.UserMouseMove(MK_LBUTTON, 10, 5);  // the first move after a new picture only records
     preview.UserMouseMove(MK_SHIFT | MK_RBUTTON, 20, 15);  // no left button: no move, no repaint
     EXPECT_EQ(Origin(), std::pair(10, 6));

@@ -88,7 +88,7 @@ std::vector<Hostile> HostileFiles() {
     {  // listed by the map, each header claiming a gigabyte or more
         IffSpec layout;
         layout.chunks = {Raw("BULK", 1, Bytes(100, 1)), Raw("SPR2", 1, Bytes(100, 2)),
-                       Raw("PALT", 3, Bytes(100, 3))};
+                         Raw("PALT", 3, Bytes(100, 3))};
         layout.chunks[0].sizeField = 0x40000000;
         layout.chunks[1].sizeField = 0x3FFFFFFF;
         layout.chunks[2].sizeField = 0xFFFFFFF0;
@@ -150,13 +150,13 @@ std::vector<Hostile> HostileFiles() {
         for (int i = 0; i < 30; ++i)
             entries = Concat({entries, Dword(built.mapOffset), {0, 0, 0x10, 0}, {'m', 0}});
         layout.mapData = Concat({Dword(0),
-                               Dword(0),
-                               {'p', 'm', 's', 'r'},
-                               Dword(0),
-                               Dword(3000000),
-                               {'p', 'm', 's', 'r'},
-                               Dword(4000000),
-                               entries});
+                                 Dword(0),
+                                 {'p', 'm', 's', 'r'},
+                                 Dword(0),
+                                 Dword(3000000),
+                                 {'p', 'm', 's', 'r'},
+                                 Dword(4000000),
+                                 entries});
         files.push_back({"map entries naming the map", Kilobytes(BuildIff(layout))});
     }
     {  // thousands of the smallest chunks, each of a type of its own (about 1 MB)

@@ -18,9 +18,9 @@
 #include "sprites/palette.h"
 #include "sprites/palette_patch.h"
 #include "sprites/spr2.h"
-#include "support/platform/fault_files.h"
 #include "support/iff/iff_builder.h"
 #include "support/iff/spr2_builder.h"
+#include "support/platform/fault_files.h"
 
 namespace robustness {
 namespace {

@@ -12,8 +12,9 @@ namespace {
 
 struct TempDir {
     std::string path;
-    TempDir() : path(MakeScratchFolder(std::filesystem::temp_directory_path().string(),
-                                       "palvane-test")) {}
+    TempDir()
+        : path(MakeScratchFolder(std::filesystem::temp_directory_path().string(), "palvane-test")) {
+    }
     ~TempDir() {
         std::error_code ec;
         std::filesystem::remove_all(path, ec);
