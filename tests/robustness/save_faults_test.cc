@@ -106,7 +106,7 @@ protected:
 TEST_F(SaveFaults, ADiskThatFillsUpLeavesTheOldBytes) {
 #ifdef _WIN32
     GTEST_SKIP() << "no file size limit for a child on Windows: there a disk that fills up "
-                    "is AFailedWriteOrFlushIsReported, through the fault file system";
+                    "is AFailedWriteFlushOrRenameIsReported, through the fault file system";
 #endif
     // RLIMIT_FSIZE stands in for the disk: writes past it fail with EFBIG.
     for (unsigned long long limit :
@@ -142,19 +142,26 @@ TEST_F(SaveFaults, ADiskThatFillsUpLeavesTheOldBytes) {
 }
 
 // Where in the file a write may fail is the container's tests' sweep; here each front end
-// reports a failed write, and a failed flush, the same on every system.
-TEST_F(SaveFaults, AFailedWriteOrFlushIsReportedAndLeavesTheOldBytes) {
-    for (const bool flush : {false, true}) {
-        SCOPED_TRACE(flush ? "flush" : "write");
+// reports a failed write, flush or rename, in place and (the tool) into --output, the same
+// on every system.
+TEST_F(SaveFaults, AFailedWriteFlushOrRenameIsReportedAndLeavesTheOldBytes) {
+    const std::string out = folder + "/out.iff";
+    for (const char* fault : {"write", "flush", "rename"}) {
+        SCOPED_TRACE(fault);
         CFaultySaveFileSystem faulty;
         ScopedSaveFileSystem scoped(&faulty);
         const auto fail = [&] {
-            faulty.budget->failFlush = flush;
-            faulty.budget->writeBytes = flush ? -1 : static_cast<long long>(patched.size() / 2);
+            faulty.budget->writeBytes =
+                *fault == 'w' ? static_cast<long long>(patched.size() / 2) : -1;
+            faulty.budget->failFlush = *fault == 'f';
+            faulty.refuseReplace = *fault == 'r';
         };
         fail();
         EXPECT_EQ(RunCli({"quick-patch", path}), 2);
         ExpectOriginalAndNoLeftovers();
+        fail();
+        EXPECT_EQ(RunCli({"quick-patch", path, "--output", out}), 2);
+        ExpectOriginalAndNoLeftovers();  // and no out.iff
         fail();
         EXPECT_EQ(QuickPatchInDialog(path).LastText(), kSaveError);
         ExpectOriginalAndNoLeftovers();
