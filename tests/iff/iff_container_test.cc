@@ -128,12 +128,9 @@ TEST(SlotTable, LookupsAndWalksHoldForFewManyAndScatteredIds) {
         CIffChunk* missing = nullptr;
         EXPECT_FALSE(iff.FindChunk(&missing, IFF_TYPE_SPR2, 2));
         std::vector<WORD> kept;
-        for (size_t i = 0; i < ids.size(); ++i) {
-            if (i % 2)
-                kept.push_back(ids[i]);
-            else
-                EXPECT_TRUE(CIffManager::RemoveChunk(iff.GetHandle(), IFF_TYPE_SPR2, ids[i]));
-        }
+        for (size_t i = 0; i < ids.size(); i += 2)
+            EXPECT_TRUE(CIffManager::RemoveChunk(iff.GetHandle(), IFF_TYPE_SPR2, ids[i]));
+        for (size_t i = 1; i < ids.size(); i += 2) kept.push_back(ids[i]);
         std::sort(kept.begin(), kept.end());
         EXPECT_EQ(Walk(iff, IFF_TYPE_SPR2, true), kept);
         EXPECT_EQ(Walk(iff, MakeIffType('1', '1', '5', '0'), true), std::vector<WORD>{5});

