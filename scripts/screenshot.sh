@@ -38,5 +38,5 @@ cp samples/demo.iff "$work/demo.iff"
 env -i PATH="$PATH" HOME="$work" LANG=C.UTF-8 XDG_RUNTIME_DIR="$work" \
   QT_QPA_PLATFORM=xcb QT_FONT_DPI=96 QT_SCALE_FACTOR=1 QT_STYLE_OVERRIDE=Fusion \
   xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" \
-  "$build/tests/qt/palvane2-screenshot" "$work/demo.iff" docs/screenshot.png
+  "$build/tools/qt/palvane2-screenshot" "$work/demo.iff" docs/screenshot.png
 echo "Wrote docs/screenshot.png"
