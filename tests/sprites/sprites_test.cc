@@ -311,6 +311,13 @@ TEST(PaletteLookup, FrameFirstFallbackOnlyWhenMissing) {
 // Sprite 100, palette 1 in the low half of its field: a 5 x 3 frame whose own palette is
 // missing, then frames refused for opcode 7, width 0, a row beyond 256 MiB and palette 2,
 // which is there but unusable.
+// Sprite 100 attached in a file with palette 1 (usable) and palette 2 (unusable).
+bool AttachWithTwoPalettes(CIffFile& iff, CSpr2& sprite, const Spr2Spec& s) {
+    CIffChunk* chunk = nullptr;
+    return LoadChunks(iff, {PaltChunk(1, TestPalette()), Palt(2, 1, 256, 700), Spr2Chunk(100, s)}) &&
+           iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100) && sprite.Attach(&iff, chunk);
+}
+
 TEST(FrameBitmaps, RowsPaddedTopRowLastNothingLeftOnFailure) {
     Spr2Spec s;
     s.paletteId = 0x5A5A0001;
@@ -324,11 +331,8 @@ TEST(FrameBitmaps, RowsPaddedTopRowLastNothingLeftOnFailure) {
                 {5461, 16385, 0, 1, 0, 0, 0, end},
                 {5, 3, 0, 2, 0, 0, 0, end}};
     CIffFile iff;
-    CIffChunk* chunk = nullptr;
     CSpr2 sprite;
-    ASSERT_TRUE(
-        LoadChunks(iff, {PaltChunk(1, TestPalette()), Palt(2, 1, 256, 700), Spr2Chunk(100, s)}) &&
-        iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100) && sprite.Attach(&iff, chunk));
+    ASSERT_TRUE(AttachWithTwoPalettes(iff, sprite, s));
     CBitmap bmp[3];  // colour, depth, alpha
     const auto build = [&](int frame) {
         return sprite.BuildFrameBitmaps(&iff, frame, &bmp[0], &bmp[1], &bmp[2], kBackground, 0, 0,
@@ -388,11 +392,8 @@ TEST(FrameBitmaps, DrawableWithoutDrawingAnswersAsDrawingDoes) {
     s.frames.push_back({3, 2, 0, 2, 0, 0, 0, whole});  // an unusable palette
     s.frames.push_back({0, 2, 0, 1, 0, 0, 0, whole});
     CIffFile iff;
-    CIffChunk* chunk = nullptr;
     CSpr2 sprite;
-    ASSERT_TRUE(
-        LoadChunks(iff, {PaltChunk(1, TestPalette()), Palt(2, 1, 256, 700), Spr2Chunk(100, s)}) &&
-        iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100) && sprite.Attach(&iff, chunk));
+    ASSERT_TRUE(AttachWithTwoPalettes(iff, sprite, s));
     std::array<int, 2> outcomes{};
     for (int frame = 0; frame < sprite.GetFrameCount(); ++frame) {
         Spr2FrameInfo info{};
