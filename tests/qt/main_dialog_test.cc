@@ -96,26 +96,9 @@ struct BoxAnswerer {
     QStringList seen;
 };
 
-// Palettes 1 (red) and 2 (blue); sprite 100 with 10 x 8 frames in palettes 1 and 2,
-// sprite 200 of palette 7, which the file lacks, with one frame in palette 2.
 std::string WriteDemo() {
-    IffSpec layout;
-    for (WORD id : {1, 2}) {
-        PaltSpec palette;
-        palette.colors.assign(256, id == 1 ? Rgb{255, 0, 0} : Rgb{0, 0, 255});
-        layout.chunks.push_back(PaltChunk(id, palette));
-    }
-    Spr2Grid grid(10, 8);
-    for (int i = 0; i < 80; ++i) grid.Set(i % 10, i / 10, 5);
-    for (WORD id : {100, 200}) {
-        Spr2Spec sprite;
-        sprite.paletteId = id == 100 ? 1 : 7;
-        for (WORD p : id == 100 ? std::vector<WORD>{1, 2} : std::vector<WORD>{2})
-            sprite.frames.push_back(FrameFromGrid(grid, p));
-        layout.chunks.push_back(Spr2Chunk(id, sprite, id == 100 ? "Orb" : "Tile"));
-    }
     const std::string path = TempPath("demo.iff");
-    WriteFileBytes(path, BuildIff(layout));
+    WriteFileBytes(path, TwoSpriteDemo());
     return path;
 }
 

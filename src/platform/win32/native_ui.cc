@@ -1,0 +1,429 @@
+#include "platform/win32/native_ui.h"
+
+#include <windows.h>
+// After windows.h, which they build on.
+#include <commdlg.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/win32_file_api.h"
+
+namespace win32ui {
+
+namespace {
+
+constexpr wchar_t kSurfaceClass[] = L"PalvaneSurface";
+constexpr int kEventsSlot = 0;                 // SurfaceEvents*
+constexpr int kNotifySlot = sizeof(LONG_PTR);  // nonzero: the surface hears the mouse
+
+HWND H(NativeWindow w) {
+    return static_cast<HWND>(w);
+}
+
+std::vector<HWND>& ModalStack() {
+    static std::vector<HWND> stack;
+    return stack;
+}
+
+// An in-memory extended dialog template, built field by field.
+class TemplateWriter {
+public:
+    void Word(WORD w) {
+        m_bytes.push_back(static_cast<BYTE>(w & 0xFF));
+        m_bytes.push_back(static_cast<BYTE>(w >> 8));
+    }
+    void Dword(DWORD d) {
+        Word(static_cast<WORD>(d & 0xFFFF));
+        Word(static_cast<WORD>(d >> 16));
+    }
+    void Text(const std::string& utf8) {
+        for (wchar_t c : win32::Widen(utf8)) Word(static_cast<WORD>(c));
+        Word(0);
+    }
+    void AlignDword() {
+        while (m_bytes.size() % 4) m_bytes.push_back(0);
+    }
+    std::vector<BYTE> Take() { return std::move(m_bytes); }
+
+private:
+    std::vector<BYTE> m_bytes;
+};
+
+WORD ClassOrdinal(ControlClass cls) {
+    switch (cls) {
+        case ControlClass::button:
+            return 0x0080;
+        case ControlClass::edit:
+            return 0x0081;
+        case ControlClass::listBox:
+            return 0x0083;
+        case ControlClass::comboBox:
+            return 0x0085;
+        case ControlClass::staticText:
+        case ControlClass::surface:
+            break;
+    }
+    return 0x0082;
+}
+
+std::vector<BYTE> BuildTemplate(const NativeDialog& d) {
+    TemplateWriter w;
+    w.Word(1);       // dlgVer
+    w.Word(0xFFFF);  // signature: extended
+    w.Dword(0);      // helpID
+    w.Dword(d.exStyle);
+    w.Dword((d.style & ~WS_VISIBLE) | DS_SETFONT);
+    w.Word(static_cast<WORD>(d.controls.size()));
+    for (short v : {d.x, d.y, d.cx, d.cy}) w.Word(static_cast<WORD>(v));
+    w.Word(0);  // no menu
+    w.Word(0);  // the dialog class
+    w.Text(d.caption);
+    w.Word(d.fontSize);
+    w.Word(FW_NORMAL);
+    w.Word(DEFAULT_CHARSET << 8);  // italic 0, then the character set
+    w.Text(d.fontName.empty() ? "MS Shell Dlg" : d.fontName);
+    for (const NativeControl& c : d.controls) {
+        w.AlignDword();
+        w.Dword(0);  // helpID
+        w.Dword(c.exStyle);
+        w.Dword(c.style | WS_CHILD | WS_VISIBLE);
+        for (short v : {c.x, c.y, c.cx, c.cy}) w.Word(static_cast<WORD>(v));
+        w.Dword(static_cast<DWORD>(c.id));
+        if (c.cls == ControlClass::surface) {
+            w.Text("PalvaneSurface");
+        } else {
+            w.Word(0xFFFF);
+            w.Word(ClassOrdinal(c.cls));
+        }
+        w.Text(c.cls == ControlClass::surface ? "" : c.text);
+        w.Word(0);  // no creation data
+    }
+    return w.Take();
+}
+
+INT_PTR CALLBACK DialogProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(h, DWLP_USER, lParam);
+        return FALSE;  // the focus is placed when the dialog shows
+    }
+    auto* events = reinterpret_cast<DialogEvents*>(GetWindowLongPtrW(h, DWLP_USER));
+    if (!events) return FALSE;
+    switch (message) {
+        case WM_COMMAND:
+            if (!events->Mirroring())
+                events->Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return TRUE;
+        case WM_SYSCOMMAND:
+            // The system's own commands are SC_* values from 0xF000 up; below are the
+            // program's items.
+            if ((wParam & 0xFFF0) < 0xF000) {
+                events->SysCommand(static_cast<unsigned>(wParam & 0xFFF0));
+                return TRUE;
+            }
+            return FALSE;
+        case WM_CLOSE:
+            events->Close();
+            return TRUE;
+        case WM_SIZE:
+            if (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED)
+                events->Iconic(wParam == SIZE_MINIMIZED);
+            return FALSE;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<INT_PTR>(events->DragIcon());
+        default:
+            return FALSE;
+    }
+}
+
+void PaintSurface(HWND h, HDC dc) {
+    RECT client;
+    GetClientRect(h, &client);
+    auto* events = reinterpret_cast<SurfaceEvents*>(GetWindowLongPtrW(h, kEventsSlot));
+    SurfaceImage image;
+    if (events && events->Paint(client.right, client.bottom, image) && image.bits) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = image.width;
+        info.bmiHeader.biHeight = image.height;  // bottom-up
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        SetDIBitsToDevice(dc, 0, 0, image.width, image.height, 0, 0, 0, image.height, image.bits,
+                          &info, DIB_RGB_COLORS);
+    } else {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_3DFACE));
+    }
+}
+
+LRESULT CALLBACK SurfaceProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* events = reinterpret_cast<SurfaceEvents*>(GetWindowLongPtrW(h, kEventsSlot));
+    const bool notify = GetWindowLongPtrW(h, kNotifySlot) != 0;
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers every pixel
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(h, &ps);
+            PaintSurface(h, dc);
+            EndPaint(h, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            PaintSurface(h, reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_MOUSEMOVE:
+            if (events && notify)
+                events->MouseMove(static_cast<unsigned>(wParam), GET_X_LPARAM(lParam),
+                                  GET_Y_LPARAM(lParam));
+            return 0;
+        case WM_SIZE:
+            if (events) events->Resized(LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_NCHITTEST:
+            if (!notify) return HTTRANSPARENT;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(h, message, wParam, lParam);
+}
+
+void RegisterSurfaceClass() {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = SurfaceProc;
+        wc.cbWndExtra = 2 * sizeof(LONG_PTR);
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+        wc.lpszClassName = kSurfaceClass;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+}
+
+void Centre(HWND h, HWND owner) {
+    RECT area;
+    if (!owner || !GetWindowRect(owner, &area) || IsIconic(owner))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RECT r;
+    GetWindowRect(h, &r);
+    const int cx = r.right - r.left, cy = r.bottom - r.top;
+    const int x = std::max<LONG>(0, area.left + (area.right - area.left - cx) / 2);
+    const int y = std::max<LONG>(0, area.top + (area.bottom - area.top - cy) / 2);
+    SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+NativeWindow CreateDialogWindow(const NativeDialog& dialog, NativeWindow owner,
+                                DialogEvents* events) {
+    RegisterSurfaceClass();
+    const std::vector<BYTE> bytes = BuildTemplate(dialog);
+    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                      reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), H(owner),
+                                      DialogProc, reinterpret_cast<LPARAM>(events));
+}
+
+void DestroyWindow(NativeWindow window) {
+    if (!window) return;
+    SetWindowLongPtrW(H(window), DWLP_USER, 0);
+    ::DestroyWindow(H(window));
+}
+
+std::vector<NativeWindow> ChildWindows(NativeWindow dialog) {
+    std::vector<NativeWindow> children;
+    for (HWND c = GetWindow(H(dialog), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        children.push_back(c);
+    return children;
+}
+
+void SetSurfaceEvents(NativeWindow surface, SurfaceEvents* events, bool notify) {
+    SetWindowLongPtrW(H(surface), kEventsSlot, reinterpret_cast<LONG_PTR>(events));
+    SetWindowLongPtrW(H(surface), kNotifySlot, notify ? 1 : 0);
+}
+
+void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bool* ended) {
+    HWND h = H(dialog), o = H(owner);
+    Centre(h, o);
+    const bool disableOwner = o && IsWindowEnabled(o);
+    if (disableOwner) EnableWindow(o, FALSE);
+    ModalStack().push_back(h);
+    ShowWindow(h, SW_SHOWNORMAL);
+    if (focusFirst)
+        if (HWND first = GetNextDlgTabItem(h, nullptr, FALSE))
+            SendMessageW(h, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    SetForegroundWindow(h);
+    MSG msg;
+    while (!*ended) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop outside
+            break;
+        }
+        if (got < 0) break;
+        if (!IsDialogMessageW(h, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    // The owner comes back before the dialog goes, so that it is the one activated.
+    if (disableOwner) EnableWindow(o, TRUE);
+    ShowWindow(h, SW_HIDE);
+    if (o) SetActiveWindow(o);
+    ModalStack().pop_back();
+}
+
+void WakeModal(NativeWindow dialog) {
+    PostMessageW(H(dialog), WM_NULL, 0, 0);
+}
+
+NativeWindow ActiveModal() {
+    return ModalStack().empty() ? nullptr : ModalStack().back();
+}
+
+void ClientSize(NativeWindow window, int* cx, int* cy) {
+    RECT r{};
+    GetClientRect(H(window), &r);
+    *cx = r.right;
+    *cy = r.bottom;
+}
+
+void SetText(NativeWindow window, const std::string& text) {
+    SetWindowTextW(H(window), win32::Widen(text).c_str());
+}
+
+std::string GetText(NativeWindow window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(H(window))) + 1, L'\0');
+    const int length = GetWindowTextW(H(window), &text[0], static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(std::max(0, length)));
+    return win32::Narrow(text);
+}
+
+void Enable(NativeWindow window, bool enabled) {
+    EnableWindow(H(window), enabled);
+}
+
+void Invalidate(NativeWindow window) {
+    InvalidateRect(H(window), nullptr, FALSE);
+}
+
+void ListReset(NativeWindow list, bool combo) {
+    SendMessageW(H(list), combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+}
+
+void ListInsert(NativeWindow list, bool combo, int index, const std::string& text) {
+    const std::wstring wide = win32::Widen(text);
+    SendMessageW(H(list), combo ? CB_INSERTSTRING : LB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void ListSelect(NativeWindow list, bool combo, int index) {
+    SendMessageW(H(list), combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int ListSelection(NativeWindow list, bool combo) {
+    return static_cast<int>(SendMessageW(H(list), combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+}
+
+NativeIcon MakeIcon(int width, int height, const std::vector<std::uint32_t>& argb) {
+    if (width <= 0 || height <= 0 || argb.size() != static_cast<size_t>(width) * height)
+        return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP color = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!color) return nullptr;
+    std::copy(argb.begin(), argb.end(), static_cast<std::uint32_t*>(bits));
+    // The mask: one bit per pixel, rows padded to 16 bits, set where the icon is clear.
+    const int maskStride = (width + 15) / 16 * 2;
+    std::vector<BYTE> maskBits(static_cast<size_t>(maskStride) * height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if ((argb[static_cast<size_t>(y) * width + x] >> 24) == 0)
+                maskBits[static_cast<size_t>(y) * maskStride + x / 8] |=
+                    static_cast<BYTE>(0x80 >> (x % 8));
+    HBITMAP mask = CreateBitmap(width, height, 1, 1, maskBits.data());
+    ICONINFO ii{};
+    ii.fIcon = TRUE;
+    ii.hbmMask = mask;
+    ii.hbmColor = color;
+    HICON icon = CreateIconIndirect(&ii);
+    DeleteObject(mask);
+    DeleteObject(color);
+    return icon;
+}
+
+void FreeIcon(NativeIcon icon) {
+    if (icon) DestroyIcon(static_cast<HICON>(icon));
+}
+
+void SetWindowIcon(NativeWindow window, NativeIcon icon, bool big) {
+    SendMessageW(H(window), WM_SETICON, big ? ICON_BIG : ICON_SMALL,
+                 reinterpret_cast<LPARAM>(icon));
+}
+
+void SetStaticIcon(NativeWindow control, NativeIcon icon) {
+    SendMessageW(H(control), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+}
+
+int IconSize(bool big) {
+    return GetSystemMetrics(big ? SM_CXICON : SM_CXSMICON);
+}
+
+void ResetSystemMenu(NativeWindow window) {
+    GetSystemMenu(H(window), TRUE);
+}
+
+void AppendSystemMenu(NativeWindow window, unsigned flags, unsigned id, const std::string& text) {
+    HMENU menu = GetSystemMenu(H(window), FALSE);
+    if (!menu) return;
+    if (flags & MF_SEPARATOR)
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    else
+        AppendMenuW(menu, flags, id, win32::Widen(text).c_str());
+}
+
+int ShowMessageBox(NativeWindow owner, const std::string& text, const std::string& caption,
+                   unsigned type) {
+    return MessageBoxW(H(owner), win32::Widen(text).c_str(), win32::Widen(caption).c_str(), type);
+}
+
+std::optional<std::string> ChooseFile(const OpenFileRequest& request) {
+    std::wstring filter;
+    for (const auto& [description, pattern] : request.filters) {
+        filter += win32::Widen(description) + L'\0';
+        filter += win32::Widen(pattern) + L'\0';
+    }
+    filter += L'\0';
+    // Room for a long path; the chooser reports a longer one as failure.
+    std::wstring file(32768, L'\0');
+    const std::wstring initial = win32::Widen(request.initialName);
+    std::copy_n(initial.begin(), std::min(initial.size(), file.size() - 1), file.begin());
+    const std::wstring extension = win32::Widen(request.defaultExtension);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = H(request.owner);
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = &file[0];
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    ofn.Flags = request.flags | OFN_EXPLORER;
+    if (!(request.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return std::nullopt;
+    file.resize(file.find(L'\0'));
+    return win32::Narrow(file);
+}
+
+std::uint32_t SysColor(int index) {
+    return GetSysColor(index);
+}
+
+}  // namespace win32ui

@@ -1,0 +1,83 @@
+#include "platform/win32/win32_window_system.h"
+
+#include "platform/win32/dialog_host.h"
+
+namespace win32ui {
+
+Win32WindowSystem::Win32WindowSystem() : m_previous(GetCurrentWindowSystem()) {
+    SetCurrentWindowSystem(this);
+}
+
+Win32WindowSystem::~Win32WindowSystem() {
+    for (auto& [dlg, host] : m_hosts) host->DetachAll();
+    m_hosts.clear();
+    if (GetCurrentWindowSystem() == this) SetCurrentWindowSystem(m_previous);
+}
+
+DialogHost* Win32WindowSystem::HostOf(const CDialog& dlg) const {
+    auto it = m_hosts.find(&dlg);
+    return it != m_hosts.end() ? it->second.get() : nullptr;
+}
+
+NativeWindow Win32WindowSystem::OwnerWindow(const CWnd* wnd) const {
+    for (const CWnd* w = wnd; w; w = w->GetParent())
+        if (auto* dlg = dynamic_cast<const CDialog*>(w))
+            if (DialogHost* host = HostOf(*dlg)) return host->Window();
+    return m_modal.empty() ? nullptr : HostOf(*m_modal.back())->Window();
+}
+
+int Win32WindowSystem::MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
+                                  UINT type) {
+    NativeWindow window = OwnerWindow(owner);
+    if (m_answer) return m_answer(window, text, caption, type);
+    return ShowMessageBox(window, text, caption, type);
+}
+
+std::optional<std::string> Win32WindowSystem::ChooseFile(const FileChooserRequest& request) {
+    if (m_fileChooser) return m_fileChooser(request);
+    OpenFileRequest native;
+    native.save = !request.open;
+    native.owner = OwnerWindow(request.owner);
+    for (const FileFilter& f : request.filters)
+        native.filters.emplace_back(f.description, f.pattern);
+    native.initialName = request.initialName;
+    native.defaultExtension = request.defaultExtension;
+    if (!native.defaultExtension.empty() && native.defaultExtension[0] == '.')
+        native.defaultExtension.erase(0, 1);
+    native.flags = request.flags;
+    return win32ui::ChooseFile(native);
+}
+
+void Win32WindowSystem::RealizeDialog(CDialog& dlg) {
+    if (!dlg.GetTemplate()) return;
+    // Without an owner of its own a dialog belongs to the one running now, if any.
+    auto host = std::make_unique<DialogHost>(dlg, OwnerWindow(dlg.GetOwner()));
+    if (host->Created()) m_hosts[&dlg] = std::move(host);
+}
+
+int Win32WindowSystem::RunModalLoop(CDialog& dlg, bool focusFirst) {
+    DialogHost* host = HostOf(dlg);
+    if (!host) return IDCANCEL;
+    m_modal.push_back(&dlg);
+    const int result = host->RunModal(focusFirst);
+    m_modal.pop_back();
+    return result;
+}
+
+void Win32WindowSystem::EndModalLoop(CDialog& dlg, int result) {
+    if (DialogHost* host = HostOf(dlg)) host->EndModal(result);
+}
+
+void Win32WindowSystem::DestroyDialog(CDialog& dlg) {
+    auto it = m_hosts.find(&dlg);
+    if (it == m_hosts.end()) return;
+    std::unique_ptr<DialogHost> host = std::move(it->second);
+    m_hosts.erase(it);
+    host->DetachAll();
+}
+
+COLORREF Win32WindowSystem::GetSysColor(int index) {
+    return SysColor(index);
+}
+
+}  // namespace win32ui

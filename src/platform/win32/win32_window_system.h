@@ -1,0 +1,59 @@
+// The window system on Win32: dialogs as system dialogs, message boxes, the system's file
+// chooser and colours. Installs itself while it lives.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/dialog.h"
+#include "platform/win32/native_ui.h"
+#include "platform/window_system.h"
+
+namespace win32ui {
+
+class DialogHost;
+
+class Win32WindowSystem : public WindowSystem {
+public:
+    using FileChooser = std::function<std::optional<std::string>(const FileChooserRequest&)>;
+    // A message box as the program asks for it, with the window that owns it.
+    using MessageBoxAnswer = std::function<int(NativeWindow owner, const std::string& text,
+                                               const std::string& caption, UINT type)>;
+
+    Win32WindowSystem();
+    ~Win32WindowSystem() override;
+
+    Win32WindowSystem(const Win32WindowSystem&) = delete;
+    Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+
+    // Test hooks: answer every file chooser or message box in place of the system's own
+    // (empty: the system's again).
+    void SetFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
+    void SetMessageBoxAnswer(MessageBoxAnswer answer) { m_answer = std::move(answer); }
+
+    DialogHost* HostOf(const CDialog& dlg) const;
+    // The window a message from wnd belongs to: its dialog's, else the running modal one.
+    NativeWindow OwnerWindow(const CWnd* wnd) const;
+
+    int MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
+                   UINT type) override;
+    std::optional<std::string> ChooseFile(const FileChooserRequest& request) override;
+    void RealizeDialog(CDialog& dlg) override;
+    int RunModalLoop(CDialog& dlg, bool focusFirst) override;
+    void EndModalLoop(CDialog& dlg, int result) override;
+    void DestroyDialog(CDialog& dlg) override;
+    COLORREF GetSysColor(int index) override;
+
+private:
+    WindowSystem* m_previous;
+    FileChooser m_fileChooser;
+    MessageBoxAnswer m_answer;
+    std::map<const CDialog*, std::unique_ptr<DialogHost>> m_hosts;
+    std::vector<const CDialog*> m_modal;  // running modal loops, innermost last
+};
+
+}  // namespace win32ui
