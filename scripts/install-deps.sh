@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests, the benchmarks and the fuzzers need,
 # but only when something is missing. As root it runs apt-get itself; otherwise it prints
 # the one command to run and fails. With "windows", also the cross compiler, Wine and
-# what the Windows build and its package need.
+# what the Windows build, its package and its desktop tests (on a virtual display) need.
 set -euo pipefail
 preset=${1:-}
 
@@ -17,6 +17,7 @@ if [ "$preset" = windows ]; then
   packages+=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     mingw-w64-x86-64-dev googletest wine wine64 zip
+    xvfb xauth
   )
 fi
 

@@ -52,6 +52,16 @@ protected:
     }
 };
 
+class LabelPeer : public TextPeer {
+public:
+    using TextPeer::TextPeer;
+
+    void TextChanged(const std::string& text) override {
+        TextPeer::TextChanged(text);
+        FitOneLineLabel(m_window);
+    }
+};
+
 class ButtonPeer : public TextPeer {
 public:
     using TextPeer::TextPeer;
@@ -283,7 +293,7 @@ std::unique_ptr<NativePeer> MakeNativePeer(const DialogControl& control, NativeW
     }
     if ((control.style & SS_TYPEMASK) == SS_ICON)
         return std::make_unique<IconPeer>(control, window, mirror, icons);
-    if (IsLabel(control.style)) return std::make_unique<TextPeer>(window, mirror);
+    if (IsLabel(control.style)) return std::make_unique<LabelPeer>(window, mirror);
     return std::make_unique<NativePeer>(window, mirror);  // a frame: nothing to mirror
 }
 

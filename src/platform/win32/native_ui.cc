@@ -295,6 +295,29 @@ void SetText(NativeWindow window, const std::string& text) {
     SetWindowTextW(H(window), win32::Widen(text).c_str());
 }
 
+void FitOneLineLabel(NativeWindow label) {
+    HWND h = H(label);
+    HWND parent = GetParent(h);
+    RECT place;
+    if (!parent || !GetWindowRect(h, &place)) return;
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+    const std::wstring text = win32::Widen(GetText(label));
+    HDC dc = GetDC(h);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    RECT needed{0, 0, 0, 0};
+    const UINT prefix = (GetWindowLongW(h, GWL_STYLE) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOCLIP | prefix);
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    const int height = place.bottom - place.top, width = place.right - place.left;
+    if (height >= 2 * metrics.tmHeight || needed.right <= width) return;
+    SetWindowPos(h, nullptr, 0, 0, needed.right, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 std::string GetText(NativeWindow window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(H(window))) + 1, L'\0');
     const int length = GetWindowTextW(H(window), &text[0], static_cast<int>(text.size()));

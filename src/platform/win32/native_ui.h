@@ -82,6 +82,9 @@ NativeWindow ActiveModal();           // the innermost dialog RunModal runs, NUL
 
 void ClientSize(NativeWindow window, int* cx, int* cy);
 void SetText(NativeWindow window, const std::string& text);
+// A label one line high whose text is wider than its place (the template was measured in a
+// narrower font than the system may have) grows to the right to show it whole.
+void FitOneLineLabel(NativeWindow label);
 std::string GetText(NativeWindow window);
 void Enable(NativeWindow window, bool enabled);
 void Invalidate(NativeWindow window);
