@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 #include "platform/win32_file_api.h"
@@ -343,6 +346,43 @@ bool ChooserOffersReadOnly(NativeWindow chooser) {
 void Cancel(NativeWindow dialog) {
     SendMessageW(H(dialog), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(H(dialog), IDCANCEL)));
+}
+
+namespace {
+std::string VersionValue(const std::vector<BYTE>& info, const wchar_t* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueW(info.data(), key.c_str(), &value, &length) || length == 0) return "";
+    return win32::Narrow(std::wstring(static_cast<const wchar_t*>(value), length - 1));
+}
+}  // namespace
+
+ProgramFile ReadProgramFile(const std::string& path) {
+    ProgramFile file;
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                           std::istreambuf_iterator<char>());
+    const auto word = [&](size_t at) -> unsigned {
+        return at + 1 < bytes.size() ? bytes[at] | (bytes[at + 1] << 8) : 0;
+    };
+    const size_t pe = word(0x3C) | (word(0x3E) << 16);
+    // After the signature, the 20-byte file header, then the optional header's subsystem.
+    file.windowsSubsystem = word(pe + 4 + 20 + 68) == IMAGE_SUBSYSTEM_WINDOWS_GUI;
+    const std::wstring wide = win32::Widen(path);
+    if (HMODULE module = LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+        // 14: RT_GROUP_ICON.
+        file.hasIcon = FindResourceW(module, MAKEINTRESOURCEW(128), MAKEINTRESOURCEW(14)) != nullptr;
+        FreeLibrary(module);
+    }
+    DWORD ignored = 0;
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(wide.c_str(), &ignored));
+    if (!info.empty() &&
+        GetFileVersionInfoW(wide.c_str(), 0, static_cast<DWORD>(info.size()), info.data())) {
+        file.productName = VersionValue(info, L"ProductName");
+        file.productVersion = VersionValue(info, L"ProductVersion");
+    }
+    return file;
 }
 
 }  // namespace driver

@@ -85,4 +85,12 @@ std::vector<std::string> ChooserTypes(NativeWindow chooser);  // the file type c
 bool ChooserOffersReadOnly(NativeWindow chooser);
 void Cancel(NativeWindow dialog);
 
+// What a program file tells the system about itself.
+struct ProgramFile {
+    bool windowsSubsystem = false;  // a window program: no console opens for it
+    bool hasIcon = false;           // icon group 128, which the shell shows
+    std::string productName, productVersion;
+};
+ProgramFile ReadProgramFile(const std::string& path);
+
 }  // namespace driver

@@ -299,4 +299,12 @@ TEST_F(MainDialog, SystemMenuOpensTheAboutBox) {
     });
 }
 
+TEST(ProgramFile, IsAWindowProgramWithItsIconAndVersion) {
+    const driver::ProgramFile program = driver::ReadProgramFile(PALVANE2_EXE);
+    EXPECT_TRUE(program.windowsSubsystem);
+    EXPECT_TRUE(program.hasIcon);
+    EXPECT_EQ(program.productName, "Palvane 2");
+    EXPECT_EQ(program.productVersion, "1.0");
+}
+
 }  // namespace
