@@ -92,12 +92,13 @@ done
 cp linux-demo/demo.iff held.iff
 mkfifo hold.in
 "$wine_run" "$root/build/windows/tools/hold_file.exe" held.iff <hold.in >hold.out &
+holder=$!
 exec 3>hold.in
 for _ in $(seq 100); do grep -q held hold.out && break; sleep 0.1; done
 status=0
 "$wine_run" "$win_cli" quick-patch held.iff >/dev/null 2>held.err || status=$?
 exec 3>&-
-wait
+wait "$holder"
 check "a held file refused with exit 2: $(tr -d '\n' <held.err)" [ "$status" = 2 ]
 check "the held file untouched" cmp held.iff linux-demo/demo.iff
 cd "$root"
