@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-#include "platform/qt/dialog_window.h"
 #include "platform/qt/file_chooser.h"
 #include "platform/qt/message_box.h"
 
@@ -38,21 +37,17 @@ QtWindowSystem::QtWindowSystem() : m_previous(GetCurrentWindowSystem()) {
 }
 
 QtWindowSystem::~QtWindowSystem() {
-    for (auto& [dlg, window] : m_windows) window->DetachAll();
-    m_windows.clear();
+    m_windows.ForEach([](DialogWindow& window) { window.DetachAll(); });
+    m_windows.Clear();
     if (GetCurrentWindowSystem() == this) SetCurrentWindowSystem(m_previous);
 }
 
 DialogWindow* QtWindowSystem::WindowOf(const CDialog& dlg) const {
-    auto it = m_windows.find(&dlg);
-    return it != m_windows.end() ? it->second.get() : nullptr;
+    return m_windows.Find(dlg);
 }
 
 QWidget* QtWindowSystem::OwnerWindow(const CWnd* wnd) const {
-    for (const CWnd* w = wnd; w; w = w->GetParent())
-        if (auto* dlg = dynamic_cast<const CDialog*>(w))
-            if (DialogWindow* window = WindowOf(*dlg)) return window;
-    return m_modal.empty() ? nullptr : WindowOf(*m_modal.back());
+    return m_windows.OwnerOf(wnd);
 }
 
 int QtWindowSystem::MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
@@ -75,16 +70,13 @@ std::optional<std::string> QtWindowSystem::ChooseFile(const FileChooserRequest& 
 void QtWindowSystem::RealizeDialog(CDialog& dlg) {
     if (!dlg.GetTemplate()) return;
     // Without an owner of its own a dialog belongs to the one running now, if any.
-    m_windows[&dlg] = std::make_unique<DialogWindow>(dlg, OwnerWindow(dlg.GetOwner()));
+    m_windows.Add(dlg, std::make_unique<DialogWindow>(dlg, OwnerWindow(dlg.GetOwner())));
 }
 
 int QtWindowSystem::RunModalLoop(CDialog& dlg, bool focusFirst) {
-    DialogWindow* window = WindowOf(dlg);
-    if (!window) return IDCANCEL;
-    m_modal.push_back(&dlg);
-    const int result = window->RunModal(focusFirst);
-    m_modal.pop_back();
-    if (!m_modal.empty()) Reactivate(WindowOf(*m_modal.back()));
+    const int result = m_windows.RunModal(
+        dlg, [focusFirst](DialogWindow& window) { return window.RunModal(focusFirst); });
+    Reactivate(m_windows.Modal());
     return result;
 }
 
@@ -93,11 +85,7 @@ void QtWindowSystem::EndModalLoop(CDialog& dlg, int result) {
 }
 
 void QtWindowSystem::DestroyDialog(CDialog& dlg) {
-    auto it = m_windows.find(&dlg);
-    if (it == m_windows.end()) return;
-    std::unique_ptr<DialogWindow> window = std::move(it->second);
-    m_windows.erase(it);
-    window->DetachAll();
+    if (std::unique_ptr<DialogWindow> window = m_windows.Take(dlg)) window->DetachAll();
 }
 
 COLORREF QtWindowSystem::GetSysColor(int index) {

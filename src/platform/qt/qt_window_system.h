@@ -3,20 +3,17 @@
 #pragma once
 
 #include <functional>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/dialog.h"
+#include "platform/dialog_windows.h"
+#include "platform/qt/dialog_window.h"
 #include "platform/window_system.h"
 
 class QWidget;
 
 namespace qtui {
-
-class DialogWindow;
 
 class QtWindowSystem : public WindowSystem {
 public:
@@ -48,8 +45,7 @@ public:
 private:
     WindowSystem* m_previous;
     FileChooser m_fileChooser;
-    std::map<const CDialog*, std::unique_ptr<DialogWindow>> m_windows;
-    std::vector<const CDialog*> m_modal;  // running modal loops, innermost last
+    DialogWindows<DialogWindow> m_windows;
 };
 
 }  // namespace qtui

@@ -124,87 +124,86 @@ private:
     CBitmap m_surface;  // the last paint's pixels, shown after Paint returns
 };
 
-class ListBoxPeer : public NativePeer {
+// What list and combo boxes share: the entries, and the selection (a combo box's edit text
+// too) mirrored after every change.
+class ListPeer : public NativePeer {
 public:
-    using NativePeer::NativePeer;
+    ListPeer(NativeWindow window, MirrorFlag& mirror, bool combo)
+        : NativePeer(window, mirror), m_combo(combo) {}
 
     void EntriesReset() override {
-        MirrorFlag::Scope scope(m_mirror);
-        ListReset(m_window, false);
+        {
+            MirrorFlag::Scope scope(m_mirror);
+            ListReset(m_window, m_combo);
+        }
+        Sync();
     }
     void EntryAdded(int index, const std::string& text) override {
-        MirrorFlag::Scope scope(m_mirror);
-        ListInsert(m_window, false, index, text);
+        {
+            MirrorFlag::Scope scope(m_mirror);
+            ListInsert(m_window, m_combo, index, text);
+        }
+        Sync();
     }
     void SelectionChanged(int index) override {
         (void)index;
-        SyncSelection();
-    }
-    void Notified(int code) override {
-        CListBox* model = Model();
-        if (code != LBN_SELCHANGE || !model) return;
-        const int row = ListSelection(m_window, false);
-        if (row >= 0) model->UserSelect(row);
-        SyncSelection();
+        Sync();
     }
 
 protected:
+    CListControl* Model() const { return dynamic_cast<CListControl*>(m_model); }
+
     void Mirror() override {
         NativePeer::Mirror();
         {
             MirrorFlag::Scope scope(m_mirror);
-            ListReset(m_window, false);
+            ListReset(m_window, m_combo);
             int index = 0;
             for (const ListEntry& entry : Model()->GetEntries())
-                ListInsert(m_window, false, index++, entry.text);
+                ListInsert(m_window, m_combo, index++, entry.text);
         }
-        SyncSelection();
+        Sync();
+    }
+
+    // The row the user's action selected, -1 for none.
+    int SelectedRow() const { return ListSelection(m_window, m_combo); }
+
+    virtual void Sync() {
+        CListControl* model = Model();
+        if (!model) return;
+        MirrorFlag::Scope scope(m_mirror);
+        if (SelectedRow() != model->GetCurSel()) ListSelect(m_window, m_combo, model->GetCurSel());
     }
 
 private:
-    CListBox* Model() const { return dynamic_cast<CListBox*>(m_model); }
+    bool m_combo;
+};
 
-    void SyncSelection() {
-        CListBox* model = Model();
-        if (!model) return;
-        MirrorFlag::Scope scope(m_mirror);
-        if (ListSelection(m_window, false) != model->GetCurSel())
-            ListSelect(m_window, false, model->GetCurSel());
+class ListBoxPeer : public ListPeer {
+public:
+    ListBoxPeer(NativeWindow window, MirrorFlag& mirror) : ListPeer(window, mirror, false) {}
+
+    void Notified(int code) override {
+        auto* model = dynamic_cast<CListBox*>(m_model);
+        if (code != LBN_SELCHANGE || !model) return;
+        if (SelectedRow() >= 0) model->UserSelect(SelectedRow());
+        Sync();
     }
 };
 
-class ComboBoxPeer : public NativePeer {
+class ComboBoxPeer : public ListPeer {
 public:
-    using NativePeer::NativePeer;
+    ComboBoxPeer(NativeWindow window, MirrorFlag& mirror) : ListPeer(window, mirror, true) {}
 
-    void EntriesReset() override {
-        {
-            MirrorFlag::Scope scope(m_mirror);
-            ListReset(m_window, true);
-        }
-        Sync();
-    }
-    void EntryAdded(int index, const std::string& text) override {
-        {
-            MirrorFlag::Scope scope(m_mirror);
-            ListInsert(m_window, true, index, text);
-        }
-        Sync();
-    }
-    void SelectionChanged(int index) override {
-        (void)index;
-        Sync();
-    }
     void TextChanged(const std::string& text) override {
         (void)text;
         Sync();
     }
     void Notified(int code) override {
-        CComboBox* model = Model();
+        auto* model = dynamic_cast<CComboBox*>(m_model);
         if (!model) return;
         if (code == CBN_SELCHANGE) {
-            const int index = ListSelection(m_window, true);
-            if (index >= 0) model->UserSelect(index);
+            if (SelectedRow() >= 0) model->UserSelect(SelectedRow());
             Sync();
         } else if (code == CBN_EDITCHANGE && model->HasEdit()) {
             model->UserEditText(GetText(m_window));
@@ -212,32 +211,14 @@ public:
     }
 
 protected:
-    void Mirror() override {
-        NativePeer::Mirror();
-        {
-            MirrorFlag::Scope scope(m_mirror);
-            ListReset(m_window, true);
-            int index = 0;
-            for (const ListEntry& entry : Model()->GetEntries())
-                ListInsert(m_window, true, index++, entry.text);
-        }
-        Sync();
-    }
-
-private:
-    CComboBox* Model() const { return dynamic_cast<CComboBox*>(m_model); }
-
     // Selection and edit text as the model holds them.
-    void Sync() {
-        CComboBox* model = Model();
-        if (!model) return;
+    void Sync() override {
+        ListPeer::Sync();
+        auto* model = dynamic_cast<CComboBox*>(m_model);
+        if (!model || !model->HasEdit()) return;
         MirrorFlag::Scope scope(m_mirror);
-        const int index = model->GetCurSel();
-        if (ListSelection(m_window, true) != index) ListSelect(m_window, true, index);
-        if (model->HasEdit()) {
-            const std::string text = model->GetWindowText();
-            if (GetText(m_window) != text) SetText(m_window, text);
-        }
+        const std::string text = model->GetWindowText();
+        if (GetText(m_window) != text) SetText(m_window, text);
     }
 };
 

@@ -1,7 +1,5 @@
 #include "platform/win32/win32_window_system.h"
 
-#include "platform/win32/dialog_host.h"
-
 namespace win32ui {
 
 Win32WindowSystem::Win32WindowSystem() : m_previous(GetCurrentWindowSystem()) {
@@ -9,21 +7,18 @@ Win32WindowSystem::Win32WindowSystem() : m_previous(GetCurrentWindowSystem()) {
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
-    for (auto& [dlg, host] : m_hosts) host->DetachAll();
-    m_hosts.clear();
+    m_hosts.ForEach([](DialogHost& host) { host.DetachAll(); });
+    m_hosts.Clear();
     if (GetCurrentWindowSystem() == this) SetCurrentWindowSystem(m_previous);
 }
 
 DialogHost* Win32WindowSystem::HostOf(const CDialog& dlg) const {
-    auto it = m_hosts.find(&dlg);
-    return it != m_hosts.end() ? it->second.get() : nullptr;
+    return m_hosts.Find(dlg);
 }
 
 NativeWindow Win32WindowSystem::OwnerWindow(const CWnd* wnd) const {
-    for (const CWnd* w = wnd; w; w = w->GetParent())
-        if (auto* dlg = dynamic_cast<const CDialog*>(w))
-            if (DialogHost* host = HostOf(*dlg)) return host->Window();
-    return m_modal.empty() ? nullptr : HostOf(*m_modal.back())->Window();
+    DialogHost* host = m_hosts.OwnerOf(wnd);
+    return host ? host->Window() : nullptr;
 }
 
 int Win32WindowSystem::MessageBox(CWnd* owner, const std::string& text, const std::string& caption,
@@ -52,16 +47,12 @@ void Win32WindowSystem::RealizeDialog(CDialog& dlg) {
     if (!dlg.GetTemplate()) return;
     // Without an owner of its own a dialog belongs to the one running now, if any.
     auto host = std::make_unique<DialogHost>(dlg, OwnerWindow(dlg.GetOwner()));
-    if (host->Created()) m_hosts[&dlg] = std::move(host);
+    if (host->Created()) m_hosts.Add(dlg, std::move(host));
 }
 
 int Win32WindowSystem::RunModalLoop(CDialog& dlg, bool focusFirst) {
-    DialogHost* host = HostOf(dlg);
-    if (!host) return IDCANCEL;
-    m_modal.push_back(&dlg);
-    const int result = host->RunModal(focusFirst);
-    m_modal.pop_back();
-    return result;
+    return m_hosts.RunModal(dlg,
+                            [focusFirst](DialogHost& host) { return host.RunModal(focusFirst); });
 }
 
 void Win32WindowSystem::EndModalLoop(CDialog& dlg, int result) {
@@ -69,11 +60,7 @@ void Win32WindowSystem::EndModalLoop(CDialog& dlg, int result) {
 }
 
 void Win32WindowSystem::DestroyDialog(CDialog& dlg) {
-    auto it = m_hosts.find(&dlg);
-    if (it == m_hosts.end()) return;
-    std::unique_ptr<DialogHost> host = std::move(it->second);
-    m_hosts.erase(it);
-    host->DetachAll();
+    if (std::unique_ptr<DialogHost> host = m_hosts.Take(dlg)) host->DetachAll();
 }
 
 COLORREF Win32WindowSystem::GetSysColor(int index) {

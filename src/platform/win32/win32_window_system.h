@@ -3,19 +3,16 @@
 #pragma once
 
 #include <functional>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/dialog.h"
+#include "platform/dialog_windows.h"
+#include "platform/win32/dialog_host.h"
 #include "platform/win32/native_ui.h"
 #include "platform/window_system.h"
 
 namespace win32ui {
-
-class DialogHost;
 
 class Win32WindowSystem : public WindowSystem {
 public:
@@ -52,8 +49,7 @@ private:
     WindowSystem* m_previous;
     FileChooser m_fileChooser;
     MessageBoxAnswer m_answer;
-    std::map<const CDialog*, std::unique_ptr<DialogHost>> m_hosts;
-    std::vector<const CDialog*> m_modal;  // running modal loops, innermost last
+    DialogWindows<DialogHost> m_hosts;
 };
 
 }  // namespace win32ui
