@@ -15,10 +15,9 @@
 #include <vector>
 
 #include "iff/iff_chunk.h"
-#include "iff/iff_manager.h"
 #include "platform/types.h"
 
-struct CIffFileRecord::ChunkList {
+struct IffChunkList {
     struct TypeIndex;
 
     struct Node {
@@ -170,10 +169,10 @@ struct CIffFileRecord::ChunkList {
         IdIndex byId;
     };
 
-    ChunkList() = default;
-    ~ChunkList() { Clear(); }
-    ChunkList(const ChunkList&) = delete;
-    ChunkList& operator=(const ChunkList&) = delete;
+    IffChunkList() = default;
+    ~IffChunkList() { Clear(); }
+    IffChunkList(const IffChunkList&) = delete;
+    IffChunkList& operator=(const IffChunkList&) = delete;
 
     static POSITION ToPos(Node* n) { return reinterpret_cast<POSITION>(n); }
     static Node* FromPos(POSITION p) { return reinterpret_cast<Node*>(p); }

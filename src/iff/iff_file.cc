@@ -7,7 +7,7 @@
 
 namespace {
 
-using ChunkList = CIffFileRecord::ChunkList;
+using ChunkList = IffChunkList;
 
 // Type-list positions are index + 1, so that the first entry is not NULL.
 POSITION IndexToPos(size_t i) {

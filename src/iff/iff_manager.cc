@@ -24,7 +24,7 @@ CIffManager g_manager;  // its destructor closes whatever is still open at exit
 
 constexpr DWORD kInitialSlots = 64;
 
-using ChunkList = CIffFileRecord::ChunkList;
+using ChunkList = IffChunkList;
 
 // Takes a slot for a new record; 0 if memory runs out.
 DWORD TakeSlot(std::unique_ptr<CIffFileRecord> record) {

@@ -11,6 +11,9 @@
 #include "platform/file.h"
 #include "platform/types.h"
 
+// The chunk list and its indexes (iff/iff_chunk_list.h).
+struct IffChunkList;
+
 // One open container: header image, file object and chunk list (owned).
 class CIffFileRecord {
 public:
@@ -33,8 +36,7 @@ public:
     std::unique_ptr<CFile> m_pFile;
 
     // Chunk list and its indexes live behind this.
-    struct ChunkList;
-    std::unique_ptr<ChunkList> m_chunks;
+    std::unique_ptr<IffChunkList> m_chunks;
 };
 
 class CIffManager {
