@@ -3,11 +3,15 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "platform/win32_file_api.h"
 
@@ -96,6 +100,35 @@ Picture FromDC(HDC source, int x, int y, int cx, int cy) {
 
 void Poll(std::function<bool()> step) {
     Schedule({std::move(step), 0});
+}
+
+struct Watchdog::State {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool cancelled = false;
+    std::thread thread;
+};
+
+Watchdog::Watchdog(int seconds, std::string what) : m_state(new State) {
+    m_state->thread = std::thread([state = m_state, seconds, what = std::move(what)] {
+        std::unique_lock<std::mutex> lock(state->mutex);
+        if (state->done.wait_for(lock, std::chrono::seconds(seconds),
+                                 [state] { return state->cancelled; }))
+            return;
+        std::fprintf(stderr, "%s: still running after %d s, stopped\n", what.c_str(), seconds);
+        std::fflush(stderr);
+        ExitProcess(4);
+    });
+}
+
+Watchdog::~Watchdog() {
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->cancelled = true;
+    }
+    m_state->done.notify_all();
+    m_state->thread.join();
+    delete m_state;
 }
 
 NativeWindow Item(NativeWindow dialog, int id) {
@@ -295,6 +328,18 @@ bool HasIcon(NativeWindow window, bool big) {
     return SendMessageW(H(window), WM_GETICON, big ? ICON_BIG : ICON_SMALL, 0) != 0;
 }
 
+NativeWindow Owner(NativeWindow window) {
+    return GetWindow(H(window), GW_OWNER);
+}
+
+void Minimize(NativeWindow window, bool minimized) {
+    ShowWindow(H(window), minimized ? SW_MINIMIZE : SW_RESTORE);
+}
+
+bool AnswersDragIcon(NativeWindow window) {
+    return SendMessageW(H(window), WM_QUERYDRAGICON, 0, 0) != 0;
+}
+
 NativeWindow ActiveWindow() {
     return GetActiveWindow();
 }
@@ -372,7 +417,8 @@ ProgramFile ReadProgramFile(const std::string& path) {
     const std::wstring wide = win32::Widen(path);
     if (HMODULE module = LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
         // 14: RT_GROUP_ICON.
-        file.hasIcon = FindResourceW(module, MAKEINTRESOURCEW(128), MAKEINTRESOURCEW(14)) != nullptr;
+        file.hasIcon =
+            FindResourceW(module, MAKEINTRESOURCEW(128), MAKEINTRESOURCEW(14)) != nullptr;
         FreeLibrary(module);
     }
     DWORD ignored = 0;

@@ -24,6 +24,20 @@ struct Rect {
 // true. A step that never succeeds ends the program: a dialog left open would hang it.
 void Poll(std::function<bool()> step);
 
+// Ends the program, naming what ran, when it lives longer than the given time: a window
+// that nobody answers would otherwise keep the test waiting for ever.
+class Watchdog {
+public:
+    Watchdog(int seconds, std::string what);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    struct State;
+    State* m_state;
+};
+
 NativeWindow Item(NativeWindow dialog, int id);
 std::string Text(NativeWindow window);
 std::string ClassName(NativeWindow window);
@@ -76,6 +90,9 @@ void SysCommand(NativeWindow window, unsigned command);
 void CloseBox(NativeWindow window);  // the close box: SC_CLOSE
 
 bool HasIcon(NativeWindow window, bool big);
+NativeWindow Owner(NativeWindow window);
+void Minimize(NativeWindow window, bool minimized);  // restores when false
+bool AnswersDragIcon(NativeWindow window);           // WM_QUERYDRAGICON gives an icon
 NativeWindow ActiveWindow();
 // The visible top-level dialog-class window this program shows other than the given ones.
 NativeWindow OtherDialog(const std::vector<NativeWindow>& known);

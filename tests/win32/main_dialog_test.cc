@@ -59,6 +59,8 @@ protected:
     void SetUp() override {
         if (!driver::CanShowWindows())
             GTEST_SKIP() << "no display to show windows on (run under an X server)";
+        watchdog = std::make_unique<driver::Watchdog>(
+            60, testing::UnitTest::GetInstance()->current_test_info()->name());
         ws = std::make_unique<win32ui::Win32WindowSystem>();
         path = TempPath("demo.iff");
         WriteFileBytes(path, TwoSpriteDemo());
@@ -80,6 +82,7 @@ protected:
         EXPECT_TRUE(answers.empty());
         dlg.reset();
         ws.reset();
+        watchdog.reset();
     }
 
     std::string Box(NativeWindow owner, const std::string& text,
@@ -97,6 +100,7 @@ protected:
         return {dlg->m_preview.m_nOriginX, dlg->m_preview.m_nOriginY};
     }
 
+    std::unique_ptr<driver::Watchdog> watchdog;
     std::unique_ptr<win32ui::Win32WindowSystem> ws;
     std::unique_ptr<CPatchDlg> dlg;
     std::string path;
@@ -134,8 +138,26 @@ TEST_F(MainDialog, StartsWithBrowseAndCloseAndIgnoresEscapeAndEnter) {
     });
 }
 
-TEST_F(MainDialog, KeyboardSessionWithTheSystemFileChooser) {
+TEST_F(MainDialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
     ws->SetFileChooser(nullptr);
+    ws->SetMessageBoxAnswer(nullptr);
+    path = TempPath("\xC3\xA4-\xD0\xBF\xD0\xB0\xD0\xBB\xD0\xB8\xD1\x82\xD1\x80\xD0\xB0.iff");
+    WriteFileBytes(path, TwoSpriteDemo());
+    // The system's message box: its caption and text, owned by the dialog; answered with
+    // the button of the given ID.
+    const auto answerBox = [&](int button) {
+        driver::Poll([&, button] {
+            NativeWindow box = driver::OtherDialog({Window()});
+            if (!box) return false;
+            seen.push_back((driver::Owner(box) == Window() ? "dialog / " : "other / ") +
+                           driver::Text(driver::Item(box, 0xFFFF)) + " / " + driver::Text(box));
+            driver::Click(driver::Item(box, button));
+            return true;
+        });
+    };
+    const auto shown = [](const std::string& text, const std::string& caption) {
+        return "dialog / " + text + " / " + caption;
+    };
     RunModal(*dlg, [&] {
         std::string chooser;
         driver::Poll([&] {
@@ -158,17 +180,17 @@ TEST_F(MainDialog, KeyboardSessionWithTheSystemFileChooser) {
             << driver::Text(Item(IDC_FILE));
         EXPECT_EQ(driver::Rows(Item(IDC_SPRITES)), 2);
 
-        answers = {IDYES};
+        answerBox(IDYES);
         driver::AltKey(Window(), 'q');
-        answers = {IDNO};
+        answerBox(IDNO);
         driver::AltKey(Window(), 'c');  // unsaved: asks, and No keeps it open
         EXPECT_TRUE(driver::Visible(Window()));
-        answers = {IDOK};
+        answerBox(IDOK);
         driver::AltKey(Window(), 's');
         driver::AltKey(Window(), 'c');  // saved: closes without asking
-        EXPECT_EQ(seen, (std::vector<std::string>{
-                            Box(Window(), kQuickPatch), Box(Window(), kQuit),
-                            Box(Window(), "File saved!", "Success!", MB_OK | MB_ICONASTERISK)}));
+        EXPECT_EQ(seen,
+                  (std::vector<std::string>{shown(kQuickPatch, "Warning"), shown(kQuit, "Warning"),
+                                            shown("File saved!", "Success!")}));
         EXPECT_EQ(dlg->GetModalResult(), IDOK);
     });
 }
@@ -272,7 +294,7 @@ TEST_F(MainDialog, SpritesFramesPalettesAndADragThroughRealMessages) {
     });
 }
 
-TEST_F(MainDialog, SystemMenuOpensTheAboutBox) {
+TEST_F(MainDialog, SystemMenuOpensTheAboutBoxAndMinimisingShowsTheIcon) {
     RunModal(*dlg, [&] {
         const std::vector<std::string> entries = driver::SystemMenu(Window());
         ASSERT_GE(entries.size(), 3u);
@@ -294,6 +316,12 @@ TEST_F(MainDialog, SystemMenuOpensTheAboutBox) {
         EXPECT_TRUE(driver::Enabled(Window()));
         EXPECT_TRUE(driver::Visible(Window()));
         EXPECT_FALSE(dlg->IsEnded());
+        // Minimised, the dialog knows it, and its icon stands in for it.
+        driver::Minimize(Window(), true);
+        EXPECT_TRUE(dlg->IsIconic());
+        EXPECT_TRUE(driver::AnswersDragIcon(Window()));
+        driver::Minimize(Window(), false);
+        EXPECT_FALSE(dlg->IsIconic());
         driver::CloseBox(Window());  // nothing unsaved: closes at once
         EXPECT_EQ(dlg->GetModalResult(), IDOK);
     });
