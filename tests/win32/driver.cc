@@ -136,10 +136,7 @@ NativeWindow Item(NativeWindow dialog, int id) {
 }
 
 std::string Text(NativeWindow window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(H(window))) + 1, L'\0');
-    text.resize(static_cast<size_t>(
-        std::max(0, GetWindowTextW(H(window), &text[0], static_cast<int>(text.size())))));
-    return win32::Narrow(text);
+    return win32ui::GetText(window);
 }
 
 std::string ClassName(NativeWindow window) {
@@ -196,8 +193,7 @@ std::string RowText(NativeWindow list, int row) {
 }
 
 int Selection(NativeWindow list) {
-    return static_cast<int>(
-        SendMessageW(H(list), IsCombo(H(list)) ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+    return win32ui::ListSelection(list, IsCombo(H(list)));
 }
 
 void Type(NativeWindow combo, const std::string& text, bool selectAll) {
@@ -340,10 +336,6 @@ bool AnswersDragIcon(NativeWindow window) {
     return SendMessageW(H(window), WM_QUERYDRAGICON, 0, 0) != 0;
 }
 
-NativeWindow ActiveWindow() {
-    return GetActiveWindow();
-}
-
 namespace {
 struct Search {
     const std::vector<NativeWindow>* known;
@@ -386,11 +378,6 @@ std::vector<std::string> ChooserTypes(NativeWindow chooser) {
 bool ChooserOffersReadOnly(NativeWindow chooser) {
     HWND box = GetDlgItem(H(chooser), 0x410);
     return box && IsWindowVisible(box);
-}
-
-void Cancel(NativeWindow dialog) {
-    SendMessageW(H(dialog), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(H(dialog), IDCANCEL)));
 }
 
 namespace {

@@ -93,14 +93,12 @@ bool HasIcon(NativeWindow window, bool big);
 NativeWindow Owner(NativeWindow window);
 void Minimize(NativeWindow window, bool minimized);  // restores when false
 bool AnswersDragIcon(NativeWindow window);           // WM_QUERYDRAGICON gives an icon
-NativeWindow ActiveWindow();
 // The visible top-level dialog-class window this program shows other than the given ones.
 NativeWindow OtherDialog(const std::vector<NativeWindow>& known);
 // The system file chooser's file name field, and its Open button pressed.
 void EnterFileName(NativeWindow chooser, const std::string& path);
 std::vector<std::string> ChooserTypes(NativeWindow chooser);  // the file type choices
 bool ChooserOffersReadOnly(NativeWindow chooser);
-void Cancel(NativeWindow dialog);
 
 // What a program file tells the system about itself.
 struct ProgramFile {
