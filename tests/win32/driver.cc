@@ -406,6 +406,10 @@ ProgramFile ReadProgramFile(const std::string& path) {
         // 14: RT_GROUP_ICON.
         file.hasIcon =
             FindResourceW(module, MAKEINTRESOURCEW(128), MAKEINTRESOURCEW(14)) != nullptr;
+        if (HRSRC manifest = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)))
+            if (const void* bytes = LockResource(LoadResource(module, manifest)))
+                file.manifest.assign(static_cast<const char*>(bytes),
+                                     SizeofResource(module, manifest));
         FreeLibrary(module);
     }
     DWORD ignored = 0;

@@ -105,6 +105,7 @@ struct ProgramFile {
     bool windowsSubsystem = false;  // a window program: no console opens for it
     bool hasIcon = false;           // icon group 128, which the shell shows
     std::string productName, productVersion;
+    std::string manifest;  // resource 1 of type 24, which the system reads at start
 };
 ProgramFile ReadProgramFile(const std::string& path);
 

@@ -327,12 +327,15 @@ TEST_F(MainDialog, SystemMenuOpensTheAboutBoxAndMinimisingShowsTheIcon) {
     });
 }
 
-TEST(ProgramFile, IsAWindowProgramWithItsIconAndVersion) {
+TEST(ProgramFile, IsAWindowProgramWithItsIconVersionAndManifest) {
     const driver::ProgramFile program = driver::ReadProgramFile(PALVANE2_EXE);
     EXPECT_TRUE(program.windowsSubsystem);
     EXPECT_TRUE(program.hasIcon);
     EXPECT_EQ(program.productName, "Palvane 2");
     EXPECT_EQ(program.productVersion, "1.0");
+    for (const char* setting : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                                "level=\"asInvoker\"", ">true</dpiAware>"})
+        EXPECT_NE(program.manifest.find(setting), std::string::npos) << setting;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 // After windows.h, which they build on.
+#include <commctrl.h>
 #include <commdlg.h>
 #include <windowsx.h>
 
@@ -190,8 +191,12 @@ LRESULT CALLBACK SurfaceProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(h, message, wParam, lParam);
 }
 
-void RegisterSurfaceClass() {
+// The system's control classes in the current look (the program's manifest asks for the
+// common controls of version 6, which are loaded only on request), and the preview's class.
+void RegisterClasses() {
     static const bool registered = [] {
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = SurfaceProc;
@@ -220,7 +225,7 @@ void Centre(HWND h, HWND owner) {
 
 NativeWindow CreateDialogWindow(const NativeDialog& dialog, NativeWindow owner,
                                 DialogEvents* events) {
-    RegisterSurfaceClass();
+    RegisterClasses();
     const std::vector<BYTE> bytes = BuildTemplate(dialog);
     return CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                       reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), H(owner),
