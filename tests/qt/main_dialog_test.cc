@@ -203,6 +203,7 @@ private slots:
             auto* sprites = Widget<QListWidget>(IDC_SPRITES);
             QCOMPARE(sprites->count(), 2);
             QCOMPARE(sprites->item(0)->text(), QString("#100 - \"Orb\""));
+            QCOMPARE(sprites->item(1)->text(), QString::fromUtf8("#200 - \"D\u00E9cor\""));  // Latin-1
             QVERIFY(sprites->item(0)->isSelected());
             auto* frames = Widget<QComboBox>(IDC_FRAME);
             QCOMPARE(frames->itemText(1), QString("#1 size: 10x8 pixels"));

@@ -336,6 +336,21 @@ bool AnswersDragIcon(NativeWindow window) {
     return SendMessageW(H(window), WM_QUERYDRAGICON, 0, 0) != 0;
 }
 
+std::string BoxIcon(NativeWindow box) {
+    const std::pair<LPCSTR, const char*> icons[] = {{IDI_WARNING, "warning"},
+                                                      {IDI_QUESTION, "question"},
+                                                      {IDI_ERROR, "error"},
+                                                      {IDI_INFORMATION, "information"}};
+    for (HWND c = GetWindow(H(box), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (ClassName(c) != "Static" || (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+            continue;
+        const auto shown = reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0));
+        for (const auto& [id, name] : icons)
+            if (shown && shown == LoadIconA(nullptr, id)) return name;
+    }
+    return "none";
+}
+
 namespace {
 struct Search {
     const std::vector<NativeWindow>* known;

@@ -93,6 +93,8 @@ bool HasIcon(NativeWindow window, bool big);
 NativeWindow Owner(NativeWindow window);
 void Minimize(NativeWindow window, bool minimized);  // restores when false
 bool AnswersDragIcon(NativeWindow window);           // WM_QUERYDRAGICON gives an icon
+// The icon a message box shows: "warning", "question", "error", "information" or "none".
+std::string BoxIcon(NativeWindow box);
 // The visible top-level dialog-class window this program shows other than the given ones.
 NativeWindow OtherDialog(const std::vector<NativeWindow>& known);
 // The system file chooser's file name field, and its Open button pressed.

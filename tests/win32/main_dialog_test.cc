@@ -143,20 +143,22 @@ TEST_F(MainDialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
     ws->SetMessageBoxAnswer(nullptr);
     path = TempPath("\xC3\xA4-\xD0\xBF\xD0\xB0\xD0\xBB\xD0\xB8\xD1\x82\xD1\x80\xD0\xB0.iff");
     WriteFileBytes(path, TwoSpriteDemo());
-    // The system's message box: its caption and text, owned by the dialog; answered with
+    // The system's message box: its text, caption and icon, owned by the dialog; answered with
     // the button of the given ID.
     const auto answerBox = [&](int button) {
         driver::Poll([&, button] {
             NativeWindow box = driver::OtherDialog({Window()});
             if (!box) return false;
             seen.push_back((driver::Owner(box) == Window() ? "dialog / " : "other / ") +
-                           driver::Text(driver::Item(box, 0xFFFF)) + " / " + driver::Text(box));
+                           driver::Text(driver::Item(box, 0xFFFF)) + " / " + driver::Text(box) +
+                           " / " + driver::BoxIcon(box));
             driver::Click(driver::Item(box, button));
             return true;
         });
     };
-    const auto shown = [](const std::string& text, const std::string& caption) {
-        return "dialog / " + text + " / " + caption;
+    const auto shown = [](const std::string& text, const std::string& caption,
+                          const std::string& icon = "warning") {
+        return "dialog / " + text + " / " + caption + " / " + icon;
     };
     RunModal(*dlg, [&] {
         std::string chooser;
@@ -190,7 +192,7 @@ TEST_F(MainDialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
         driver::AltKey(Window(), 'c');  // saved: closes without asking
         EXPECT_EQ(seen,
                   (std::vector<std::string>{shown(kQuickPatch, "Warning"), shown(kQuit, "Warning"),
-                                            shown("File saved!", "Success!")}));
+                                            shown("File saved!", "Success!", "information")}));
         EXPECT_EQ(dlg->GetModalResult(), IDOK);
     });
 }
@@ -204,6 +206,7 @@ TEST_F(MainDialog, SpritesFramesPalettesAndADragThroughRealMessages) {
                            preview = Item(IDC_PREVIEW);
         ASSERT_EQ(driver::Rows(sprites), 2);
         EXPECT_EQ(driver::RowText(sprites, 0), "#100 - \"Orb\"");
+        EXPECT_EQ(driver::RowText(sprites, 1), "#200 - \"D\u00E9cor\"");  // a Latin-1 name
         EXPECT_EQ(driver::Selection(sprites), 0);
         EXPECT_EQ(driver::RowText(frames, 1), "#1 size: 10x8 pixels");
         EXPECT_EQ(driver::Text(common), "1");

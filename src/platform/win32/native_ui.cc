@@ -23,6 +23,20 @@ HWND H(NativeWindow w) {
     return static_cast<HWND>(w);
 }
 
+// A text for the screen: UTF-8 when the bytes are valid UTF-8 (paths, typed text, the
+// program's own texts), otherwise one Latin-1 character a byte, as names inside resource
+// files are single-byte text (the Qt back end reads them the same way).
+std::wstring Shown(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                      static_cast<int>(text.size()), nullptr, 0);
+    if (n > 0) return win32::Widen(text);
+    std::wstring latin1(text.size(), L'\0');
+    std::transform(text.begin(), text.end(), latin1.begin(),
+                   [](char c) { return static_cast<wchar_t>(static_cast<unsigned char>(c)); });
+    return latin1;
+}
+
 std::vector<HWND>& ModalStack() {
     static std::vector<HWND> stack;
     return stack;
@@ -40,7 +54,7 @@ public:
         Word(static_cast<WORD>(d >> 16));
     }
     void Text(const std::string& utf8) {
-        for (wchar_t c : win32::Widen(utf8)) Word(static_cast<WORD>(c));
+        for (wchar_t c : Shown(utf8)) Word(static_cast<WORD>(c));
         Word(0);
     }
     void AlignDword() {
@@ -297,7 +311,7 @@ void ClientSize(NativeWindow window, int* cx, int* cy) {
 }
 
 void SetText(NativeWindow window, const std::string& text) {
-    SetWindowTextW(H(window), win32::Widen(text).c_str());
+    SetWindowTextW(H(window), Shown(text).c_str());
 }
 
 void FitOneLineLabel(NativeWindow label) {
@@ -306,7 +320,7 @@ void FitOneLineLabel(NativeWindow label) {
     RECT place;
     if (!parent || !GetWindowRect(h, &place)) return;
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
-    const std::wstring text = win32::Widen(GetText(label));
+    const std::wstring text = Shown(GetText(label));
     HDC dc = GetDC(h);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
     TEXTMETRICW metrics{};
@@ -343,7 +357,7 @@ void ListReset(NativeWindow list, bool combo) {
 }
 
 void ListInsert(NativeWindow list, bool combo, int index, const std::string& text) {
-    const std::wstring wide = win32::Widen(text);
+    const std::wstring wide = Shown(text);
     SendMessageW(H(list), combo ? CB_INSERTSTRING : LB_INSERTSTRING, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(wide.c_str()));
 }
@@ -416,12 +430,16 @@ void AppendSystemMenu(NativeWindow window, unsigned flags, unsigned id, const st
     if (flags & MF_SEPARATOR)
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     else
-        AppendMenuW(menu, flags, id, win32::Widen(text).c_str());
+        AppendMenuW(menu, flags, id, Shown(text).c_str());
 }
 
 int ShowMessageBox(NativeWindow owner, const std::string& text, const std::string& caption,
                    unsigned type) {
-    return MessageBoxW(H(owner), win32::Widen(text).c_str(), win32::Widen(caption).c_str(), type);
+    // The program's exclamation icon is 0x20 (its Yes/No warnings are type 36 throughout);
+    // the system's is MB_ICONEXCLAMATION, 0x20 being its question mark, which the program
+    // never asks for.
+    if ((type & MB_ICONMASK) == MB_ICONQUESTION) type = (type & ~MB_ICONMASK) | MB_ICONEXCLAMATION;
+    return MessageBoxW(H(owner), Shown(text).c_str(), Shown(caption).c_str(), type);
 }
 
 std::optional<std::string> ChooseFile(const OpenFileRequest& request) {

@@ -198,7 +198,7 @@ Bytes TwoSpriteDemo() {
         sprite.paletteId = id == 100 ? 1 : 7;
         for (WORD p : id == 100 ? std::vector<WORD>{1, 2} : std::vector<WORD>{2})
             sprite.frames.push_back(FrameFromGrid(grid, p));
-        layout.chunks.push_back(Spr2Chunk(id, sprite, id == 100 ? "Orb" : "Tile"));
+        layout.chunks.push_back(Spr2Chunk(id, sprite, id == 100 ? "Orb" : "D\xE9" "cor"));
     }
     return BuildIff(layout);
 }
