@@ -138,7 +138,7 @@ BOOL SaveOverDiskFile(CIffFileRecord& rec, DWORD h, Snapshot& snapshot) {
     BOOL ok;
     {
         CWriteBuffer out(*temp);
-        ok = IffWriteContainer(&out, h);
+        ok = IffWriteContainer(out, h);
         if (ok) out.Flush();  // every byte on the disk before the name moves
     }
     if (ok) {
@@ -192,7 +192,7 @@ BOOL CIffManager::Save(CFile* pFile, DWORD h) {
     if (IffSavedSize(h) >= kIffSizeLimit) return FALSE;
     // A header and a data write per chunk would be two system calls each on a disk file.
     CWriteBuffer out(*pFile);
-    const BOOL written = IffWriteContainer(&out, h);
+    const BOOL written = IffWriteContainer(out, h);
     // A failed save leaves the target with what was written before the failure.
     if (written) {
         out.FlushBuffer();

@@ -10,10 +10,10 @@
 #include "iff/iff_file.h"
 #include "iff/iff_io.h"
 #include "iff/iff_manager.h"
+#include "iff/iff_write_buffer.h"
 #include "platform/byte_order.h"
 
 namespace {
-
 
 void AppendLE32(std::vector<BYTE>& out, DWORD v) {
     BYTE b[4];
@@ -145,13 +145,34 @@ BOOL WriteResourceMap(CFile* pFile, DWORD h) {
     return TRUE;
 }
 
-BOOL IffWriteContainer(CFile* pFile, DWORD h) {
+namespace {
+
+// endOfPart runs after the header and after the chunks, within the error handling of the
+// part it ends.
+template <class EndOfPart>
+BOOL WriteContainer(CFile* pFile, DWORD h, EndOfPart endOfPart) {
     CIffFileRecord* rec = CIffManager::GetRecord(h);
     if (!rec || !pFile) return FALSE;
     iffio::CopySaveSignature(rec->m_header);
     pFile->SetLength(0);
     pFile->Seek(0, CFile::begin);
     pFile->Write(rec->m_header, IFF_FILE_HEADER_SIZE);
+    endOfPart();
     if (!WriteChunks(pFile, h)) return FALSE;
+    try {
+        endOfPart();
+    } catch (const CFileException&) {
+        return FALSE;
+    }
     return WriteResourceMap(pFile, h);
+}
+
+}  // namespace
+
+BOOL IffWriteContainer(CFile* pFile, DWORD h) {
+    return WriteContainer(pFile, h, [] {});
+}
+
+BOOL IffWriteContainer(CWriteBuffer& out, DWORD h) {
+    return WriteContainer(&out, h, [&out] { out.FlushBuffer(); });
 }

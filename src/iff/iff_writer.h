@@ -6,6 +6,8 @@
 #include "platform/file.h"
 #include "platform/types.h"
 
+class CWriteBuffer;
+
 BOOL WriteChunks(CFile* pFile, DWORD h);
 BOOL WriteResourceMap(CFile* pFile, DWORD h);
 IffChunkHeader MakeChunkHeader(const CIffChunk* pChunk);
@@ -18,5 +20,9 @@ constexpr ULONGLONG kIffSizeLimit = 0x100000000ull;
 ULONGLONG IffSavedSize(DWORD h);
 
 // Header, chunks and map into pFile, as a save to an explicit target does. File errors
-// while truncating and writing the header or the map pass to the caller.
+// while truncating and writing the header or the map pass to the caller; those while
+// writing a chunk give FALSE, the target holding the header and the chunks before it.
 BOOL IffWriteContainer(CFile* pFile, DWORD h);
+// The same through a buffer: each part's bytes reach the buffer's target before the next
+// part begins, so that a failed write shows in the part it belongs to.
+BOOL IffWriteContainer(CWriteBuffer& out, DWORD h);

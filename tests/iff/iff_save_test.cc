@@ -12,6 +12,7 @@
 #include "iff_test_helpers.h"
 #include "platform/byte_order.h"
 #include "platform/file_system.h"
+#include "support/platform/fault_files.h"
 
 using namespace ifftest;
 
@@ -125,6 +126,38 @@ TEST(WriterFailures, AnUnloadedChunkOrFourGibibytesStopTheSave) {
     EXPECT_FALSE(big.Save(nullptr));
 }
 
+// A target that fills up part way: in a chunk the save gives FALSE; in the header or the
+// map the error passes to the caller. Either way the target holds every byte written before.
+TEST(WriterFailures, ATargetFillingUpKeepsWhatWasWrittenBeforeIt) {
+    IffSpec in;
+    in.chunks = {Chunk("PALT", 1, 1000), Chunk("SPR2", 2, 1000)};
+    CIffFile iff;
+    ASSERT_TRUE(LoadAs(iff, BuildIff(in)) && iff.LoadAllChunkData());
+    const Bytes whole = SaveToMemory(iff);
+    const size_t mapAt = 64 + 2 * (76 + 1000);
+    for (const long long budget : {10ll, 100ll, 640ll, 1500ll, 2200ll, 2230ll}) {
+        SCOPED_TRACE(budget);
+        auto* mem = new CMemFile;
+        auto faults = std::make_shared<FaultBudget>();
+        faults->writeBytes = budget;
+        CFailingFile target(std::unique_ptr<CFile>(mem), faults);
+        const bool inChunks = budget >= 64 && budget < static_cast<long long>(mapAt);
+        if (inChunks) {
+            EXPECT_NO_THROW(EXPECT_FALSE(iff.Save(&target)));
+        } else {
+            EXPECT_THROW(iff.Save(&target), CFileException);
+        }
+        // Of the map, some bytes or none; the map's offset in the header is written with it.
+        const size_t kept = std::min<size_t>(budget, mapAt);
+        ASSERT_GE(mem->GetLength(), kept);
+        Bytes got(mem->GetData(), mem->GetData() + kept), want(whole.begin(), whole.begin() + kept);
+        for (Bytes* b : {&got, &want})
+            std::fill(b->begin() + std::min<size_t>(60, kept),
+                      b->begin() + std::min<size_t>(64, kept), 0);
+        EXPECT_EQ(got, want);
+    }
+}
+
 constexpr UINT kExclusive = CFile::modeReadWrite | CFile::shareExclusive;
 
 // Links need a privilege on Windows; there the file is opened by its own name.
@@ -151,14 +184,16 @@ protected:
         // Opened through a link, which must stay a link to the saved file.
         std::filesystem::create_symlink(path, path + kVia);
 #endif
-        ASSERT_TRUE(iff.Load(OpenExclusive(path + kVia).get(), nullptr) &&
-                    iff.LoadAllChunkData() && iff.FindChunk(&sprite, IFF_TYPE_SPR2, 2));
+        ASSERT_TRUE(iff.Load(OpenExclusive(path + kVia).get(), nullptr) && iff.LoadAllChunkData() &&
+                    iff.FindChunk(&sprite, IFF_TYPE_SPR2, 2));
     }
     auto Files() const {
         return std::distance(
             std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()), {});
     }
-    bool OpenAgain(const std::string& name) const { return CFile().Open(name.c_str(), kExclusive); }
+    bool OpenAgain(const std::string& name) const {
+        return CFile().Open(name.c_str(), kExclusive);
+    }
     // The file the container holds is the one its path names now.
     bool HoldsPath() const {
         ResolvedPath now;

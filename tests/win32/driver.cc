@@ -338,9 +338,9 @@ bool AnswersDragIcon(NativeWindow window) {
 
 std::string BoxIcon(NativeWindow box) {
     const std::pair<LPCSTR, const char*> icons[] = {{IDI_WARNING, "warning"},
-                                                      {IDI_QUESTION, "question"},
-                                                      {IDI_ERROR, "error"},
-                                                      {IDI_INFORMATION, "information"}};
+                                                    {IDI_QUESTION, "question"},
+                                                    {IDI_ERROR, "error"},
+                                                    {IDI_INFORMATION, "information"}};
     for (HWND c = GetWindow(H(box), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         if (ClassName(c) != "Static" || (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
             continue;
