@@ -138,7 +138,7 @@ BOOL SaveOverDiskFile(CIffFileRecord& rec, DWORD h, Snapshot& snapshot) {
     BOOL ok;
     {
         CWriteBuffer out(*temp);
-        ok = IffWriteContainer(out, h);
+        ok = IffWriteContainer(&out, h);  // any failure here is the save's failure
         if (ok) out.Flush();  // every byte on the disk before the name moves
     }
     if (ok) {
