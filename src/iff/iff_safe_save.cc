@@ -16,7 +16,6 @@
 
 namespace {
 
-
 // What a failed save must put back: the header image and every chunk's data offset.
 class Snapshot {
 public:
@@ -80,11 +79,11 @@ BOOL ReplaceReleasingHolds(CIffFileRecord& rec, std::unique_ptr<CFile>& temp,
                            const std::string& tempPath, const std::string& opened,
                            const std::string& target) {
     CSaveFileSystem& fs = GetSaveFileSystem();
+    auto held = std::make_unique<CFile>();  // nothing left to fail once the rename is done
     temp->Close();
     temp.reset();
     rec.m_pFile->Close();
     const BOOL replaced = fs.Replace(tempPath, target, nullptr);
-    auto held = std::make_unique<CFile>();
     // Another program may take the file in the instant it is free; give it a moment.
     for (int attempt = 0; attempt < 50; ++attempt) {
         if (held->Open(opened.c_str(), CFile::modeReadWrite | CFile::shareExclusive)) {
@@ -93,7 +92,9 @@ BOOL ReplaceReleasingHolds(CIffFileRecord& rec, std::unique_ptr<CFile>& temp,
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    // The file is saved (or untouched) on disk, but no longer ours: later saves fail.
+    // The file is saved (or untouched) on disk, but no longer ours. Without a path, later
+    // saves in place fail instead of writing over whatever the path names by then.
+    rec.m_pFile->SetFilePath(std::string());
     return replaced;
 }
 
@@ -139,7 +140,7 @@ BOOL SaveOverDiskFile(CIffFileRecord& rec, DWORD h, Snapshot& snapshot) {
     {
         CWriteBuffer out(*temp);
         ok = IffWriteContainer(&out, h);  // any failure here is the save's failure
-        if (ok) out.Flush();  // every byte on the disk before the name moves
+        if (ok) out.Flush();              // every byte on the disk before the name moves
     }
     if (ok) {
         int err = 0;

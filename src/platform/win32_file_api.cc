@@ -40,8 +40,9 @@ std::wstring WithoutLongPrefix(std::wstring path) {
 bool FinalPathW(HANDLE h, std::string* pPath) {
     std::vector<wchar_t> buffer(MAX_PATH + 1);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD n = ::GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        const DWORD n =
+            ::GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
         if (n == 0) return false;
         if (n < buffer.size()) {
             *pPath = Narrow(WithoutLongPrefix(std::wstring(buffer.data(), n)));
@@ -59,11 +60,12 @@ constexpr DWORD kInheritedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SY
 
 std::wstring Widen(const std::string& utf8) {
     if (utf8.empty()) return std::wstring();
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                        nullptr, 0);
+    const int n =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
     if (n > 0)
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(),
+                              n);
     return out;
 }
 
@@ -91,8 +93,8 @@ Handle OpenFile(const std::string& path, bool read, bool write, Disposition disp
     const DWORD create = disposition == Disposition::createNew    ? CREATE_NEW
                          : disposition == Disposition::openAlways ? OPEN_ALWAYS
                                                                   : OPEN_EXISTING;
-    const HANDLE h = ::CreateFileW(wide.c_str(), access, share, nullptr, create, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+    const HANDLE h =
+        ::CreateFileW(wide.c_str(), access, share, nullptr, create, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         Fail(pError);
         return kInvalidHandle;
@@ -254,10 +256,22 @@ void SetInheritedAttributes(const std::string& path, std::uint32_t attributes) {
 }
 
 bool MoveReplacing(const std::string& from, const std::string& to, unsigned long* pError) {
-    return ::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? true
-               : Fail(pError);
+    const std::wstring wideFrom = Widen(from), wideTo = Widen(to);
+    // A file that is open at all cannot be replaced; a virus scanner or an indexer may have
+    // either one open for a moment, so a refusal is tried again for up to half a second.
+    for (int attempt = 0;; ++attempt) {
+        if (::MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = ::GetLastError();
+        const bool transient = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                               error == ERROR_LOCK_VIOLATION;
+        if (!transient || attempt == 50) {
+            if (pError) *pError = error;
+            return false;
+        }
+        ::Sleep(10);
+    }
 }
 
 bool RemovePath(const std::string& path) {

@@ -259,6 +259,34 @@ TEST_P(SafeSaveFaults, AFailedSaveLeavesEverythingAndARetrySucceeds) {
 #endif
 }
 
+// Where the hold is let go for the rename, another program may take the file in that
+// instant: the save has succeeded, and later ones save nothing over what the path names.
+TEST_F(SafeSave, AFileTakenAtTheRenameIsNoLongerSavedOver) {
+#ifndef _WIN32
+    GTEST_SKIP() << "the hold is let go for the rename only on Windows";
+#else
+    struct Thief : CSaveFileSystem {
+        BOOL Replace(const std::string& from, const std::string& to, int* pError) override {
+            const BOOL replaced = CSaveFileSystem::Replace(from, to, pError);
+            taken.Open(to.c_str(), kExclusive);
+            return replaced;
+        }
+        CFile taken;
+    } thief;
+    SetSaveFileSystem(&thief);
+    EXPECT_TRUE(iff.Save(nullptr));
+    SetSaveFileSystem(nullptr);
+    thief.taken.Close();
+    EXPECT_EQ(ReadFileBytes(path), saved);
+    std::filesystem::remove(path);
+    WriteFileBytes(path, {1, 2, 3});
+    const auto files = Files();
+    EXPECT_FALSE(iff.Save(nullptr));
+    EXPECT_EQ(ReadFileBytes(path), (Bytes{1, 2, 3}));
+    EXPECT_EQ(Files(), files);
+#endif
+}
+
 std::vector<Fault> Faults() {
     using FS = CFaultySaveFileSystem;
     std::vector<Fault> f = {{"flush", [](FS& fs) { fs.budget->failFlush = true; }},

@@ -7,9 +7,12 @@
 #include <unistd.h>
 #endif
 
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "support/platform/scratch_files.h"
 
 namespace {
@@ -83,6 +86,25 @@ TEST(DiskFile, TheExclusiveHoldRefusesOthersEverywhereAndPassesToADuplicate) {
     EXPECT_EQ(dup->GetFileName(), path.substr(path.find_last_of(kPathSeparators) + 1));
     dup->Close();
     EXPECT_TRUE(second.Open(path.c_str(), kExclusive));
+}
+
+// A scanner or an indexer may hold a file for a moment: replacing it then still succeeds.
+TEST(DiskFile, AFileHeldForAMomentIsStillReplaced) {
+    const std::string from = testsupport::TempPath("new.bin"),
+                      to = testsupport::TempPath("old.bin");
+    testsupport::WriteFileBytes(from, {1, 2});
+    testsupport::WriteFileBytes(to, {3});
+    CFile scanner;
+    ASSERT_TRUE(scanner.Open(to.c_str(), kExclusive));
+    std::thread release([&scanner] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        scanner.Close();
+    });
+    int error = 0;
+    const BOOL replaced = RenameFileOver(from, to, &error);
+    release.join();
+    EXPECT_TRUE(replaced) << error;
+    EXPECT_EQ(testsupport::ReadFileBytes(to), (Bytes{1, 2}));
 }
 
 }  // namespace
