@@ -296,6 +296,7 @@ int ErrnoFromError(unsigned long error) {
         case ERROR_BAD_NETPATH:
         case ERROR_BAD_NET_NAME:
         case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
             return ENOENT;
         case ERROR_DIRECTORY_NOT_SUPPORTED:
             return EISDIR;
@@ -307,6 +308,9 @@ int ErrnoFromError(unsigned long error) {
             return EMFILE;
         case ERROR_ACCESS_DENIED:
         case ERROR_CANNOT_MAKE:
+        case ERROR_NETWORK_ACCESS_DENIED:
+        case ERROR_PRIVILEGE_NOT_HELD:
+        case ERROR_USER_MAPPED_FILE:  // a rename onto a file another program has mapped
             return EACCES;
         case ERROR_WRITE_PROTECT:
             return EROFS;
