@@ -53,6 +53,33 @@ bool FinalPathW(HANDLE h, std::string* pPath) {
     return false;
 }
 
+bool FullPath(const std::string& path, std::string* pPath) {
+    const std::wstring wide = Widen(path);
+    const DWORD n = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return false;
+    std::wstring full(n, L'\0');
+    const DWORD written = ::GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+    if (written == 0 || written >= n) return false;
+    full.resize(written);
+    *pPath = Narrow(WithoutLongPrefix(full));
+    return true;
+}
+
+// A path as the system's file calls take it: a long one in its \\?\ form, which has no
+// MAX_PATH limit (the temporary file beside a file near that limit would pass it). That
+// form is taken literally, so the path is made full and normalised first.
+std::wstring SystemPath(const std::string& path) {
+    std::wstring wide = Widen(path);
+    if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0 ||
+        wide.rfind(L"\\\\.\\", 0) == 0)
+        return wide;
+    std::string fullPath;
+    if (!FullPath(path, &fullPath)) return wide;
+    const std::wstring full = Widen(fullPath);
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 constexpr DWORD kInheritedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                        FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
@@ -82,7 +109,7 @@ std::string Narrow(const std::wstring& utf16) {
 
 Handle OpenFile(const std::string& path, bool read, bool write, Disposition disposition,
                 bool exclusive, unsigned long* pError) {
-    const std::wstring wide = Widen(path);
+    const std::wstring wide = SystemPath(path);
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         if (pError) *pError = ERROR_DIRECTORY_NOT_SUPPORTED;
@@ -227,12 +254,15 @@ bool FinalPath(Handle h, std::string* pPath) {
 bool FinalPathOf(const std::string& path, std::string* pPath, bool* pRegular,
                  std::uint64_t* pVolume, std::uint64_t* pIndex) {
     // No data access: even a file held with share mode 0 lets us look at it.
-    HANDLE h = ::CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+    HANDLE h = ::CreateFileW(SystemPath(path).c_str(), FILE_READ_ATTRIBUTES,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;
-    bool ok = ::GetFileInformationByHandle(h, &info) && FinalPathW(h, pPath);
+    // Where the system cannot name the final path (Wine, past 260 characters), the full
+    // path as given: links are not resolved then, the file's identity is still checked.
+    bool ok =
+        ::GetFileInformationByHandle(h, &info) && (FinalPathW(h, pPath) || FullPath(path, pPath));
     if (ok) {
         *pRegular = !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
         *pVolume = info.dwVolumeSerialNumber;
@@ -243,20 +273,20 @@ bool FinalPathOf(const std::string& path, std::string* pPath, bool* pRegular,
 }
 
 std::uint32_t InheritedAttributes(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
     return attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kInheritedAttributes;
 }
 
 void SetInheritedAttributes(const std::string& path, std::uint32_t attributes) {
     if (attributes == 0) return;
-    const std::wstring wide = Widen(path);
+    const std::wstring wide = SystemPath(path);
     const DWORD now = ::GetFileAttributesW(wide.c_str());
     if (now == INVALID_FILE_ATTRIBUTES) return;
     ::SetFileAttributesW(wide.c_str(), (now & ~kInheritedAttributes) | attributes);
 }
 
 bool MoveReplacing(const std::string& from, const std::string& to, unsigned long* pError) {
-    const std::wstring wideFrom = Widen(from), wideTo = Widen(to);
+    const std::wstring wideFrom = SystemPath(from), wideTo = SystemPath(to);
     // A file that is open at all cannot be replaced; a virus scanner or an indexer may have
     // either one open for a moment, so a refusal is tried again for up to half a second.
     for (int attempt = 0;; ++attempt) {
@@ -275,7 +305,7 @@ bool MoveReplacing(const std::string& from, const std::string& to, unsigned long
 }
 
 bool RemovePath(const std::string& path) {
-    return ::DeleteFileW(Widen(path).c_str()) != 0;
+    return ::DeleteFileW(SystemPath(path).c_str()) != 0;
 }
 
 void FlushFolder(const std::string&) {

@@ -287,6 +287,24 @@ TEST_F(SafeSave, AFileTakenAtTheRenameIsNoLongerSavedOver) {
 #endif
 }
 
+// A file whose path is longer than the old 260-character limit, its temporary file longer
+// still, opens and saves in place like any other.
+TEST(SafeSaveLongPath, SavesInPlace) {
+    std::string folder = std::filesystem::path(TempPath("x")).parent_path().u8string();
+    while (folder.size() < 250) folder += "/" + std::string(40, 'd');
+    std::filesystem::create_directories(std::filesystem::u8path(folder));
+    const std::string path = folder + "/" + std::string(30, 'f') + ".iff";
+    IffSpec in;
+    in.mapFirst = true;
+    in.chunks = {Chunk("PALT", 1, 10)};
+    WriteFileBytes(path, BuildIff(in));
+    CIffFile iff;
+    ASSERT_TRUE(iff.Load(OpenExclusive(path).get(), nullptr) && iff.LoadAllChunkData());
+    EXPECT_TRUE(iff.Save(nullptr));
+    in.mapFirst = false;
+    EXPECT_EQ(HeldFileBytes(iff), BuildIff(in));
+}
+
 std::vector<Fault> Faults() {
     using FS = CFaultySaveFileSystem;
     std::vector<Fault> f = {{"flush", [](FS& fs) { fs.budget->failFlush = true; }},
