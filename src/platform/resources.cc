@@ -1,6 +1,7 @@
 #include "platform/resources.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -47,9 +48,13 @@ CString LoadStringResource(UINT id) {
 
 const IconImage* FindIconImage(HICON icon, int width) {
     if (!icon || icon->images.empty()) return nullptr;
+    const IconImage* best = &icon->images.front();
+    const auto distance = [width](const IconImage& image) { return std::abs(image.width - width); };
     for (const IconImage& image : icon->images)
-        if (image.width == width) return &image;
-    return &icon->images.front();
+        if (distance(image) < distance(*best) ||
+            (distance(image) == distance(*best) && image.width < best->width))
+            best = &image;
+    return best;
 }
 
 CRect DialogUnitsToPixels(const CRect& units, int baseX, int baseY) {

@@ -64,7 +64,9 @@ void RegisterResources(const ResourceTable* table);
 const DialogTemplate* FindDialogTemplate(UINT id);
 HICON LoadIconResource(UINT id);                        // NULL when there is none
 CString LoadStringResource(UINT id);                    // empty when there is none
-const IconImage* FindIconImage(HICON icon, int width);  // exact size, else the first
+// The image of that width, else the nearest one (the smaller of two as near): a small icon
+// slot scaled for the screen still shows the small image.
+const IconImage* FindIconImage(HICON icon, int width);
 
 // Template units to pixels, from the dialog font's average character width and height
 // (baseX, baseY) as the original platform computes them: x * baseX / 4, y * baseY / 8,

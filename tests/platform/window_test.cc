@@ -255,10 +255,11 @@ TEST(Modal, ScriptsDriveNestedDialogsInOrder) {
     EXPECT_EQ(CDialog(4711).DoModal(), -1);
 }
 
-TEST(Resources, IconsFallBackToTheirFirstImage) {
+// Icon 77 has a 16 and a 32 pixel image; screens scaled to 125% and 150% ask for 20 and 24.
+TEST(Resources, IconsGiveTheirNearestImage) {
     RegisterResources(&kResources);
-    EXPECT_EQ(FindIconImage(LoadIconResource(77), 32)->width, 32);
-    EXPECT_EQ(FindIconImage(LoadIconResource(77), 48)->width, 16);
+    for (const auto& [asked, given] : {std::pair{32, 32}, {48, 32}, {20, 16}, {24, 16}, {8, 16}})
+        EXPECT_EQ(FindIconImage(LoadIconResource(77), asked)->width, given) << asked;
 }
 
 }  // namespace

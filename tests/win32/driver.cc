@@ -320,6 +320,10 @@ void CloseBox(NativeWindow window) {
     SendMessageW(H(window), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+void PostClose(NativeWindow window) {
+    PostMessageW(H(window), WM_CLOSE, 0, 0);
+}
+
 bool HasIcon(NativeWindow window, bool big) {
     return SendMessageW(H(window), WM_GETICON, big ? ICON_BIG : ICON_SMALL, 0) != 0;
 }

@@ -87,7 +87,8 @@ Rect PlaceInParent(NativeWindow window);  // client pixels of its dialog
 std::vector<std::string> SystemMenu(NativeWindow window);
 unsigned SystemMenuId(NativeWindow window, int index);
 void SysCommand(NativeWindow window, unsigned command);
-void CloseBox(NativeWindow window);  // the close box: SC_CLOSE
+void CloseBox(NativeWindow window);   // the close box: SC_CLOSE
+void PostClose(NativeWindow window);  // a close request from outside (the task bar)
 
 bool HasIcon(NativeWindow window, bool big);
 NativeWindow Owner(NativeWindow window);

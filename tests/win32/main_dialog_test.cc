@@ -144,7 +144,7 @@ TEST_F(MainDialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
     path = TempPath("\xC3\xA4-\xD0\xBF\xD0\xB0\xD0\xBB\xD0\xB8\xD1\x82\xD1\x80\xD0\xB0.iff");
     WriteFileBytes(path, TwoSpriteDemo());
     // The system's message box: its text, caption and icon, owned by the dialog; answered with
-    // the button of the given ID.
+    // the button of the given ID, after a close request from outside while it is up.
     const auto answerBox = [&](int button) {
         driver::Poll([&, button] {
             NativeWindow box = driver::OtherDialog({Window()});
@@ -152,7 +152,11 @@ TEST_F(MainDialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
             seen.push_back((driver::Owner(box) == Window() ? "dialog / " : "other / ") +
                            driver::Text(driver::Item(box, 0xFFFF)) + " / " + driver::Text(box) +
                            " / " + driver::BoxIcon(box));
-            driver::Click(driver::Item(box, button));
+            driver::PostClose(Window());
+            driver::Poll([box, button] {
+                driver::Click(driver::Item(box, button));
+                return true;
+            });
             return true;
         });
     };
@@ -184,6 +188,7 @@ TEST_F(MainDialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
 
         answerBox(IDYES);
         driver::AltKey(Window(), 'q');
+        EXPECT_FALSE(dlg->IsEnded());  // nothing was unsaved when the close request came
         answerBox(IDNO);
         driver::AltKey(Window(), 'c');  // unsaved: asks, and No keeps it open
         EXPECT_TRUE(driver::Visible(Window()));

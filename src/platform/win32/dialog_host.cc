@@ -87,8 +87,8 @@ void DialogHost::Attached(CWnd* wnd) {
     if (!m_dialog) return;
     EnabledChanged(m_dialog->IsWindowEnabled());
     TextChanged(m_dialog->GetWindowText());
+    IconChanged(m_dialog->GetIcon(FALSE), false);  // first: the big one may stand in for it
     IconChanged(m_dialog->GetIcon(TRUE), true);
-    IconChanged(m_dialog->GetIcon(FALSE), false);
 }
 
 void DialogHost::IconChanged(HICON icon, bool big) {

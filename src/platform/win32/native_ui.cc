@@ -130,16 +130,20 @@ INT_PTR CALLBACK DialogProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) 
             if (!events->Mirroring())
                 events->Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return TRUE;
+        // While another of the program's windows runs modally over this one (a question,
+        // the file chooser, the About box), this one is disabled: a close request or a
+        // menu command posted to it then (by the task bar, another program) is dropped,
+        // as the user's own would never reach it.
         case WM_SYSCOMMAND:
             // The system's own commands are SC_* values from 0xF000 up; below are the
             // program's items.
             if ((wParam & 0xFFF0) < 0xF000) {
-                events->SysCommand(static_cast<unsigned>(wParam & 0xFFF0));
+                if (IsWindowEnabled(h)) events->SysCommand(static_cast<unsigned>(wParam & 0xFFF0));
                 return TRUE;
             }
             return FALSE;
         case WM_CLOSE:
-            events->Close();
+            if (IsWindowEnabled(h)) events->Close();
             return TRUE;
         case WM_SIZE:
             if (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED)
@@ -223,15 +227,27 @@ void RegisterClasses() {
     (void)registered;
 }
 
+// Centred on the owner, or on the main screen without one, and kept inside the work area
+// of the screen it lands on, whichever side of the main screen that is.
 void Centre(HWND h, HWND owner) {
-    RECT area;
-    if (!owner || !GetWindowRect(owner, &area) || IsIconic(owner))
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     RECT r;
     GetWindowRect(h, &r);
-    const int cx = r.right - r.left, cy = r.bottom - r.top;
-    const int x = std::max<LONG>(0, area.left + (area.right - area.left - cx) / 2);
-    const int y = std::max<LONG>(0, area.top + (area.bottom - area.top - cy) / 2);
+    const LONG cx = r.right - r.left, cy = r.bottom - r.top;
+    RECT around;
+    const bool onOwner = owner && !IsIconic(owner) && GetWindowRect(owner, &around);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(onOwner ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                                 : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY),
+                         &monitor))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &monitor.rcWork, 0);
+    const RECT& work = monitor.rcWork;
+    if (!onOwner) around = work;
+    const auto place = [](LONG centre, LONG size, LONG low, LONG high) {
+        return std::max(low, std::min(centre - size / 2, high - size));
+    };
+    const LONG x = place((around.left + around.right) / 2, cx, work.left, work.right);
+    const LONG y = place((around.top + around.bottom) / 2, cy, work.top, work.bottom);
     SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
