@@ -55,7 +55,8 @@ bool CheckOutputs(const CommandLine& cmd) {
         if (cmd.depthBmp) outputs.push_back(*cmd.depthBmp);
         if (cmd.alphaBmp) outputs.push_back(*cmd.alphaBmp);
     }
-    for (const std::string& out : outputs) {
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        const std::string& out = outputs[i];
         if (out.empty()) {
             UsageError("an output path is empty");
             return false;
@@ -64,6 +65,11 @@ bool CheckOutputs(const CommandLine& cmd) {
             UsageError("\"" + out + "\" is FILE itself, which this command never overwrites");
             return false;
         }
+        for (size_t j = 0; j < i; ++j)
+            if (out == outputs[j] || IsSameFile(out, outputs[j])) {
+                UsageError("\"" + out + "\" is given for two outputs");
+                return false;
+            }
     }
     return true;
 }

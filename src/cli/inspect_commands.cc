@@ -1,4 +1,5 @@
 // info and render: the commands that look at a file without changing it.
+#include <cerrno>
 #include <iostream>
 
 #include "cli/bmp_file.h"
@@ -6,6 +7,7 @@
 #include "cli/iff_session.h"
 #include "cli/info_document.h"
 #include "cli/replacement_file.h"
+#include "cli/report.h"
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
 #include "sprites/spr2.h"
@@ -37,7 +39,13 @@ ExitStatus RunInfo(const CommandLine& cmd) {
     const std::string& path = cmd.files.front();
     CIffSession session(path);
     if (!session.Open()) return ExitStatus::failed;
+    errno = 0;
     WriteInfoDocument(std::cout, path, session.Iff());
+    if (!std::cout.flush()) {  // a full disk or a closed pipe: the document is incomplete
+        ReportMessage(path, "Unable to write the document!",
+                      errno ? OsErrorText(errno) : "standard output refused it");
+        return ExitStatus::failed;
+    }
     return ExitStatus::ok;
 }
 

@@ -5,8 +5,8 @@
 #include <random>
 
 #include "cli/report.h"
-#include "platform/save_file_system.h"
 #include "platform/file_system.h"
+#include "platform/save_file_system.h"
 
 namespace {
 
@@ -36,6 +36,13 @@ CReplacementFile::~CReplacementFile() {
 }
 
 bool CReplacementFile::Create(std::string* pError) {
+    // Only a file is replaced: a folder, a device or a pipe in its place stays (opening a
+    // pipe to hold it would wait for a writer for ever).
+    ResolvedPath existing;
+    if (ResolveFilePath(m_strTarget, &existing) && !existing.regular) {
+        if (pError) *pError = m_strTarget + ": not a file (a folder, a device or a pipe)";
+        return false;
+    }
     CFileException held;
     if (!m_targetHold.Open(m_strTarget.c_str(), CFile::modeRead | CFile::shareExclusive, &held) &&
         held.m_lOsError == EWOULDBLOCK)

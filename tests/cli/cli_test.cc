@@ -22,6 +22,7 @@
 #include <process.h>
 #include <sys/stat.h>
 #else
+#include <sys/stat.h>
 #include <sys/wait.h>
 #endif
 
@@ -303,7 +304,7 @@ std::vector<Case> Cases() {
         {"render FILE --sprite 200 --frame 0 --out OUT", Given::file, 1, item},
         {"render FILE --sprite 130 --frame 0 --out OUT", Given::file, 1, load},
         {"render FILE --sprite 128 --frame 2 --out OUT", Given::file, 1, frame},
-        {"render FILE --sprite 131 --frame 0 --out OUT --depth OUT", Given::file, 1,
+        {"render FILE --sprite 131 --frame 0 --out OUT --depth FILE.depth", Given::file, 1,
          "FILE: Can't draw this frame!"},
         {"set-palette FILE --sprite 200 --palette 4 --common", Given::file, 1, item},
         {"set-palette FILE --sprite 130 --palette 4 --common", Given::file, 1, load},
@@ -326,6 +327,7 @@ std::vector<Case> Cases() {
         "render FILE --sprite 128 --frame 2147483648 --out OUT;"
         "render FILE --sprite 128 --frame 0 --out OUT --background F0F0F;"
         "render FILE --sprite 128 --frame 0 --out FILE;quick-patch FILE FILE --output OUT;"
+        "render FILE --sprite 128 --frame 0 --out OUT --alpha OUT;"
         "set-palette FILE --sprite 128 --palette -1 --common;"
         "set-palette FILE --sprite 128 --palette 1;"
         "set-palette FILE --sprite 128 --palette 1 --common --frame 0;"
@@ -372,5 +374,34 @@ TEST_P(CliCommand, EndsAsExpectedAndSavesOnlyWhatItShould) {
 }
 
 INSTANTIATE_TEST_SUITE_P(All, CliCommand, testing::ValuesIn(Cases()));
+
+// Only a file is ever replaced: a folder, or a pipe (which would keep the tool waiting for
+// a writer), named as an output stays what it was; output that cannot be written fails.
+TEST(CliOutputs, WhatIsNotAFileIsNeverReplacedAndAFullDiskFails) {
+    const std::string path = Temp("outputs.iff", FileOf(kInput)), folder = TempPath("folder");
+    std::filesystem::create_directory(std::filesystem::u8path(folder));
+    std::vector<std::string> targets = {folder};
+#ifndef _WIN32
+    const std::string pipe = TempPath("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    targets.push_back(pipe);
+#endif
+    for (const std::string& target : targets)
+        for (const char* line :
+             {"resave FILE --output OUT", "render FILE --sprite 128 --frame 0 --out OUT"}) {
+            const Result r = Cli(line, path, target);
+            EXPECT_EQ(r.status, 2) << line << " " << target;
+            EXPECT_NE(r.err.find("not a file"), std::string::npos) << r.err;
+        }
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(folder)));
+#ifndef _WIN32
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    const std::string errPath = TempPath("err");
+    EXPECT_EQ(RunTool({PALVANE_CLI_PATH, "info", path}, "/dev/full", errPath), 2);
+    const Bytes err = ReadFileBytes(errPath);
+    EXPECT_NE(std::string(err.begin(), err.end()).find("Unable to write the document!"),
+              std::string::npos);
+#endif
+}
 
 }  // namespace
