@@ -203,7 +203,8 @@ private slots:
             auto* sprites = Widget<QListWidget>(IDC_SPRITES);
             QCOMPARE(sprites->count(), 2);
             QCOMPARE(sprites->item(0)->text(), QString("#100 - \"Orb\""));
-            QCOMPARE(sprites->item(1)->text(), QString::fromUtf8("#200 - \"D\u00E9cor\""));  // Latin-1
+            QCOMPARE(sprites->item(1)->text(),
+                     QString::fromUtf8("#200 - \"D\u00E9cor\""));  // Latin-1
             QVERIFY(sprites->item(0)->isSelected());
             auto* frames = Widget<QComboBox>(IDC_FRAME);
             QCOMPARE(frames->itemText(1), QString("#1 size: 10x8 pixels"));
@@ -306,6 +307,29 @@ private slots:
             QTest::keyClick(Window(), Qt::Key_F4, Qt::AltModifier);
             QCOMPARE(boxes.seen, QStringList(2, Box(Window(), kQuit)));
             QVERIFY(dlg->IsEnded());
+        });
+    }
+
+    // Run on its own with QT_SCALE_FACTOR=2 (ctest does): sprites still show a screen pixel
+    // for each of theirs, and a drag moves them by what the cursor moved on the screen.
+    void previewOnAScaledScreen() {
+        if (qApp->devicePixelRatio() < 2)
+            QSKIP("needs a screen scaled to 200% (QT_SCALE_FACTOR=2)");
+        RunModal(*dlg, [&] {
+            Click(IDC_BROWSE);
+            auto* preview = Widget<qtui::SurfaceWidget>(IDC_PREVIEW);
+            const QImage shown = preview->grab().toImage();
+            QCOMPARE(shown.size(), preview->size() * 2);
+            int red = 0;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x) red += shown.pixelColor(x, y) == kRed;
+            QCOMPARE(red, 10 * 8);  // the 10 x 8 frame
+            QTest::mousePress(preview, Qt::LeftButton, {}, QPoint(20, 20));
+            QTest::mouseMove(preview, QPoint(21, 20));
+            const QPoint origin = Origin();
+            QTest::mouseMove(preview, QPoint(24, 19));
+            QTest::mouseRelease(preview, Qt::LeftButton, {}, QPoint(24, 19));
+            QCOMPARE(Origin(), origin + QPoint(6, -2));
         });
     }
 

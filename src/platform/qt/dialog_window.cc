@@ -12,6 +12,7 @@
 
 #include "platform/qt/icons.h"
 #include "platform/qt/peer_factory.h"
+#include "platform/qt/surface_widget.h"
 #include "platform/qt/text.h"
 
 namespace qtui {
@@ -70,7 +71,9 @@ DialogWindow::DialogWindow(CDialog& dlg, QWidget* owner)
         if (!ctrl) continue;
         ctrl->SetPeer(m_peers[i].get());
         const QWidget* widget = m_peers[i]->Widget();
-        ctrl->PeerSetSize(widget->width(), widget->height());
+        const auto* surface = dynamic_cast<const SurfaceWidget*>(widget);
+        const QSize size = surface ? surface->DeviceSize() : widget->size();
+        ctrl->PeerSetSize(size.width(), size.height());
     }
 
     // Stand-ins for what the window system's own window menu and close key do.

@@ -47,6 +47,20 @@ void SurfaceWidget::SetModel(CWnd* model) {
     update();
 }
 
+QSize SurfaceWidget::DeviceSize() const {
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+}
+
+bool SurfaceWidget::event(QEvent* event) {
+    // Moved to a screen of another scale: the model's size in pixels changes with it.
+    if (event->type() == QEvent::ScreenChangeInternal && m_model) {
+        const QSize device = DeviceSize();
+        m_model->UserResize(device.width(), device.height());
+        update();
+    }
+    return QWidget::event(event);
+}
+
 void SurfaceWidget::paintEvent(QPaintEvent* event) {
     (void)event;
     QPainter painter(this);
@@ -54,23 +68,27 @@ void SurfaceWidget::paintEvent(QPaintEvent* event) {
         painter.fillRect(rect(), palette().color(QPalette::Mid));
         return;
     }
+    const QSize device = DeviceSize();
     CBitmap surface;
-    if (!surface.Attach(CreateCompatibleBitmap(nullptr, width(), height()))) return;
+    if (!surface.Attach(CreateCompatibleBitmap(nullptr, device.width(), device.height()))) return;
     m_model->PaintInto(surface);
-    painter.drawImage(0, 0, SurfaceToImage(surface));
+    QImage image = SurfaceToImage(surface);
+    image.setDevicePixelRatio(devicePixelRatioF());
+    painter.drawImage(0, 0, image);
 }
 
 void SurfaceWidget::mouseMoveEvent(QMouseEvent* event) {
     // Moves outside the window (Qt keeps sending them while a button is held) belong to
     // whatever window is under the cursor, so the model never hears of them.
-    const QPoint pos = event->position().toPoint();
-    if (!m_model || !rect().contains(pos)) return;
+    if (!m_model || !rect().contains(event->position().toPoint())) return;
+    const QPoint pos = (event->position() * devicePixelRatioF()).toPoint();
     m_model->UserMouseMove(MouseFlags(*event), pos.x(), pos.y());
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (m_model) m_model->UserResize(width(), height());
+    const QSize device = DeviceSize();
+    if (m_model) m_model->UserResize(device.width(), device.height());
 }
 
 }  // namespace qtui

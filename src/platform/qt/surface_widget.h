@@ -21,8 +21,12 @@ public:
 
     void SetModel(CWnd* model);
     CWnd* Model() const { return m_model; }
+    // The size in the screen's own pixels, which is what the model draws in: on a scaled
+    // screen a sprite still shows pixel for pixel.
+    QSize DeviceSize() const;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
