@@ -131,6 +131,7 @@ int DialogWindow::RunModal(bool focusFirst) {
     show();
     raise();
     activateWindow();
+    if (m_ended) return m_result;  // ended while it was being shown
     QEventLoop loop;
     m_loop = &loop;
     loop.exec(QEventLoop::DialogExec);
