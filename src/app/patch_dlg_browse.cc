@@ -34,6 +34,9 @@ void CPatchDlg::OnBrowse() {
 
     DetachSprite();
     m_iff.Reset();
+    // Until the new file is in: a file error while reading it must not leave the old
+    // file's lists working over an empty container, which Save would then write.
+    DisableWorkingControls();
 
     // Closed when the command ends; the container keeps a duplicate of the handle.
     CFile file;

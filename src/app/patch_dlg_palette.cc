@@ -59,7 +59,11 @@ void CPatchDlg::OnManualPatch() {
     if (!UpdateData(TRUE)) return;
     const int nSel = m_cbItemPalette.GetCurSel();
     if (nSel == CB_ERR) return;
-    // The question names what the combo shows; the ID written is the chosen entry's.
+    // The question names what the combo shows and the ID written is the chosen entry's:
+    // text typed over the entry would make them differ, and then nothing is asked.
+    CString chosen;
+    m_cbItemPalette.GetLBText(nSel, chosen);
+    if (m_strItemPalette != chosen) return;
     const std::string question = "This will set all items to palette " + m_strItemPalette +
                                  "!\n\nAre you sure you want to continue?";
     const WORD wPaletteId = static_cast<WORD>(m_cbItemPalette.GetItemData(nSel));

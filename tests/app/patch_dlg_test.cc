@@ -4,6 +4,9 @@
 #include "app/patch_dlg.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <map>
 #include <string>
@@ -181,6 +184,22 @@ TEST_F(DialogTest, BrowseListsTheFileByIdOrSaysWhyNotAndKeepsTheLists) {
     EXPECT_FALSE(dlg.m_bDirty);
 }
 
+// A file that fails while it is read (here a pipe, which cannot be positioned): the error
+// is shown and nothing of the file before it is left working, for Save to write over it.
+TEST_F(DialogTest, AFileFailingWhileReadLeavesNothingToSave) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a pipe in the file system (POSIX)";
+#else
+    Browse(WriteIff({Palette(1), Sprite(1, 1, {1})}));
+    const std::string pipe = TempPath("pipe.iff");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    Browse(pipe);
+    EXPECT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Enabled(), "0000000");
+    EXPECT_FALSE(dlg.m_bDirty);
+#endif
+}
+
 // On frame 1 of sprite 5, beside a sprite of two frames, one that does not decode and one
 // without frames: typed and chosen IDs, then both patches.
 TEST_F(DialogTest, PaletteEditsAndPatches) {
@@ -218,7 +237,7 @@ TEST_F(DialogTest, PaletteEditsAndPatches) {
     const PaletteIds before = ContainerPalettes(dlg.m_iff);
     const std::string ask = "!\n\nAre you sure you want to continue?";
     const ShownMessageBox quick = Question("This will set all items to an invalid palette" + ask),
-                          manual = Question("This will set all items to palette typed" + ask);
+                          manual = Question("This will set all items to palette 40" + ask);
     const ShownMessageBox bad{"Can't load one of the SPR2 resources!", "Warning", MB_ICONHAND};
     Click(IDC_QUICK_PATCH);  // unanswered: No
     EXPECT_EQ(ContainerPalettes(dlg.m_iff), before);
@@ -229,8 +248,11 @@ TEST_F(DialogTest, PaletteEditsAndPatches) {
               (PaletteIds{{2, {1, 41891, 41891}}, {3, {}}, {4, {40}}, {5, {1, 41891, 41891}}}));
     EXPECT_EQ(dlg.m_cbFrame.GetCurSel(), 0);  // sprite 5 shown again, from frame 0
     EXPECT_EQ(dlg.m_cbItemPalette.GetWindowText(), "41891 (invalid)");
-    dlg.m_cbItemPalette.UserSelect(1);  // "40", then typed over
-    dlg.m_cbItemPalette.UserEditText("typed");
+    dlg.m_cbItemPalette.UserSelect(1);  // "40", then typed over: nothing asked, nothing written
+    dlg.m_cbItemPalette.UserEditText("4");
+    Click(IDC_MANUAL_PATCH);
+    EXPECT_TRUE(Shown().empty());
+    dlg.m_cbItemPalette.UserSelect(1);  // "40" chosen again
     Click(IDC_MANUAL_PATCH);
     ws.AnswerMessageBox(IDYES);
     Click(IDC_MANUAL_PATCH);
