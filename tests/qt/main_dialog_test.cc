@@ -182,7 +182,7 @@ private slots:
                 Click(IDC_BROWSE);
             };
             answerChooser(true);
-            QCOMPARE(chooser, QString("IFF files (*.iff);All files (*.* *) 1 iff"));  // ExistingFile
+            QCOMPARE(chooser, QString("IFF files (*.iff);All files (*.*) 1 iff"));  // ExistingFile
             QCOMPARE(Widget<QLineEdit>(IDC_FILE)->text(), QString::fromStdString(path));
             Widget(IDC_SPRITES)->setFocus();
             QTest::keyClick(Widget(IDC_SPRITES), Qt::Key_Escape);

@@ -15,13 +15,8 @@ QString FilterText(const FileFilter& filter) {
     const QString description = ToQString(filter.description);
     QString patterns = ToQString(filter.pattern);
     patterns.replace(u';', u' ');
-    QString text = description.endsWith(u')') && description.contains(u'(')
-                       ? description
-                       : QStringLiteral("%1 (%2)").arg(description, patterns);
-    // Qt takes "*.*" literally, so names without a dot would be missing from "All files";
-    // the system's own chooser lists them, and so does this one with "*" beside it.
-    if (text.endsWith(u"*.*)")) text.insert(text.size() - 1, u" *");
-    return text;
+    if (description.endsWith(u')') && description.contains(u'(')) return description;
+    return QStringLiteral("%1 (%2)").arg(description, patterns);
 }
 
 }  // namespace
