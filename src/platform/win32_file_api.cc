@@ -53,14 +53,20 @@ bool FinalPathW(HANDLE h, std::string* pPath) {
     return false;
 }
 
-bool FullPath(const std::string& path, std::string* pPath) {
-    const std::wstring wide = Widen(path);
-    const DWORD n = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return false;
+// The full, normalised form of a path (empty when the system cannot make one).
+std::wstring FullPathW(const std::wstring& path) {
+    const DWORD n = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return std::wstring();
     std::wstring full(n, L'\0');
-    const DWORD written = ::GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
-    if (written == 0 || written >= n) return false;
+    const DWORD written = ::GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (written == 0 || written >= n) return std::wstring();
     full.resize(written);
+    return full;
+}
+
+bool FullPath(const std::string& path, std::string* pPath) {
+    const std::wstring full = FullPathW(Widen(path));
+    if (full.empty()) return false;
     *pPath = Narrow(WithoutLongPrefix(full));
     return true;
 }
@@ -69,13 +75,12 @@ bool FullPath(const std::string& path, std::string* pPath) {
 // MAX_PATH limit (the temporary file beside a file near that limit would pass it). That
 // form is taken literally, so the path is made full and normalised first.
 std::wstring SystemPath(const std::string& path) {
-    std::wstring wide = Widen(path);
+    const std::wstring wide = Widen(path);
     if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0 ||
         wide.rfind(L"\\\\.\\", 0) == 0)
         return wide;
-    std::string fullPath;
-    if (!FullPath(path, &fullPath)) return wide;
-    const std::wstring full = Widen(fullPath);
+    const std::wstring full = FullPathW(wide);
+    if (full.empty()) return wide;
     if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }
