@@ -53,9 +53,8 @@ QSize SurfaceWidget::DeviceSize() const {
 
 bool SurfaceWidget::event(QEvent* event) {
     // Moved to a screen of another scale: the model's size in pixels changes with it.
-    if (event->type() == QEvent::ScreenChangeInternal && m_model) {
-        const QSize device = DeviceSize();
-        m_model->UserResize(device.width(), device.height());
+    if (event->type() == QEvent::ScreenChangeInternal) {
+        ReportSize();
         update();
     }
     return QWidget::event(event);
@@ -87,6 +86,10 @@ void SurfaceWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void SurfaceWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    ReportSize();
+}
+
+void SurfaceWidget::ReportSize() {
     const QSize device = DeviceSize();
     if (m_model) m_model->UserResize(device.width(), device.height());
 }

@@ -32,6 +32,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void ReportSize();  // the device size, to the model
+
     CWnd* m_model = nullptr;
     bool m_notify;
 };
