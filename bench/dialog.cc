@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "app/control_ids.h"
 #include "app/patch_dlg.h"
-#include "app/resource.h"
 #include "support/iff/iff_builder.h"
 #include "support/iff/spr2_builder.h"
 #include "support/platform/scripted_window_system.h"

@@ -3,9 +3,9 @@
 // redraw and of every mouse move of a drag.
 #include <benchmark/benchmark.h>
 
-#include "platform/bitmap.h"
-#include "platform/gdi.h"
 #include "preview/sprite_preview.h"
+#include "raster/bitmap.h"
+#include "raster/gdi.h"
 #include "support/platform/scripted_window_system.h"
 
 namespace {

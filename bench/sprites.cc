@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "iff/iff_types.h"
-#include "platform/bitmap.h"
+#include "raster/bitmap.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
 #include "support/iff/spr2_builder.h"

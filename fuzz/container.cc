@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "files/file.h"
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
 #include "iff/iff_file.h"
 #include "iff/iff_types.h"
 #include "iff/iff_writer.h"
-#include "platform/file.h"
 
 namespace palvane_fuzz {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/control_ids.h"
 #include "app/patch_dlg.h"
-#include "app/resource.h"
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
 #include "iff/iff_types.h"

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "platform/file.h"
+#include "files/file.h"
 #include "support/iff/iff_builder.h"
 
 namespace palvane_fuzz {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "base/byte_order.h"
 #include "iff/iff_file.h"
 #include "iff/iff_types.h"
-#include "platform/byte_order.h"
 #include "support/iff/iff_builder.h"
 #include "support/iff/spr2_builder.h"
 

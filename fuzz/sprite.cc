@@ -8,13 +8,13 @@
 #include <cstring>
 #include <vector>
 
+#include "base/byte_order.h"
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
 #include "iff/iff_file.h"
 #include "iff/iff_manager.h"
 #include "iff/iff_types.h"
-#include "platform/bitmap.h"
-#include "platform/byte_order.h"
+#include "raster/bitmap.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
 

@@ -9,7 +9,7 @@ name="palvane2-${version:?no version in CMakeLists.txt}-windows-x64"
 stage="build/windows/$name"
 rm -rf "$stage" "$stage.zip"
 mkdir -p "$stage/samples"
-cp build/windows/src/platform/win32/palvane2.exe build/windows/src/cli/palvane2-cli.exe \
+cp build/windows/src/desktop/palvane2.exe build/windows/src/cli/palvane2-cli.exe \
   README.md "$stage/"
 x86_64-w64-mingw32-strip "$stage/palvane2.exe" "$stage/palvane2-cli.exe"
 scripts/wine-run.sh build/windows/tools/make_demo.exe "$stage/samples" >/dev/null

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include "platform/file.h"
+#include "files/file.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

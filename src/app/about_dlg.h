@@ -1,7 +1,7 @@
 // The About box, opened from the main dialog's system menu.
 #pragma once
 
-#include "platform/dialog.h"
+#include "ui/dialog.h"
 
 class CAboutDlg : public CDialog {
 public:

@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "app/app_resources.h"
-#include "app/resource.h"
+#include "app/control_ids.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/app_resources.h"
 
-#include "app/resource.h"
+#include "app/control_ids.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // and the string table.
 #pragma once
 
-#include "platform/dialog.h"
+#include "ui/dialog.h"
 
 const DialogTemplate& MainDialogTemplate();
 const DialogTemplate& AboutDialogTemplate();

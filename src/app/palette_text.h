@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/types.h"
+#include "base/types.h"
 
 // The leading decimal number of text (white space skipped, an optional sign, then digits
 // up to the first other character) reduced modulo 65536: "-1" gives 65535, "65536" 0,

@@ -1,7 +1,7 @@
 // The application object: runs the main dialog and ends the program with it.
 #pragma once
 
-#include "platform/win_app.h"
+#include "ui/win_app.h"
 
 class CPatchApp : public CWinApp {
 public:

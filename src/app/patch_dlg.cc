@@ -2,10 +2,10 @@
 
 #include "app/about_dlg.h"
 #include "app/app_resources.h"
-#include "app/resource.h"
-#include "platform/file.h"
-#include "platform/paint_dc.h"
-#include "platform/window_system.h"
+#include "app/control_ids.h"
+#include "files/file.h"
+#include "ui/paint_dc.h"
+#include "ui/window_system.h"
 
 CPatchDlg::CPatchDlg(CWnd* pParent) : CDialog(IDD_PALVANE2_DIALOG, pParent) {
     RegisterAppResources();

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "iff/iff_file.h"
-#include "platform/bitmap.h"
-#include "platform/dialog.h"
-#include "platform/controls.h"
 #include "preview/sprite_preview.h"
+#include "raster/bitmap.h"
 #include "sprites/spr2.h"
+#include "ui/controls.h"
+#include "ui/dialog.h"
 
 class CPatchDlg : public CDialog {
 public:

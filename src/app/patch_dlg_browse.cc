@@ -1,12 +1,12 @@
 // Opening a file, choosing a sprite and a frame, and drawing the frame.
 #include <string>
 
+#include "app/control_ids.h"
 #include "app/patch_dlg.h"
-#include "app/resource.h"
+#include "files/file.h"
 #include "iff/iff_types.h"
-#include "platform/file.h"
-#include "platform/file_dialog.h"
 #include "sprites/palette.h"
+#include "ui/file_dialog.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "platform/bitmap.h"
-#include "platform/types.h"
+#include "base/types.h"
+#include "raster/bitmap.h"
 
 // The whole file: BITMAPFILEHEADER, a 40-byte BITMAPINFOHEADER (positive height, BI_RGB,
 // biSizeImage filled in), the bitmap's colour table for 8-bit bitmaps (a grey ramp when

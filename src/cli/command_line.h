@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/types.h"
+#include "base/types.h"
 
 enum class Command { info, render, quickPatch, manualPatch, setPalette, resave };
 

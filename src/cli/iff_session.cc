@@ -2,8 +2,8 @@
 
 #include "cli/replacement_file.h"
 #include "cli/report.h"
+#include "files/file.h"
 #include "iff/iff_types.h"
-#include "platform/file.h"
 
 namespace {
 

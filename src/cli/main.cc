@@ -6,13 +6,13 @@
 
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "platform/file.h"
+#include "files/file.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 
-#include "platform/win32_file_api.h"
+#include "files/file_api_win32.h"
 #endif
 
 namespace {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/types.h"
+#include "base/types.h"
 
 // Plain decimal digits only, at most `max`: no sign, no spaces, no hex, not empty.
 std::optional<unsigned long> ParseDecimal(const std::string& text, unsigned long max);

@@ -5,8 +5,8 @@
 
 #include "cli/commands.h"
 #include "cli/iff_session.h"
+#include "files/file.h"
 #include "iff/iff_types.h"
-#include "platform/file.h"
 #include "sprites/palette.h"
 #include "sprites/palette_patch.h"
 #include "sprites/spr2.h"

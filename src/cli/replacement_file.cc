@@ -5,8 +5,8 @@
 #include <random>
 
 #include "cli/report.h"
-#include "platform/file_system.h"
-#include "platform/save_file_system.h"
+#include "files/file_system.h"
+#include "files/save_file_system.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/byte_order.h"
+#include "base/byte_order.h"
 
 namespace {
 

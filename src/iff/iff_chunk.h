@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/types.h"
+#include "base/types.h"
 
 // Everything a chunk holds except its data buffer, so a copy cannot leave a field behind.
 struct CIffChunkFields {

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/types.h"
 #include "iff/iff_chunk.h"
-#include "platform/types.h"
 
 struct IffChunkList {
     struct TypeIndex;

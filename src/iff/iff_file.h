@@ -4,10 +4,10 @@
 
 #include <vector>
 
+#include "base/types.h"
+#include "files/file.h"
 #include "iff/iff_chunk.h"
 #include "iff/iff_manager.h"
-#include "platform/file.h"
-#include "platform/types.h"
 
 class CIffFile {
 public:

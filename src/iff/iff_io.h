@@ -3,10 +3,10 @@
 
 #include <cstring>
 
+#include "base/byte_order.h"
+#include "base/types.h"
+#include "files/file.h"
 #include "iff/iff_types.h"
-#include "platform/byte_order.h"
-#include "platform/file.h"
-#include "platform/types.h"
 
 namespace iffio {
 

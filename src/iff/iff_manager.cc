@@ -5,9 +5,9 @@
 #include <new>
 #include <vector>
 
+#include "base/byte_order.h"
 #include "iff/iff_chunk_list.h"
 #include "iff/iff_io.h"
-#include "platform/byte_order.h"
 
 namespace {
 

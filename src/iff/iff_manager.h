@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "base/types.h"
+#include "files/file.h"
 #include "iff/iff_chunk.h"
 #include "iff/iff_types.h"
-#include "platform/file.h"
-#include "platform/types.h"
 
 // The chunk list and its indexes (iff/iff_chunk_list.h).
 struct IffChunkList;

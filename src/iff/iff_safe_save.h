@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/file.h"
-#include "platform/save_file_system.h"
-#include "platform/types.h"
+#include "base/types.h"
+#include "files/file.h"
+#include "files/save_file_system.h"
 
 // The save of container h into its own file. Never throws; on FALSE the file and the
 // container are as they were. On TRUE the container's file object is the new file, with

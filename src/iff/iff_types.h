@@ -1,7 +1,7 @@
 // Chunk type values and the 76-byte chunk header record.
 #pragma once
 
-#include "platform/types.h"
+#include "base/types.h"
 
 // The four type characters read as a big-endian number.
 constexpr DWORD MakeIffType(char a, char b, char c, char d) {

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "platform/file.h"
-#include "platform/types.h"
+#include "base/types.h"
+#include "files/file.h"
 
 class CWriteBuffer : public CFile {
 public:

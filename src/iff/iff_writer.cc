@@ -6,12 +6,12 @@
 #include <cstring>
 #include <vector>
 
+#include "base/byte_order.h"
 #include "iff/iff_chunk_list.h"
 #include "iff/iff_file.h"
 #include "iff/iff_io.h"
 #include "iff/iff_manager.h"
 #include "iff/iff_write_buffer.h"
-#include "platform/byte_order.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Writing a container back as a version 2.5 file with a fresh resource map.
 #pragma once
 
+#include "base/types.h"
+#include "files/file.h"
 #include "iff/iff_chunk.h"
 #include "iff/iff_types.h"
-#include "platform/file.h"
-#include "platform/types.h"
 
 class CWriteBuffer;
 

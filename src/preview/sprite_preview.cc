@@ -1,7 +1,7 @@
 #include "preview/sprite_preview.h"
 
-#include "platform/paint_dc.h"
 #include "preview/preview_geometry.h"
+#include "ui/paint_dc.h"
 
 CSpritePreview::CSpritePreview() = default;
 

@@ -2,10 +2,10 @@
 // background, and lets the user drag it with the left mouse button.
 #pragma once
 
-#include "platform/bitmap.h"
-#include "platform/gdi.h"
-#include "platform/types.h"
-#include "platform/controls.h"
+#include "base/types.h"
+#include "raster/bitmap.h"
+#include "raster/gdi.h"
+#include "ui/controls.h"
 
 class CSpritePreview : public CStatic {
 public:

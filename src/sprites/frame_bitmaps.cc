@@ -1,6 +1,6 @@
 #include <array>
 
-#include "platform/bitmap.h"
+#include "raster/bitmap.h"
 #include "sprites/palette.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"

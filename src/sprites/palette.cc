@@ -1,7 +1,7 @@
 #include "sprites/palette.h"
 
+#include "base/byte_order.h"
 #include "iff/iff_types.h"
-#include "platform/byte_order.h"
 
 namespace {
 constexpr DWORD kPaltVersion = 1;

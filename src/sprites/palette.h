@@ -1,8 +1,8 @@
 // PALT palettes: lookup by a frame's ID with the sprite's as fallback.
 #pragma once
 
+#include "base/types.h"
 #include "iff/iff_file.h"
-#include "platform/types.h"
 
 constexpr WORD INVALID_PALETTE_ID = 41891;  // 0xA3A3
 constexpr DWORD PALT_MIN_SIZE = 784;        // 16 header bytes + 256 * 3 colours

@@ -4,9 +4,9 @@
 
 #include <functional>
 
+#include "base/types.h"
 #include "iff/iff_chunk.h"
 #include "iff/iff_file.h"
-#include "platform/types.h"
 #include "sprites/spr2.h"
 
 // The sprite-wide palette of an attached sprite, written back into its chunk.

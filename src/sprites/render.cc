@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/byte_order.h"
+#include "base/byte_order.h"
 #include "sprites/palette.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Drawing one frame's pixel command stream into colour, depth and alpha planes.
 #pragma once
 
+#include "base/types.h"
 #include "iff/iff_file.h"
-#include "platform/types.h"
 #include "sprites/spr2.h"
 
 struct CSpriteSurface {

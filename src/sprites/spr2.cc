@@ -4,8 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "base/byte_order.h"
 #include "iff/iff_types.h"
-#include "platform/byte_order.h"
 
 namespace {
 

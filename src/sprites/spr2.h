@@ -4,10 +4,10 @@
 #include <memory>
 #include <vector>
 
+#include "base/types.h"
 #include "iff/iff_file.h"
-#include "platform/bitmap.h"
-#include "platform/types.h"
-#include "sprites/resource.h"
+#include "raster/bitmap.h"
+#include "sprites/iff_resource.h"
 
 enum Spr2Command : WORD {
     SPR2_CMD_START_ROW = 0,

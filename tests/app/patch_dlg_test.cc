@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
+#include "app/control_ids.h"
+#include "files/file.h"
 #include "iff/iff_types.h"
-#include "platform/file.h"
-#include "platform/gdi.h"
+#include "raster/gdi.h"
 #include "support/iff/iff_builder.h"
 #include "support/iff/spr2_builder.h"
 #include "support/platform/fault_files.h"

@@ -10,9 +10,9 @@
 #include <sstream>
 #include <vector>
 
+#include "base/byte_order.h"
+#include "files/file.h"
 #include "iff/iff_types.h"
-#include "platform/byte_order.h"
-#include "platform/file.h"
 #include "sprites/spr2.h"
 #include "support/iff/spr2_builder.h"
 

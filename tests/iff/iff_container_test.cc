@@ -10,8 +10,8 @@
 #include <random>
 #include <set>
 
+#include "base/byte_order.h"
 #include "iff_test_helpers.h"
-#include "platform/byte_order.h"
 
 using namespace ifftest;
 

@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "base/byte_order.h"
+#include "files/file_system.h"
 #include "iff/iff_writer.h"
 #include "iff_test_helpers.h"
-#include "platform/byte_order.h"
-#include "platform/file_system.h"
 #include "support/platform/fault_files.h"
 
 using namespace ifftest;

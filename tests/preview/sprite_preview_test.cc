@@ -8,8 +8,8 @@
 #include <memory>
 #include <utility>
 
-#include "platform/gdi.h"
 #include "preview/preview_geometry.h"
+#include "raster/gdi.h"
 #include "support/platform/scripted_window_system.h"
 
 namespace {

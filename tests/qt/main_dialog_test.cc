@@ -13,13 +13,13 @@
 #include <functional>
 #include <memory>
 
+#include "app/control_ids.h"
 #include "app/patch_dlg.h"
-#include "app/resource.h"
-#include "platform/qt/dialog_window.h"
-#include "platform/qt/qt_window_system.h"
-#include "platform/qt/surface_widget.h"
 #include "support/iff/iff_builder.h"
 #include "support/iff/spr2_builder.h"
+#include "ui/qt/dialog_host.h"
+#include "ui/qt/qt_window_system.h"
+#include "ui/qt/surface_widget.h"
 
 using namespace testsupport;
 
@@ -126,7 +126,7 @@ private:
             if (tpl->controls[i].id == id) return dynamic_cast<W*>(Window()->ControlWidget(i));
         return nullptr;
     }
-    qtui::DialogWindow* Window() { return ws->WindowOf(*dlg); }
+    qtui::DialogHost* Window() { return ws->WindowOf(*dlg); }
     QColor PreviewCentre() {
         auto* preview = Widget(IDC_PREVIEW);
         return preview->grab().toImage().pixelColor(preview->width() / 2, preview->height() / 2);
@@ -338,7 +338,7 @@ private slots:
             QStringList entries, about;
             ChooseFromNextMenu(-1, &entries);
             Poll([&] {
-                auto* box = dynamic_cast<qtui::DialogWindow*>(QApplication::activeModalWidget());
+                auto* box = dynamic_cast<qtui::DialogHost*>(QApplication::activeModalWidget());
                 if (!box || box == Window() || !box->isVisible()) return false;
                 about << box->windowTitle();
                 for (QLabel* label : box->findChildren<QLabel*>())

@@ -4,8 +4,8 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/control_ids.h"
 #include "app/patch_dlg.h"
-#include "app/resource.h"
 #include "child_process.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/byte_order.h"
 #include "child_process.h"
 #include "drivers.h"
-#include "platform/byte_order.h"
 #include "support/iff/iff_builder.h"
 #include "support/iff/spr2_builder.h"
 

@@ -6,9 +6,9 @@
 #include <array>
 #include <tuple>
 
+#include "base/byte_order.h"
 #include "iff/iff_types.h"
-#include "platform/bitmap.h"
-#include "platform/byte_order.h"
+#include "raster/bitmap.h"
 #include "sprites/palette.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
@@ -314,7 +314,8 @@ TEST(PaletteLookup, FrameFirstFallbackOnlyWhenMissing) {
 // Sprite 100 attached in a file with palette 1 (usable) and palette 2 (unusable).
 bool AttachWithTwoPalettes(CIffFile& iff, CSpr2& sprite, const Spr2Spec& s) {
     CIffChunk* chunk = nullptr;
-    return LoadChunks(iff, {PaltChunk(1, TestPalette()), Palt(2, 1, 256, 700), Spr2Chunk(100, s)}) &&
+    return LoadChunks(iff,
+                      {PaltChunk(1, TestPalette()), Palt(2, 1, 256, 700), Spr2Chunk(100, s)}) &&
            iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100) && sprite.Attach(&iff, chunk);
 }
 

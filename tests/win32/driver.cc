@@ -13,7 +13,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/win32_file_api.h"
+#include "files/file_api_win32.h"
 
 namespace driver {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/native_ui.h"
+#include "ui/win32/native_ui.h"
 
 namespace driver {
 

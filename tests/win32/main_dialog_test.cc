@@ -6,14 +6,14 @@
 #include <functional>
 #include <memory>
 
+#include "app/control_ids.h"
 #include "app/patch_dlg.h"
-#include "app/resource.h"
 #include "driver.h"
-#include "platform/bitmap.h"
-#include "platform/gdi.h"
-#include "platform/win32/dialog_host.h"
-#include "platform/win32/win32_window_system.h"
+#include "raster/bitmap.h"
+#include "raster/gdi.h"
 #include "support/iff/spr2_builder.h"
+#include "ui/win32/dialog_host.h"
+#include "ui/win32/win32_window_system.h"
 
 using namespace testsupport;
 using driver::NativeWindow;

@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "app/patch_app.h"
-#include "platform/qt/dialog_window.h"
-#include "platform/qt/qt_window_system.h"
+#include "ui/qt/dialog_host.h"
+#include "ui/qt/qt_window_system.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
 
     bool saved = false;
     QTimer::singleShot(500, &app, [&] {
-        auto* window = dynamic_cast<qtui::DialogWindow*>(QApplication::activeModalWidget());
+        auto* window = dynamic_cast<qtui::DialogHost*>(QApplication::activeModalWidget());
         if (!window) return;
         for (QPushButton* button : window->findChildren<QPushButton*>())
             if (button->text() == QStringLiteral("&Browse...")) button->click();

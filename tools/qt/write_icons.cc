@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/app_resources.h"
-#include "platform/qt/icons.h"
+#include "ui/qt/icons.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

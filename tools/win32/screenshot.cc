@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <fstream>
 
+#include "app/control_ids.h"
 #include "app/patch_app.h"
-#include "app/resource.h"
 #include "driver.h"
-#include "platform/win32/win32_window_system.h"
+#include "ui/win32/win32_window_system.h"
 
 namespace {
 

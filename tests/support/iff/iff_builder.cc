@@ -4,8 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "platform/byte_order.h"
-#include "platform/file.h"
+#include "base/byte_order.h"
+#include "files/file.h"
 
 namespace testsupport {
 

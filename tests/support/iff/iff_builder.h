@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/types.h"
 #include "iff/iff_file.h"
-#include "platform/types.h"
 #include "support/platform/scratch_files.h"
 
 namespace testsupport {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/types.h"
+#include "base/types.h"
 #include "support/iff/iff_builder.h"
 
 namespace testsupport {

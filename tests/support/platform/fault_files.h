@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/file.h"
-#include "platform/save_file_system.h"
+#include "files/file.h"
+#include "files/save_file_system.h"
 
 namespace testsupport {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/types.h"
+#include "base/types.h"
 
 namespace testsupport {
 

@@ -1,6 +1,6 @@
 #include "support/platform/scripted_window_system.h"
 
-#include "platform/gdi.h"
+#include "raster/gdi.h"
 
 namespace testsupport {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/bitmap.h"
-#include "platform/dialog.h"
-#include "platform/window_system.h"
+#include "raster/bitmap.h"
+#include "ui/dialog.h"
+#include "ui/window_system.h"
 
 namespace testsupport {
 

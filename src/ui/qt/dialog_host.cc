@@ -1,0 +1,227 @@
+#include "ui/qt/dialog_host.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QWindow>
+
+#include "ui/qt/icons.h"
+#include "ui/qt/peer_factory.h"
+#include "ui/qt/surface_widget.h"
+#include "ui/qt/text.h"
+
+namespace qtui {
+
+namespace {
+
+Qt::WindowFlags FlagsFor(const DialogTemplate& tpl, bool owned) {
+    // A window of its own (a taskbar entry) unless it belongs to another dialog.
+    Qt::WindowFlags flags = (tpl.exStyle & WS_EX_APPWINDOW) || !owned ? Qt::Window : Qt::Dialog;
+    flags |= Qt::CustomizeWindowHint;
+    if (tpl.style & WS_CAPTION) flags |= Qt::WindowTitleHint;
+    if (tpl.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (tpl.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
+    if (tpl.style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
+    return flags;
+}
+
+}  // namespace
+
+DialogHost::DialogHost(CDialog& dlg, QWidget* owner)
+    : QWidget(nullptr), m_dialog(&dlg), m_owner(owner) {
+    const DialogTemplate& tpl = *dlg.GetTemplate();
+    setWindowFlags(FlagsFor(tpl, owner != nullptr));
+
+    const QFont font = DialogFont(tpl);
+    setFont(font);
+    m_units = BaseUnitsOf(font);
+    // The dialog's face is the colour the program knows as the face colour.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+    setFixedSize(DialogUnitsToRect(m_units, 0, 0, tpl.cx, tpl.cy).size());
+
+    QWidget* previous = nullptr;
+    for (const DialogControl& control : tpl.controls) {
+        m_peers.push_back(MakeControlPeer(control, this));
+        ControlPeer& peer = *m_peers.back();
+        peer.SetGeometry(DialogUnitsToRect(m_units, control.x, control.y, control.cx, control.cy));
+        QWidget* widget = peer.Widget();
+        if (widget->focusPolicy() & Qt::TabFocus) {
+            if (previous) setTabOrder(previous, widget);
+            previous = widget;
+        }
+    }
+
+    if (owner) {
+        winId();
+        if (QWindow* ownerWindow = owner->window()->windowHandle())
+            windowHandle()->setTransientParent(ownerWindow);
+    }
+
+    dlg.SetPeer(this);
+    dlg.PeerSetSize(width(), height());
+    for (int i = 0; i < ControlCount(); ++i) {
+        CWnd* ctrl = dlg.GetControlAt(i);
+        if (!ctrl) continue;
+        ctrl->SetPeer(m_peers[i].get());
+        const QWidget* widget = m_peers[i]->Widget();
+        const auto* surface = dynamic_cast<const SurfaceWidget*>(widget);
+        const QSize size = surface ? surface->DeviceSize() : widget->size();
+        ctrl->PeerSetSize(size.width(), size.height());
+    }
+
+    // Stand-ins for what the window system's own window menu and close key do.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    connect(menuKey, &QShortcut::activated, this,
+            [this] { PopupSystemMenu(mapToGlobal(QPoint(0, 0))); });
+    auto* closeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
+    connect(closeKey, &QShortcut::activated, this, [this] {
+        if (m_dialog) m_dialog->UserClose();
+    });
+}
+
+DialogHost::~DialogHost() {
+    DetachAll();
+}
+
+void DialogHost::DetachAll() {
+    for (auto& peer : m_peers) peer->Detach();
+    if (m_dialog && m_dialog->GetPeer() == this) m_dialog->SetPeer(nullptr);
+    m_dialog = nullptr;
+}
+
+QWidget* DialogHost::ControlWidget(int index) const {
+    if (index < 0 || index >= ControlCount()) return nullptr;
+    return m_peers[index]->Widget();
+}
+
+void DialogHost::Attached(CWnd* wnd) {
+    m_dialog = dynamic_cast<CDialog*>(wnd);
+    if (!m_dialog) return;
+    setEnabled(m_dialog->IsWindowEnabled());
+    TextChanged(m_dialog->GetWindowText());
+    IconChanged(m_dialog->GetIcon(TRUE), true);
+}
+
+void DialogHost::TextChanged(const std::string& text) {
+    setWindowTitle(ToQString(text));
+}
+
+void DialogHost::IconChanged(HICON icon, bool big) {
+    // The desktop shows one icon per window, in every size it needs.
+    if (big) setWindowIcon(ToQIcon(icon));
+}
+
+int DialogHost::RunModal(bool focusFirst) {
+    if (m_ended) return m_result;
+    if (focusFirst) FocusFirstControl();
+    QRect area = m_owner ? m_owner->window()->frameGeometry() : QRect();
+    if (area.isEmpty())
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            area = screen->availableGeometry();
+    move(area.center() - rect().center());
+
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    if (m_ended) return m_result;  // ended while it was being shown
+    QEventLoop loop;
+    m_loop = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    return m_result;
+}
+
+void DialogHost::EndModal(int result) {
+    m_result = result;
+    m_ended = true;
+    hide();
+    if (m_loop) m_loop->exit(result);
+}
+
+void DialogHost::FocusFirstControl() {
+    for (auto& peer : m_peers) {
+        QWidget* widget = peer->Widget();
+        if (widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus)) {
+            widget->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+int DialogHost::EnterCommandId() const {
+    if (const DialogTemplate* tpl = m_dialog ? m_dialog->GetTemplate() : nullptr)
+        for (const DialogControl& c : tpl->controls)
+            if (IsDefaultPushButton(c)) return c.id;
+    return IDOK;
+}
+
+void DialogHost::PopupSystemMenu(const QPoint& globalPos) {
+    CMenu* menu = m_dialog ? m_dialog->GetSystemMenu(FALSE) : nullptr;
+    if (!menu) return;
+    QMenu popup(this);
+    for (const MenuItem& item : menu->GetItems()) {
+        if (item.flags & MF_SEPARATOR) {
+            popup.addSeparator();
+            continue;
+        }
+        QString text = ToQString(item.text);
+        if (item.id == SC_CLOSE) text += QStringLiteral("\tAlt+F4");
+        QAction* action = popup.addAction(text);
+        action->setData(QVariant::fromValue<qulonglong>(item.id));
+    }
+    QAction* chosen = popup.exec(globalPos);
+    if (chosen && m_dialog)
+        m_dialog->UserSysCommand(static_cast<UINT>(chosen->data().toULongLong()));
+}
+
+void DialogHost::keyPressEvent(QKeyEvent* event) {
+    CDialog* dlg = m_dialog;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (!dlg || mods != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            dlg->UserCommand(IDCANCEL);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+                if (button->isEnabled()) button->click();
+            } else {
+                dlg->UserCommand(EnterCommandId());
+            }
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void DialogHost::closeEvent(QCloseEvent* event) {
+    // Closing is the program's decision: the close box only asks.
+    event->ignore();
+    if (m_dialog) m_dialog->UserClose();
+}
+
+void DialogHost::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Mouse && !childAt(event->pos()))
+        PopupSystemMenu(event->globalPos());
+    else
+        event->ignore();
+}
+
+void DialogHost::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && m_dialog)
+        m_dialog->PeerSetIconic(isMinimized());
+    QWidget::changeEvent(event);
+}
+
+}  // namespace qtui
