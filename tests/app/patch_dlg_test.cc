@@ -16,14 +16,15 @@
 #include "files/file.h"
 #include "iff/iff_types.h"
 #include "raster/gdi.h"
-#include "support/iff/iff_builder.h"
-#include "support/iff/spr2_builder.h"
-#include "support/platform/fault_files.h"
-#include "support/platform/scripted_window_system.h"
+#include "builders/iff_builder.h"
+#include "builders/spr2_builder.h"
+#include "doubles/fault_files.h"
+#include "doubles/scripted_window_system.h"
 
 namespace {
 
-using namespace testsupport;
+using namespace builders;
+using namespace doubles;
 using Boxes = std::vector<ShownMessageBox>;
 using Strings = std::vector<std::string>;
 using Ids = std::vector<WORD>;

@@ -14,7 +14,7 @@
 #include "files/file.h"
 #include "iff/iff_types.h"
 #include "sprites/spr2.h"
-#include "support/iff/spr2_builder.h"
+#include "builders/spr2_builder.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -26,7 +26,7 @@
 #include <sys/wait.h>
 #endif
 
-using namespace testsupport;
+using namespace builders;
 
 namespace {
 

@@ -15,13 +15,13 @@
 
 #include "app/control_ids.h"
 #include "app/patch_dlg.h"
-#include "support/iff/iff_builder.h"
-#include "support/iff/spr2_builder.h"
+#include "builders/iff_builder.h"
+#include "builders/spr2_builder.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/qt_window_system.h"
 #include "ui/qt/surface_widget.h"
 
-using namespace testsupport;
+using namespace builders;
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include "driver.h"
 #include "raster/bitmap.h"
 #include "raster/gdi.h"
-#include "support/iff/spr2_builder.h"
+#include "builders/spr2_builder.h"
 #include "ui/win32/dialog_host.h"
 #include "ui/win32/win32_window_system.h"
 
-using namespace testsupport;
+using namespace builders;
 using driver::NativeWindow;
 
 namespace {
