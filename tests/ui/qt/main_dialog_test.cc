@@ -16,7 +16,6 @@
 #include "desktop/sessions.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/qt_window_system.h"
-#include "ui/qt/surface_widget.h"
 
 namespace {
 
