@@ -16,9 +16,9 @@ std::string LoadErrorText(int code, const CIffFile& iff) {
         case IFF_ERROR_SIGNATURE:
             return "it does not begin with \"IFF FILE\"";
         case IFF_ERROR_VERSION:
-            if (const CIffFileRecord* pRecord = iff.GetRecord())
+            if (const CIffFileRecord* record = iff.GetRecord())
                 return "version \"" +
-                       std::string(reinterpret_cast<const char*>(pRecord->m_header) + 9, 3) +
+                       std::string(reinterpret_cast<const char*>(record->m_header) + 9, 3) +
                        "\" is neither 2.0 nor 2.5";
             return "unknown version";
         default:
@@ -28,9 +28,9 @@ std::string LoadErrorText(int code, const CIffFile& iff) {
 
 }  // namespace
 
-CIffSession::CIffSession(std::string path) : m_strPath(std::move(path)) {}
+IffSession::IffSession(std::string path) : m_path(std::move(path)) {}
 
-CIffSession::~CIffSession() {
+IffSession::~IffSession() {
     // A container that Load attached is not owned by m_iff; only Reset closes it, and with
     // it the last descriptor (and lock) on the file. Many files in one run need that.
     try {
@@ -39,28 +39,28 @@ CIffSession::~CIffSession() {
     }
 }
 
-bool CIffSession::Open() {
+bool IffSession::Open() {
     CFile file;
     CFileException error;
-    if (!file.Open(m_strPath.c_str(), CFile::modeReadWrite | CFile::shareExclusive, &error)) {
-        ReportMessage(m_strPath, kOpenFailed, OsErrorText(error.m_lOsError));
+    if (!file.Open(m_path.c_str(), CFile::modeReadWrite | CFile::shareExclusive, &error)) {
+        ReportMessage(m_path, kOpenFailed, OsErrorText(error.m_lOsError));
         return false;
     }
     int code = 0;
     try {
         if (m_iff.Load(&file, &code)) return true;
     } catch (const CFileException& e) {
-        ReportMessage(m_strPath, kNotIff, OsErrorText(e.m_lOsError));
+        ReportMessage(m_path, kNotIff, OsErrorText(e.m_lOsError));
         return false;
     }
-    ReportMessage(m_strPath, kNotIff, LoadErrorText(code, m_iff));
+    ReportMessage(m_path, kNotIff, LoadErrorText(code, m_iff));
     return false;
 }
 
-bool CIffSession::Save(const std::optional<std::string>& output) {
+bool IffSession::Save(const std::optional<std::string>& output) {
     // Every chunk must be in memory first: the save rewrites the file it reads from.
     if (!m_iff.LoadAllChunkData()) {
-        ReportMessage(m_strPath, kSaveFailed, "a chunk's data could not be read");
+        ReportMessage(m_path, kSaveFailed, "a chunk's data could not be read");
         return false;
     }
     std::string detail;
@@ -71,26 +71,26 @@ bool CIffSession::Save(const std::optional<std::string>& output) {
         detail = OsErrorText(e.m_lOsError);
         saved = false;
     }
-    if (!saved) ReportMessage(m_strPath, kSaveFailed, detail);
+    if (!saved) ReportMessage(m_path, kSaveFailed, detail);
     return saved;
 }
 
-bool CIffSession::SaveTo(const std::string& output, std::string* pDetail) {
-    CReplacementFile target(output);
-    if (!target.Create(pDetail)) return false;
+bool IffSession::SaveTo(const std::string& output, std::string* detail) {
+    ReplacementFile target(output);
+    if (!target.Create(detail)) return false;
     if (!m_iff.Save(&target.File())) return false;
-    return target.Commit(pDetail);
+    return target.Commit(detail);
 }
 
-bool CIffSession::AttachSprite(WORD wId, CSpr2& sprite) {
-    const std::string spriteText = "sprite " + std::to_string(wId);
-    CIffChunk* pChunk = nullptr;
-    if (!m_iff.FindChunk(&pChunk, IFF_TYPE_SPR2, wId)) {
-        ReportMessage(m_strPath, "Can't find this item!", spriteText);
+bool IffSession::AttachSprite(WORD id, CSpr2& sprite) {
+    const std::string spriteText = "sprite " + std::to_string(id);
+    CIffChunk* chunk = nullptr;
+    if (!m_iff.FindChunk(&chunk, IFF_TYPE_SPR2, id)) {
+        ReportMessage(m_path, "Can't find this item!", spriteText);
         return false;
     }
-    if (!sprite.Attach(&m_iff, pChunk)) {
-        ReportMessage(m_strPath, "Can't load this resource!", spriteText);
+    if (!sprite.Attach(&m_iff, chunk)) {
+        ReportMessage(m_path, "Can't load this resource!", spriteText);
         return false;
     }
     return true;
