@@ -16,11 +16,7 @@ std::string LoadErrorText(int code, const CIffFile& iff) {
         case IFF_ERROR_SIGNATURE:
             return "it does not begin with \"IFF FILE\"";
         case IFF_ERROR_VERSION:
-            if (const CIffFileRecord* record = iff.GetRecord())
-                return "version \"" +
-                       std::string(reinterpret_cast<const char*>(record->m_header) + 9, 3) +
-                       "\" is neither 2.0 nor 2.5";
-            return "unknown version";
+            return "version \"" + iff.GetVersion() + "\" is neither 2.0 nor 2.5";
         default:
             return std::string();
     }

@@ -14,10 +14,9 @@ namespace {
 class PaletteTable {
 public:
     explicit PaletteTable(CIffFile& iff) : m_iff(iff), m_usable(0x10000) {
-        CIffManager::VisitChunkDataOfType(
-            iff.GetHandle(), IFF_TYPE_PALT, [this](const CIffChunk& chunk, const BYTE* data) {
-                m_usable[chunk.m_wID] = IsPaletteDataUsable(data, chunk.m_dwSize) != FALSE;
-            });
+        iff.VisitChunkDataOfType(IFF_TYPE_PALT, [this](const CIffChunk& chunk, const BYTE* data) {
+            m_usable[chunk.m_wID] = IsPaletteDataUsable(data, chunk.m_dwSize) != FALSE;
+        });
     }
 
     bool IsUsable(const CIffChunk& palette) const { return m_usable[palette.m_wID]; }
@@ -123,17 +122,15 @@ void WriteSpriteList(JsonWriter& doc, CIffFile& iff, const PaletteTable& palette
 }  // namespace
 
 void WriteInfoDocument(std::ostream& out, const std::string& fileArg, CIffFile& iff) {
-    const CIffFileRecord* record = iff.GetRecord();
-    const char* version = record ? reinterpret_cast<const char*>(record->m_header) + 9 : "";
     JsonWriter doc(out);
     doc.BeginObject();
     doc.String("file", ToUtf8Lenient(fileArg));
-    doc.Latin1String("version", version, record ? 3 : 0);
+    doc.Latin1String("version", iff.GetVersion());
     WriteChunkList(doc, iff);
     const PaletteTable palettes(iff);
     WritePaletteList(doc, iff, palettes);
     // Read in a few large reads up front rather than one sprite at a time below.
-    CIffManager::LoadChunkDataOfType(iff.GetHandle(), IFF_TYPE_SPR2);
+    iff.LoadChunkDataOfType(IFF_TYPE_SPR2);
     WriteSpriteList(doc, iff, palettes);
     doc.End();
 }
