@@ -1,5 +1,5 @@
-// One IFF file as the tool works on it: opened and loaded the way the desktop program
-// opens a file, saved the way it saves one, closed when the session ends.
+// One IFF file as the tool works on it: opened, searched and saved through the steps the
+// desktop program takes, each failure reported; closed when the session ends.
 #pragma once
 
 #include <optional>
@@ -32,8 +32,6 @@ public:
     const std::string& Path() const { return m_path; }
 
 private:
-    bool SaveTo(const std::string& output, std::string* detail);
-
     std::string m_path;
     CIffFile m_iff;
 };
