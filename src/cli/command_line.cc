@@ -186,9 +186,8 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     if (resave->parsed()) cmd.command = Command::resave;
 
     // The validators have accepted these, so each conversion succeeds.
-    if (!raw.sprite.empty()) cmd.wSpriteId = static_cast<WORD>(*ParseDecimal(raw.sprite, kMaxId));
-    if (!raw.palette.empty())
-        cmd.wPaletteId = static_cast<WORD>(*ParseDecimal(raw.palette, kMaxId));
+    if (!raw.sprite.empty()) cmd.spriteId = static_cast<WORD>(*ParseDecimal(raw.sprite, kMaxId));
+    if (!raw.palette.empty()) cmd.paletteId = static_cast<WORD>(*ParseDecimal(raw.palette, kMaxId));
     if (!raw.frame.empty()) cmd.frame = static_cast<int>(*ParseDecimal(raw.frame, kMaxFrame));
     if (!raw.background.empty()) cmd.background = *ParseRgbHex(raw.background);
 

@@ -13,8 +13,8 @@ struct CommandLine {
     Command command = Command::info;
     std::vector<std::string> files;
     std::optional<std::string> output;  // --output: save there, FILE stays as it was
-    WORD wSpriteId = 0;                 // render, set-palette
-    WORD wPaletteId = 0;                // manual-patch, set-palette
+    WORD spriteId = 0;                  // render, set-palette
+    WORD paletteId = 0;                 // manual-patch, set-palette
     std::optional<int> frame;           // render; set-palette --frame
     bool common = false;                // set-palette --common
     std::string outBmp;                 // render --out

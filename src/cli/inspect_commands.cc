@@ -37,7 +37,7 @@ bool WriteBitmap(const std::string& path, const CBitmap& bitmap) {
 
 ExitStatus RunInfo(const CommandLine& cmd) {
     const std::string& path = cmd.files.front();
-    CIffSession session(path);
+    IffSession session(path);
     if (!session.Open()) return ExitStatus::failed;
     errno = 0;
     WriteInfoDocument(std::cout, path, session.Iff());
@@ -51,26 +51,26 @@ ExitStatus RunInfo(const CommandLine& cmd) {
 
 ExitStatus RunRender(const CommandLine& cmd) {
     const std::string& path = cmd.files.front();
-    CIffSession session(path);
+    IffSession session(path);
     if (!session.Open()) return ExitStatus::failed;
     CIffFile& iff = session.Iff();
-    const std::string spriteText = "sprite " + std::to_string(cmd.wSpriteId);
+    const std::string spriteText = "sprite " + std::to_string(cmd.spriteId);
 
     CSpr2 sprite;
-    if (!session.AttachSprite(cmd.wSpriteId, sprite)) return ExitStatus::warning;
-    const int nFrame = cmd.frame.value_or(0);
+    if (!session.AttachSprite(cmd.spriteId, sprite)) return ExitStatus::warning;
+    const int frame = cmd.frame.value_or(0);
     Spr2FrameInfo info{};
-    if (!sprite.GetFrameInfo(&info, nFrame)) {
+    if (!sprite.GetFrameInfo(&info, frame)) {
         ReportMessage(path, "Can't find this frame!",
                       spriteText + " has " + std::to_string(sprite.m_frames.size()) +
                           " frames, numbered from 0");
         return ExitStatus::warning;
     }
     CBitmap color, depth, alpha;
-    if (!sprite.BuildFrameBitmaps(&iff, nFrame, &color, &depth, &alpha, cmd.background, 0, 0, 0)) {
-        ReportMessage(path, "Can't draw this frame!",
-                      spriteText + " frame " + std::to_string(nFrame) + ": " +
-                          WhyNotDrawn(iff, sprite, info));
+    if (!sprite.BuildFrameBitmaps(&iff, frame, &color, &depth, &alpha, cmd.background, 0, 0, 0)) {
+        ReportMessage(
+            path, "Can't draw this frame!",
+            spriteText + " frame " + std::to_string(frame) + ": " + WhyNotDrawn(iff, sprite, info));
         return ExitStatus::warning;
     }
     bool written = WriteBitmap(cmd.outBmp, color);

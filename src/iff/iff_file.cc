@@ -68,6 +68,19 @@ BOOL CIffFile::LoadChunkData(CIffChunk* pChunk) {
     return CIffManager::LoadChunkData(m_handle, pChunk);
 }
 
+void CIffFile::LoadChunkDataOfType(DWORD type) {
+    if (CIffFileRecord* rec = GetRecord()) IffLoadChunkDataOfType(*rec, type);
+}
+
+void CIffFile::VisitChunkDataOfType(DWORD type, const IffChunkDataVisitor& visit) const {
+    if (CIffFileRecord* rec = GetRecord()) IffVisitChunkDataOfType(*rec, type, visit);
+}
+
+std::string CIffFile::GetVersion() const {
+    const CIffFileRecord* rec = GetRecord();
+    return rec ? std::string(reinterpret_cast<const char*>(rec->m_header) + 9, 3) : std::string();
+}
+
 void CIffFile::RebuildTypeList() {
     m_typeList.clear();
     const CIffFileRecord* rec = GetRecord();
