@@ -11,11 +11,12 @@
 
 #include "app/control_ids.h"
 #include "app/patch_dlg.h"
-#include "support/iff/iff_builder.h"
-#include "support/iff/spr2_builder.h"
-#include "support/platform/scripted_window_system.h"
+#include "builders/iff_builder.h"
+#include "builders/spr2_builder.h"
+#include "doubles/scripted_window_system.h"
 
-using namespace testsupport;
+using namespace builders;
+using namespace doubles;
 
 namespace {
 

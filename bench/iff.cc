@@ -24,16 +24,16 @@
 
 #include "cli/iff_session.h"
 #include "iff/iff_file.h"
-#include "support/iff/iff_builder.h"
-#include "support/iff/spr2_builder.h"
+#include "builders/iff_builder.h"
+#include "builders/spr2_builder.h"
 
 extern char** environ;
 
 namespace {
 
-using testsupport::Bytes;
-using testsupport::ChunkSpec;
-using testsupport::IffSpec;
+using builders::Bytes;
+using builders::ChunkSpec;
+using builders::IffSpec;
 
 struct TestFile {
     std::string path;
@@ -57,10 +57,10 @@ TestFile MakeFile(size_t chunks, size_t minData, size_t maxData, bool keepBytes)
         c.data.assign(palette ? 784 : size(rng), static_cast<BYTE>(i));
         layout.chunks.push_back(std::move(c));
     }
-    const auto built = testsupport::BuildIffLayout(layout);
+    const auto built = builders::BuildIffLayout(layout);
     TestFile f;
-    f.path = testsupport::TempPath("bench-" + std::to_string(chunks) + ".iff");
-    testsupport::WriteFileBytes(f.path, built.bytes);
+    f.path = builders::TempPath("bench-" + std::to_string(chunks) + ".iff");
+    builders::WriteFileBytes(f.path, built.bytes);
     f.headerOffsets = built.chunkOffsets;
     f.headerOffsets.push_back(built.mapOffset);
     if (keepBytes) f.bytes = built.bytes;
@@ -84,7 +84,7 @@ const TestFile& BigFile() {
 const TestFile& SmallChunkFile() {
     static const TestFile f = [] {
         constexpr size_t kChunks = 100000;
-        testsupport::Spr2Grid grid(3, 2);
+        builders::Spr2Grid grid(3, 2);
         for (int x = 0; x < 3; ++x) grid.Set(x, x % 2, 10 * x + 1, 40);
         IffSpec layout;
         layout.chunks.reserve(kChunks);
@@ -93,18 +93,18 @@ const TestFile& SmallChunkFile() {
             const std::string name = std::to_string(i / 2);
             if (i % 2) {
                 layout.chunks.push_back(
-                    testsupport::PaltChunk(id, testsupport::TestPalette(), "palette " + name));
+                    builders::PaltChunk(id, builders::TestPalette(), "palette " + name));
             } else {
-                testsupport::Spr2Spec sprite;
+                builders::Spr2Spec sprite;
                 sprite.paletteId = (i / 2 + 1) * 7919 % 65536;  // a palette in the file
-                sprite.frames.push_back(testsupport::FrameFromGrid(grid, 41891));
-                layout.chunks.push_back(testsupport::Spr2Chunk(id, sprite, "sprite " + name));
+                sprite.frames.push_back(builders::FrameFromGrid(grid, 41891));
+                layout.chunks.push_back(builders::Spr2Chunk(id, sprite, "sprite " + name));
             }
         }
-        const auto built = testsupport::BuildIffLayout(layout);
+        const auto built = builders::BuildIffLayout(layout);
         TestFile t;
-        t.path = testsupport::TempPath("bench-small-chunks.iff");
-        testsupport::WriteFileBytes(t.path, built.bytes);
+        t.path = builders::TempPath("bench-small-chunks.iff");
+        builders::WriteFileBytes(t.path, built.bytes);
         t.headerOffsets = built.chunkOffsets;
         t.headerOffsets.push_back(built.mapOffset);
         t.bytes = built.bytes;

@@ -6,13 +6,13 @@
 #include "preview/sprite_preview.h"
 #include "raster/bitmap.h"
 #include "raster/gdi.h"
-#include "support/platform/scripted_window_system.h"
+#include "doubles/scripted_window_system.h"
 
 namespace {
 
 void BM_PreviewPaint(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
-    testsupport::ScriptedWindowSystem ws;
+    doubles::ScriptedWindowSystem ws;
     CSpritePreview preview;
     preview.Bind(1010, SS_GRAYRECT | SS_NOTIFY);
     preview.PeerSetSize(416, 275);

@@ -10,9 +10,9 @@
 #include "raster/bitmap.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
-#include "support/iff/spr2_builder.h"
+#include "builders/spr2_builder.h"
 
-using namespace testsupport;
+using namespace builders;
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
 #include "sprites/spr2.h"
-#include "support/platform/scripted_window_system.h"
+#include "doubles/scripted_window_system.h"
 
 namespace palvane_fuzz {
 
@@ -65,7 +65,7 @@ std::map<WORD, SpriteImage> Sprites(CIffFile& iff, bool patched) {
     return out;
 }
 
-bool Shown(const testsupport::ScriptedWindowSystem& ws, const std::string& text) {
+bool Shown(const doubles::ScriptedWindowSystem& ws, const std::string& text) {
     for (const auto& box : ws.MessageBoxes())
         if (box.text == text) return true;
     return false;
@@ -100,7 +100,7 @@ int DialogOneInput(const uint8_t* data, size_t size) {
 
     std::string saveMessage;
     {
-        testsupport::ScriptedWindowSystem ws;
+        doubles::ScriptedWindowSystem ws;
         CPatchDlg dlg;
         FUZZ_CHECK(dlg.Create());
         ws.ChooseFileAnswer(file.Path());

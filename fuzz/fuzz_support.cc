@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "files/file.h"
-#include "support/iff/iff_builder.h"
+#include "builders/iff_builder.h"
 
 namespace palvane_fuzz {
 
@@ -18,12 +18,12 @@ std::string MakeFolder() {
     std::error_code ec;
     if (std::filesystem::is_directory("/dev/shm", ec)) {
         try {
-            return testsupport::MakeScratchFolder("/dev/shm", "palvane-fuzz");
+            return builders::MakeScratchFolder("/dev/shm", "palvane-fuzz");
         } catch (const std::runtime_error&) {
             // not ours to write in: the temporary folder then
         }
     }
-    return testsupport::MakeScratchFolder(std::filesystem::temp_directory_path().string(),
+    return builders::MakeScratchFolder(std::filesystem::temp_directory_path().string(),
                                           "palvane-fuzz");
 }
 

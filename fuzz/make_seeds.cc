@@ -11,10 +11,10 @@
 #include "base/byte_order.h"
 #include "iff/iff_file.h"
 #include "iff/iff_types.h"
-#include "support/iff/iff_builder.h"
-#include "support/iff/spr2_builder.h"
+#include "builders/iff_builder.h"
+#include "builders/spr2_builder.h"
 
-using namespace testsupport;
+using namespace builders;
 namespace fs = std::filesystem;
 
 namespace {

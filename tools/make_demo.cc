@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "support/iff/spr2_builder.h"
+#include "builders/spr2_builder.h"
 
-using namespace testsupport;
+using namespace builders;
 
 namespace {
 

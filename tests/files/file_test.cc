@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "files/file_system.h"
-#include "support/platform/scratch_files.h"
+#include "builders/scratch_files.h"
 
 namespace {
 
-using testsupport::Bytes;
+using builders::Bytes;
 
 constexpr UINT kExclusive = CFile::modeReadWrite | CFile::shareExclusive;
 
@@ -29,7 +29,7 @@ TEST_P(FileBasics, SeekReadWriteAndLengthsAgree) {
     CMemFile mem;
     CFile& f = GetParam() ? disk : static_cast<CFile&>(mem);
     ASSERT_TRUE(!GetParam() ||
-                disk.Open(testsupport::TempPath("basics").c_str(), kExclusive | CFile::modeCreate));
+                disk.Open(builders::TempPath("basics").c_str(), kExclusive | CFile::modeCreate));
     const BYTE data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
     BYTE out[10] = {};
     f.Write(data, 10);
@@ -55,8 +55,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, FileBasics, testing::Values(true, false),
                          [](const auto& info) { return info.param ? "disk" : "memory"; });
 
 TEST(DiskFile, TheExclusiveHoldRefusesOthersEverywhereAndPassesToADuplicate) {
-    const std::string path = testsupport::TempPath("held.bin");
-    testsupport::WriteFileBytes(path, {1, 2, 3, 4});
+    const std::string path = builders::TempPath("held.bin");
+    builders::WriteFileBytes(path, {1, 2, 3, 4});
     auto first = std::make_unique<CFile>();
     CFile second;
     ASSERT_TRUE(first->Open(path.c_str(), kExclusive));
@@ -90,10 +90,10 @@ TEST(DiskFile, TheExclusiveHoldRefusesOthersEverywhereAndPassesToADuplicate) {
 
 // A scanner or an indexer may hold a file for a moment: replacing it then still succeeds.
 TEST(DiskFile, AFileHeldForAMomentIsStillReplaced) {
-    const std::string from = testsupport::TempPath("new.bin"),
-                      to = testsupport::TempPath("old.bin");
-    testsupport::WriteFileBytes(from, {1, 2});
-    testsupport::WriteFileBytes(to, {3});
+    const std::string from = builders::TempPath("new.bin"),
+                      to = builders::TempPath("old.bin");
+    builders::WriteFileBytes(from, {1, 2});
+    builders::WriteFileBytes(to, {3});
     CFile scanner;
     ASSERT_TRUE(scanner.Open(to.c_str(), kExclusive));
     std::thread release([&scanner] {
@@ -104,7 +104,7 @@ TEST(DiskFile, AFileHeldForAMomentIsStillReplaced) {
     const BOOL replaced = RenameFileOver(from, to, &error);
     release.join();
     EXPECT_TRUE(replaced) << error;
-    EXPECT_EQ(testsupport::ReadFileBytes(to), (Bytes{1, 2}));
+    EXPECT_EQ(builders::ReadFileBytes(to), (Bytes{1, 2}));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "files/file_system.h"
 #include "iff/iff_writer.h"
 #include "iff_test_helpers.h"
-#include "support/platform/fault_files.h"
+#include "doubles/fault_files.h"
 
 using namespace ifftest;
 

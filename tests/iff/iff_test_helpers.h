@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "iff/iff_file.h"
-#include "support/iff/iff_builder.h"
-#include "support/platform/fault_files.h"
+#include "builders/iff_builder.h"
+#include "doubles/fault_files.h"
 
 namespace ifftest {
 
-using namespace testsupport;
+using namespace builders;
+using namespace doubles;
 
 // A chunk whose data bytes count up from its ID, named "TYPE#id" unless named.
 inline ChunkSpec Chunk(const std::string& type, WORD id, size_t dataLength = 4, WORD flags = 0x0010,

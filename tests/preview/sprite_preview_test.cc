@@ -10,7 +10,7 @@
 
 #include "preview/preview_geometry.h"
 #include "raster/gdi.h"
-#include "support/platform/scripted_window_system.h"
+#include "doubles/scripted_window_system.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ protected:
             }
     }
     std::pair<int, int> Origin() const { return {preview.m_nOriginX, preview.m_nOriginY}; }
-    testsupport::ScriptedWindowSystem ws;
+    doubles::ScriptedWindowSystem ws;
     CSpritePreview preview;
     CBitmap frame;
 };

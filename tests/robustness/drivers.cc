@@ -32,7 +32,7 @@ int RunCli(const std::vector<std::string>& args, bool quiet) {
 }
 
 DialogRun QuickPatchInDialog(const std::string& path) {
-    testsupport::ScriptedWindowSystem ws;
+    doubles::ScriptedWindowSystem ws;
     CPatchDlg dlg;
     DialogRun run;
     if (!dlg.Create()) return run;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/platform/scripted_window_system.h"
+#include "doubles/scripted_window_system.h"
 
 namespace robustness {
 
@@ -15,7 +15,7 @@ int RunCli(const std::vector<std::string>& args, bool quiet = true);
 
 struct DialogRun {
     bool opened = false;                              // Browse loaded the file
-    std::vector<testsupport::ShownMessageBox> boxes;  // every message box, in order
+    std::vector<doubles::ShownMessageBox> boxes;  // every message box, in order
     std::string LastText() const { return boxes.empty() ? std::string() : boxes.back().text; }
 };
 

@@ -11,13 +11,13 @@
 #include "base/byte_order.h"
 #include "child_process.h"
 #include "drivers.h"
-#include "support/iff/iff_builder.h"
-#include "support/iff/spr2_builder.h"
+#include "builders/iff_builder.h"
+#include "builders/spr2_builder.h"
 
 namespace robustness {
 namespace {
 
-using namespace testsupport;
+using namespace builders;
 
 constexpr size_t kBlock = 1024;
 // Generous: a run of either front end on a small file needs a few MB beyond the

@@ -18,14 +18,15 @@
 #include "sprites/palette.h"
 #include "sprites/palette_patch.h"
 #include "sprites/spr2.h"
-#include "support/iff/iff_builder.h"
-#include "support/iff/spr2_builder.h"
-#include "support/platform/fault_files.h"
+#include "builders/iff_builder.h"
+#include "builders/spr2_builder.h"
+#include "doubles/fault_files.h"
 
 namespace robustness {
 namespace {
 
-using namespace testsupport;
+using namespace builders;
+using namespace doubles;
 namespace fs = std::filesystem;
 
 constexpr char kSaveError[] = "Error while saving this file!";

@@ -12,9 +12,9 @@
 #include "sprites/palette.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
-#include "support/iff/spr2_builder.h"
+#include "builders/spr2_builder.h"
 
-using namespace testsupport;
+using namespace builders;
 using S = Spr2Stream;
 
 namespace {

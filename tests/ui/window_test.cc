@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "files/file.h"
-#include "support/platform/scripted_window_system.h"
+#include "doubles/scripted_window_system.h"
 #include "ui/dialog.h"
 #include "ui/win_app.h"
 
 namespace {
 
-using testsupport::ScriptedWindowSystem;
+using doubles::ScriptedWindowSystem;
 using Log = std::vector<std::string>;
 
 const DialogTemplate kDialog = [] {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "base/types.h"
-#include "support/iff/iff_builder.h"
+#include "builders/iff_builder.h"
 
-namespace testsupport {
+namespace builders {
 
 // A pixel stream written command by command. Runs take their count from the payload and
 // are padded to an even length; counts above 8191 are the caller's business.
@@ -120,4 +120,4 @@ BOOL LoadChunks(CIffFile& iff, const std::vector<ChunkSpec>& chunks);
 // palette 7, which the file lacks, with one such frame in palette 2.
 Bytes TwoSpriteDemo();
 
-}  // namespace testsupport
+}  // namespace builders

@@ -1,9 +1,9 @@
-#include "support/iff/spr2_builder.h"
+#include "builders/spr2_builder.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-namespace testsupport {
+namespace builders {
 
 namespace {
 
@@ -203,4 +203,4 @@ Bytes TwoSpriteDemo() {
     return BuildIff(layout);
 }
 
-}  // namespace testsupport
+}  // namespace builders

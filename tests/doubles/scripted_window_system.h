@@ -14,7 +14,7 @@
 #include "ui/dialog.h"
 #include "ui/window_system.h"
 
-namespace testsupport {
+namespace doubles {
 
 struct ShownMessageBox {
     std::string text;
@@ -86,4 +86,4 @@ private:
     std::vector<std::unique_ptr<RecordingPeer>> m_peers;
 };
 
-}  // namespace testsupport
+}  // namespace doubles

@@ -1,8 +1,8 @@
-#include "support/platform/scripted_window_system.h"
+#include "doubles/scripted_window_system.h"
 
 #include "raster/gdi.h"
 
-namespace testsupport {
+namespace doubles {
 
 // Counts a window's repaint requests; follows the model through DDX_Control.
 class ScriptedWindowSystem::RecordingPeer : public WindowPeer {
@@ -100,4 +100,4 @@ COLORREF ScriptedWindowSystem::GetSysColor(int) {
     return RGB(212, 208, 200);
 }
 
-}  // namespace testsupport
+}  // namespace doubles

@@ -1,4 +1,4 @@
-#include "support/platform/scratch_files.h"
+#include "builders/scratch_files.h"
 
 #include <atomic>
 #include <filesystem>
@@ -6,7 +6,7 @@
 #include <random>
 #include <stdexcept>
 
-namespace testsupport {
+namespace builders {
 
 namespace {
 
@@ -54,4 +54,4 @@ Bytes ReadFileBytes(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-}  // namespace testsupport
+}  // namespace builders

@@ -7,9 +7,9 @@
 
 #include "base/types.h"
 #include "iff/iff_file.h"
-#include "support/platform/scratch_files.h"
+#include "builders/scratch_files.h"
 
-namespace testsupport {
+namespace builders {
 
 struct ChunkSpec {
     std::string type;  // four characters, e.g. "SPR2"
@@ -53,4 +53,4 @@ Bytes HeldFileBytes(CIffFile& iff);
 BOOL LoadIffBytes(CIffFile& iff, const Bytes& bytes, int* pError = nullptr,
                   std::string* pPath = nullptr);
 
-}  // namespace testsupport
+}  // namespace builders

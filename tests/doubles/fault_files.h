@@ -10,7 +10,7 @@
 #include "files/file.h"
 #include "files/save_file_system.h"
 
-namespace testsupport {
+namespace doubles {
 
 // Forwards every operation to the wrapped file.
 class CFileWrapper : public CFile {
@@ -101,4 +101,4 @@ private:
     CSaveFileSystem* m_previous;
 };
 
-}  // namespace testsupport
+}  // namespace doubles

@@ -1,4 +1,4 @@
-#include "support/iff/iff_builder.h"
+#include "builders/iff_builder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include "base/byte_order.h"
 #include "files/file.h"
 
-namespace testsupport {
+namespace builders {
 
 namespace {
 
@@ -157,4 +157,4 @@ BOOL LoadIffBytes(CIffFile& iff, const Bytes& bytes, int* pError, std::string* p
     return iff.Load(&file, pError);
 }
 
-}  // namespace testsupport
+}  // namespace builders

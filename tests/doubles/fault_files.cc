@@ -1,11 +1,11 @@
-#include "support/platform/fault_files.h"
+#include "doubles/fault_files.h"
 
 #include <errno.h>
 
 #include <algorithm>
 #include <stdexcept>
 
-namespace testsupport {
+namespace doubles {
 
 CFile* CSplitReadFile::Duplicate() const {
     return new CSplitReadFile(std::unique_ptr<CFile>(m_inner->Duplicate()), m_maxRead);
@@ -63,4 +63,4 @@ BOOL CFaultySaveFileSystem::Replace(const std::string& from, const std::string& 
     return FALSE;
 }
 
-}  // namespace testsupport
+}  // namespace doubles

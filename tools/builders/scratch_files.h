@@ -6,7 +6,7 @@
 
 #include "base/types.h"
 
-namespace testsupport {
+namespace builders {
 
 using Bytes = std::vector<BYTE>;
 
@@ -17,4 +17,4 @@ std::string MakeScratchFolder(const std::string& base, const std::string& prefix
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 Bytes ReadFileBytes(const std::string& path);
 
-}  // namespace testsupport
+}  // namespace builders

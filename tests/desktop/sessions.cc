@@ -1,0 +1,197 @@
+#include "sessions.h"
+
+#include "app/control_ids.h"
+#include "builders/spr2_builder.h"
+
+namespace desktop {
+
+using Strings = std::vector<std::string>;
+
+const char kQuickPatchText[] =
+    "This will set all items to an invalid palette!\n\nAre you sure you want to continue?";
+const char kQuitText[] = "You haven't saved your changes yet! Are you sure you want to quit?";
+
+std::string WriteSessionFile(const std::string& name) {
+    using namespace builders;
+    IffSpec layout;
+    for (WORD id : {1, 2}) {
+        PaltSpec palette;
+        palette.colors.assign(256, id == 1 ? Rgb{255, 0, 0} : Rgb{0, 0, 255});
+        layout.chunks.push_back(PaltChunk(id, palette));
+    }
+    Spr2Grid grid(10, 8);
+    for (int i = 0; i < 80; ++i) grid.Set(i % 10, i / 10, 5);
+    for (WORD id : {100, 200}) {
+        Spr2Spec sprite;
+        sprite.paletteId = id == 100 ? 1 : 7;
+        for (WORD p : id == 100 ? std::vector<WORD>{1, 2} : std::vector<WORD>{2})
+            sprite.frames.push_back(FrameFromGrid(grid, p));
+        layout.chunks.push_back(Spr2Chunk(id, sprite,
+                                          id == 100 ? "Orb"
+                                                    : "D\xE9"
+                                                      "cor"));
+    }
+    const std::string path = TempPath(name);
+    WriteFileBytes(path, BuildIff(layout));
+    return path;
+}
+
+void DesktopSession::SetUp() {
+    hands = GetParam()();
+    if (!hands) GTEST_SKIP() << "no display to show windows on (run under an X server)";
+    path = WriteSessionFile();
+    hands->ChooseFile(path);
+    dlg = std::make_unique<CPatchDlg>();
+}
+
+void DesktopSession::TearDown() {
+    if (hands) {
+        EXPECT_EQ(hands->ShownBoxes(), Strings{}) << "boxes nobody looked at";
+    }
+    dlg.reset();
+    hands.reset();
+}
+
+std::pair<int, int> DesktopSession::Origin() const {
+    return {dlg->m_preview.m_nOriginX, dlg->m_preview.m_nOriginY};
+}
+
+std::uint32_t DesktopSession::PreviewCentre() {
+    CRect rc;
+    dlg->m_preview.GetClientRect(&rc);
+    return hands->PreviewPixel(rc.Width() / 2, rc.Height() / 2);
+}
+
+namespace {
+
+std::string Box(const std::string& text, const std::string& caption = "Warning",
+                const std::string& icon = "warning", const std::string& buttons = "yes no") {
+    return "dialog / " + text + " / " + caption + " / " + icon + " / " + buttons;
+}
+
+}  // namespace
+
+TEST_P(DesktopSession, StartsWithBrowseAndCloseAndIgnoresEscapeAndEnter) {
+    hands->RunModal(*dlg, [&] {
+        EXPECT_EQ(hands->Title(), "Palvane 2");
+        EXPECT_TRUE(hands->HasIcon());
+        EXPECT_EQ(hands->Text(IDC_FILE), "");
+        for (int id : {IDC_CLOSE, IDC_BROWSE, IDC_SPRITES, IDC_FRAME, IDC_COMMON_PALETTE,
+                       IDC_ITEM_PALETTE, IDC_SAVE, IDC_QUICK_PATCH, IDC_MANUAL_PATCH})
+            EXPECT_EQ(hands->Enabled(id), id == IDC_CLOSE || id == IDC_BROWSE) << id;
+        EXPECT_TRUE(hands->Focused(IDC_CLOSE));  // the first to take it
+
+        hands->Click(IDC_BROWSE);
+        EXPECT_EQ(hands->Text(IDC_FILE), path);
+        hands->SetFocus(IDC_SPRITES);
+        hands->Press(Key::Escape);
+        hands->Press(Key::Return);
+        EXPECT_TRUE(hands->Visible());
+        EXPECT_FALSE(dlg->IsEnded());
+        hands->ChooseFile(std::nullopt);
+        hands->Click(IDC_BROWSE);  // cancelled: nothing left to work on
+        EXPECT_FALSE(hands->Enabled(IDC_SPRITES));
+        hands->SetFocus(IDC_CLOSE);
+        hands->Press(Key::Return);  // nothing to save: it closes
+        EXPECT_EQ(dlg->GetModalResult(), IDOK);
+    });
+}
+
+TEST_P(DesktopSession, SpritesFramesPalettesADragAndTheQuestions) {
+    hands->RunModal(*dlg, [&] {
+        hands->Click(IDC_BROWSE);
+        ASSERT_EQ(hands->Rows(IDC_SPRITES), (Strings{"#100 - \"Orb\"", "#200 - \"D\u00E9cor\""}));
+        EXPECT_EQ(hands->Selection(IDC_SPRITES), 0);
+        EXPECT_EQ(hands->Rows(IDC_FRAME).at(1), "#1 size: 10x8 pixels");
+        EXPECT_EQ(hands->Text(IDC_COMMON_PALETTE), "1");
+        EXPECT_EQ(PreviewCentre(), kRed);
+
+        // A drag moves the picture by the cursor's displacement, and only a drag does.
+        const auto [x0, y0] = Origin();
+        hands->Mouse(20, 20, false);
+        hands->Mouse(22, 19, true);
+        EXPECT_EQ(Origin(), std::make_pair(x0 + 2, y0 - 1));
+        hands->Mouse(31, 15, true);
+        hands->Mouse(40, 40, false);
+        const int x = x0 + 11, y = y0 - 5;
+        EXPECT_EQ(Origin(), std::make_pair(x, y));
+        EXPECT_EQ(hands->PreviewPixel(x, y), kRed);
+        EXPECT_EQ(hands->PreviewPixel(x + 9, y + 7), kRed);
+        EXPECT_EQ(hands->PreviewPixel(x - 1, y), hands->FaceColor());
+        EXPECT_EQ(hands->PreviewPixel(x + 10, y), hands->FaceColor());
+        hands->ResizePreview(60, 50);  // the model hears of the new size
+        CRect rc;
+        dlg->m_preview.GetClientRect(&rc);
+        EXPECT_EQ(std::make_pair(rc.Width(), rc.Height()), std::make_pair(60, 50));
+
+        hands->ChooseRow(IDC_FRAME, 1);
+        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "2");
+        EXPECT_EQ(PreviewCentre(), kBlue);
+        hands->ChooseRow(IDC_SPRITES, 0);  // the sprite already chosen, chosen again: frame 0
+        EXPECT_EQ(hands->Selection(IDC_FRAME), 0);
+        EXPECT_FALSE(dlg->m_bDirty);  // what the program shows is no edit
+
+        // Typed IDs take effect keystroke by keystroke; a chosen one by its entry.
+        hands->Type(IDC_ITEM_PALETTE, "2");
+        EXPECT_EQ(PreviewCentre(), kBlue);
+        hands->Press(Key::Return);   // picks no entry, even one named "2"
+        hands->SetFocus(IDC_FRAME);  // nor does leaving the field
+        EXPECT_EQ(dlg->m_cbItemPalette.GetCurSel(), 0);
+        EXPECT_TRUE(hands->Visible());
+        hands->Type(IDC_ITEM_PALETTE, "\b");  // no number: nothing changes
+        EXPECT_EQ(PreviewCentre(), kBlue);
+        hands->ChooseRow(IDC_ITEM_PALETTE, 1);
+        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "2");
+        hands->ChooseRow(IDC_ITEM_PALETTE, 2);
+        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "41891 (invalid)");
+        EXPECT_EQ(PreviewCentre(), kRed);  // drawn in the sprite's palette
+        EXPECT_TRUE(dlg->m_bDirty);
+
+        hands->ChooseRow(IDC_SPRITES, 1);
+        EXPECT_EQ(hands->Rows(IDC_FRAME).size(), 1u);
+        EXPECT_EQ(hands->Text(IDC_COMMON_PALETTE), "7");  // no entry: the number, none chosen
+        EXPECT_EQ(hands->Selection(IDC_COMMON_PALETTE), -1);
+        hands->ChooseRow(IDC_SPRITES, 0);  // and an entry chosen again
+        EXPECT_EQ(hands->Selection(IDC_COMMON_PALETTE), 0);
+        hands->ChooseRow(IDC_SPRITES, 1);
+
+        hands->AnswerBoxes({IDNO});
+        hands->Click(IDC_QUICK_PATCH);
+        hands->AnswerBoxes({IDYES});
+        hands->Click(IDC_QUICK_PATCH);
+        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "41891 (invalid)");
+        hands->AnswerBoxes({IDOK});
+        hands->Click(IDC_SAVE);
+        EXPECT_EQ(hands->ShownBoxes(),
+                  (Strings{Box(kQuickPatchText), Box(kQuickPatchText),
+                           Box("File saved!", "Success!", "information", "ok")}));
+        EXPECT_FALSE(dlg->m_bDirty);
+
+        // Unsaved changes: the close box asks (No keeps it open), Alt+F4 asks again.
+        hands->Type(IDC_COMMON_PALETTE, "7");
+        hands->AnswerBoxes({IDNO});
+        hands->CloseBox();
+        EXPECT_TRUE(hands->Visible());
+        hands->AnswerBoxes({IDYES});
+        hands->AltF4();
+        EXPECT_EQ(hands->ShownBoxes(), Strings(2, Box(kQuitText)));
+        EXPECT_TRUE(dlg->IsEnded());
+    });
+}
+
+TEST_P(DesktopSession, TheWindowMenuOpensTheAboutBox) {
+    hands->RunModal(*dlg, [&] {
+        Strings about;
+        hands->ReadNextDialog(&about);
+        const Strings entries = hands->WindowMenu("&About Palvane2...");
+        ASSERT_GE(entries.size(), 3u);
+        EXPECT_EQ(Strings(entries.end() - 2, entries.end()), (Strings{"-", "&About Palvane2..."}));
+        EXPECT_EQ(about, (Strings{"About Palvane2", "OK"}));
+        EXPECT_TRUE(hands->Visible());
+        EXPECT_FALSE(dlg->IsEnded());
+        hands->CloseBox();  // nothing unsaved: closes at once
+        EXPECT_EQ(dlg->GetModalResult(), IDOK);
+    });
+}
+
+}  // namespace desktop
