@@ -186,7 +186,7 @@ TEST_P(DesktopSession, TheWindowMenuOpensTheAboutBox) {
         const Strings entries = hands->WindowMenu("&About Palvane2...");
         ASSERT_GE(entries.size(), 3u);
         EXPECT_EQ(Strings(entries.end() - 2, entries.end()), (Strings{"-", "&About Palvane2..."}));
-        EXPECT_EQ(about, (Strings{"About Palvane2", "OK"}));
+        EXPECT_EQ(about, (Strings{"About Palvane2", "icon", "Palvane2 Version 1.0", "OK"}));
         EXPECT_TRUE(hands->Visible());
         EXPECT_FALSE(dlg->IsEnded());
         hands->CloseBox();  // nothing unsaved: closes at once

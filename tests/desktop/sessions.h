@@ -43,8 +43,8 @@ public:
     // a separator).
     virtual std::vector<std::string> WindowMenu(const std::string& choose) = 0;
 
-    // The next dialog that opens over the main one: its title and its buttons' texts, read
-    // while it runs, before Escape ends it.
+    // The next dialog that opens over the main one: its title, then each control's text in
+    // template order ("icon" for an icon), read while it runs, before Escape ends it.
     virtual void ReadNextDialog(std::vector<std::string>* texts) = 0;
     // The next message boxes get these answers (IDYES...), in order.
     virtual void AnswerBoxes(const std::vector<int>& buttons) = 0;

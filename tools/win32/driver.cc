@@ -355,6 +355,16 @@ std::string BoxIcon(NativeWindow box) {
     return "none";
 }
 
+std::vector<std::string> ControlTexts(NativeWindow dialog) {
+    std::vector<std::string> texts;
+    for (HWND c = GetWindow(H(dialog), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const bool icon =
+            ClassName(c) == "Static" && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+        texts.push_back(!icon ? Text(c) : SendMessageW(c, STM_GETICON, 0, 0) ? "icon" : "no icon");
+    }
+    return texts;
+}
+
 namespace {
 struct Search {
     const std::vector<NativeWindow>* known;

@@ -96,6 +96,8 @@ void Minimize(NativeWindow window, bool minimized);  // restores when false
 bool AnswersDragIcon(NativeWindow window);           // WM_QUERYDRAGICON gives an icon
 // The icon a message box shows: "warning", "question", "error", "information" or "none".
 std::string BoxIcon(NativeWindow box);
+// Each control of a dialog in template order: its text, or "icon" for a static that shows one.
+std::vector<std::string> ControlTexts(NativeWindow dialog);
 // The visible top-level dialog-class window this program shows other than the given ones.
 NativeWindow OtherDialog(const std::vector<NativeWindow>& known);
 // The system file chooser's file name field, and its Open button pressed.

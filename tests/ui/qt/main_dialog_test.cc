@@ -16,7 +16,6 @@
 #include "desktop/sessions.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/qt_window_system.h"
-#include "ui/qt/surface_widget.h"
 
 namespace {
 
@@ -135,8 +134,13 @@ public:
             auto* box = dynamic_cast<qtui::DialogHost*>(QApplication::activeModalWidget());
             if (!box || box == Window() || !box->isVisible()) return false;
             texts->push_back(Str(box->windowTitle()));
-            for (QPushButton* button : box->findChildren<QPushButton*>())
-                texts->push_back(Str(button->text()));
+            for (int i = 0; i < box->ControlCount(); ++i) {
+                auto* label = qobject_cast<QLabel*>(box->ControlWidget(i));
+                auto* button = qobject_cast<QAbstractButton*>(box->ControlWidget(i));
+                texts->push_back(label && !label->pixmap().isNull() ? "icon"
+                                 : label                            ? Str(label->text())
+                                                                    : Str(button->text()));
+            }
             QTest::keyClick(box, Qt::Key_Escape);
             return true;
         });
@@ -304,27 +308,15 @@ TEST_F(QtDialog, PreviewOnAScaledScreen) {
     });
 }
 
-// The window menu holds Close as well, and a right-click on the dialog's face opens it; the
-// About box shows the icon and the version.
-TEST_F(QtDialog, WindowMenuOnTheFaceAndTheAboutBoxsLabels) {
+// The window menu holds Close as well, and a right-click on the dialog's face opens it.
+TEST_F(QtDialog, TheWindowMenuOnTheDialogsFace) {
     hands.RunModal(dlg, [&] {
-        QStringList about;
-        Poll([&] {
-            auto* box = dynamic_cast<qtui::DialogHost*>(QApplication::activeModalWidget());
-            if (!box || box == hands.Window() || !box->isVisible()) return false;
-            for (QLabel* label : box->findChildren<QLabel*>())
-                about << (label->pixmap().isNull() ? label->text() : "icon");
-            QTest::keyClick(box, Qt::Key_Escape);
-            return true;
-        });
-        EXPECT_EQ(hands.WindowMenu("&About Palvane2..."),
-                  (Strings{"&Close\tAlt+F4", "-", "&About Palvane2..."}));
-        EXPECT_EQ(about, QStringList({"icon", "Palvane2 Version 1.0"}));
         Strings entries;
         QtHands::ChooseFromNextMenu("&Close\tAlt+F4", &entries);
         const QPoint face(3, hands.Window()->height() - 3);
         QContextMenuEvent click(QContextMenuEvent::Mouse, face, hands.Window()->mapToGlobal(face));
         QApplication::sendEvent(hands.Window(), &click);
+        EXPECT_EQ(entries, (Strings{"&Close\tAlt+F4", "-", "&About Palvane2..."}));
         EXPECT_EQ(dlg.GetModalResult(), IDOK);
     });
 }

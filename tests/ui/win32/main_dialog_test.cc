@@ -67,7 +67,7 @@ public:
             NativeWindow box = driver::OtherDialog({Window()});
             if (!box) return false;
             texts->push_back(driver::Text(box));
-            texts->push_back(driver::Text(driver::Item(box, IDOK)));
+            for (const std::string& text : driver::ControlTexts(box)) texts->push_back(text);
             m_ownerWhileOpen = driver::Enabled(Window()) ? "owner enabled" : "owner disabled";
             driver::Key(box, driver::kEscape);
             return true;
