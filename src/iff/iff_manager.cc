@@ -1,6 +1,7 @@
 #include "iff/iff_manager.h"
 
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "iff/iff_chunk_list.h"
@@ -18,6 +19,10 @@ struct SlotTable {
     CIffFileRecord** slots;
 };
 SlotTable g_table;
+// Held around every use of the table, so that threads may each work on containers of
+// their own. A record itself belongs to whoever holds its handle and is used unlocked.
+std::mutex g_tableLock;
+using TableGuard = std::lock_guard<std::mutex>;
 
 CIffManager g_manager;  // its destructor closes whatever is still open at exit
 
@@ -25,8 +30,22 @@ constexpr DWORD kInitialSlots = 64;
 
 using ChunkList = IffChunkList;
 
+void InitTable() {
+    if (g_table.marker == CIffManager::INIT_MARKER) return;
+    g_table.slots = new (std::nothrow) CIffFileRecord*[kInitialSlots]();
+    g_table.capacity = g_table.slots ? kInitialSlots : 0;
+    g_table.marker = CIffManager::INIT_MARKER;
+}
+
+CIffFileRecord* Lookup(DWORD h) {
+    InitTable();
+    return h != 0 && h < g_table.capacity ? g_table.slots[h] : nullptr;
+}
+
 // Takes a slot for a new record; 0 if memory runs out.
 DWORD TakeSlot(std::unique_ptr<CIffFileRecord> record) {
+    const TableGuard guard(g_tableLock);
+    InitTable();
     for (DWORD i = 1; i < g_table.capacity; ++i) {
         if (!g_table.slots[i]) {
             g_table.slots[i] = record.release();
@@ -102,6 +121,7 @@ CIffManager::CIffManager() {
 }
 
 CIffManager::~CIffManager() {
+    const TableGuard guard(g_tableLock);
     if (g_table.marker != INIT_MARKER) return;
     for (DWORD i = 1; i < g_table.capacity; ++i) {
         delete g_table.slots[i];
@@ -114,28 +134,27 @@ CIffManager::~CIffManager() {
 }
 
 void CIffManager::Init() {
-    if (g_table.marker == INIT_MARKER) return;
-    g_table.slots = new (std::nothrow) CIffFileRecord*[kInitialSlots]();
-    g_table.capacity = g_table.slots ? kInitialSlots : 0;
-    g_table.marker = INIT_MARKER;
+    const TableGuard guard(g_tableLock);
+    InitTable();
 }
 
 DWORD CIffManager::GetCapacity() {
-    Init();
+    const TableGuard guard(g_tableLock);
+    InitTable();
     return g_table.capacity;
 }
 
 BOOL CIffManager::IsValid(DWORD h) {
-    Init();
-    return h != 0 && h < g_table.capacity && g_table.slots[h] != nullptr;
+    const TableGuard guard(g_tableLock);
+    return Lookup(h) != nullptr;
 }
 
 CIffFileRecord* CIffManager::GetRecord(DWORD h) {
-    return IsValid(h) ? g_table.slots[h] : nullptr;
+    const TableGuard guard(g_tableLock);
+    return Lookup(h);
 }
 
 DWORD CIffManager::CreateNew(BOOL bNoSaveInPlace) {
-    Init();
     std::unique_ptr<CIffFileRecord> record(new (std::nothrow) CIffFileRecord);
     if (!record) return 0;
     record->m_pFile.reset(new (std::nothrow) CMemFile(1024));
@@ -146,7 +165,6 @@ DWORD CIffManager::CreateNew(BOOL bNoSaveInPlace) {
 }
 
 DWORD CIffManager::OpenFile(CFile* pFile, const std::string& name, BOOL bNoSaveInPlace) {
-    Init();
     if (!pFile) return 0;
     try {
         std::unique_ptr<CIffFileRecord> record(new CIffFileRecord);
@@ -167,11 +185,14 @@ DWORD CIffManager::OpenFile(CFile* pFile, const std::string& name, BOOL bNoSaveI
 }
 
 BOOL CIffManager::Close(DWORD h) {
-    if (!IsValid(h)) return FALSE;
-    CIffFileRecord* record = g_table.slots[h];
-    g_table.slots[h] = nullptr;
-    delete record;
-    return TRUE;
+    std::unique_ptr<CIffFileRecord> record;
+    {
+        const TableGuard guard(g_tableLock);
+        if (!Lookup(h)) return FALSE;
+        record.reset(g_table.slots[h]);
+        g_table.slots[h] = nullptr;
+    }
+    return TRUE;  // the record goes outside the lock: freeing a large one takes a while
 }
 
 BOOL CIffManager::Parse(DWORD h, int* pError) {
