@@ -12,6 +12,7 @@
 
 #include "files/file.h"
 #include "files/file_system.h"
+#include "iff/iff_manager.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -168,6 +169,7 @@ BatchTotals RunBatch(const std::vector<InputFile>& files, const BatchOptions& op
         return totals;
     }
 
+    CIffManager::AllowThreads();
     const std::vector<std::vector<size_t>> chains = Chains(files);
     std::mutex lock;
     std::condition_variable changed;

@@ -1,5 +1,6 @@
 #include "iff/iff_manager.h"
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -19,10 +20,27 @@ struct SlotTable {
     CIffFileRecord** slots;
 };
 SlotTable g_table;
-// Held around every use of the table, so that threads may each work on containers of
-// their own. A record itself belongs to whoever holds its handle and is used unlocked.
+// Held around every use of the table once threads are allowed, so that each may work on
+// containers of its own; a record belongs to whoever holds its handle and is used
+// unlocked. A program of one thread pays nothing: the table is asked on every step of a
+// chunk walk.
 std::mutex g_tableLock;
-using TableGuard = std::lock_guard<std::mutex>;
+std::atomic<bool> g_threads{false};
+
+class TableGuard {
+public:
+    TableGuard() : m_locked(g_threads.load(std::memory_order_acquire)) {
+        if (m_locked) g_tableLock.lock();
+    }
+    ~TableGuard() {
+        if (m_locked) g_tableLock.unlock();
+    }
+    TableGuard(const TableGuard&) = delete;
+    TableGuard& operator=(const TableGuard&) = delete;
+
+private:
+    bool m_locked;
+};
 
 CIffManager g_manager;  // its destructor closes whatever is still open at exit
 
@@ -44,7 +62,7 @@ CIffFileRecord* Lookup(DWORD h) {
 
 // Takes a slot for a new record; 0 if memory runs out.
 DWORD TakeSlot(std::unique_ptr<CIffFileRecord> record) {
-    const TableGuard guard(g_tableLock);
+    const TableGuard guard;
     InitTable();
     for (DWORD i = 1; i < g_table.capacity; ++i) {
         if (!g_table.slots[i]) {
@@ -121,7 +139,7 @@ CIffManager::CIffManager() {
 }
 
 CIffManager::~CIffManager() {
-    const TableGuard guard(g_tableLock);
+    const TableGuard guard;
     if (g_table.marker != INIT_MARKER) return;
     for (DWORD i = 1; i < g_table.capacity; ++i) {
         delete g_table.slots[i];
@@ -133,24 +151,28 @@ CIffManager::~CIffManager() {
     g_table.marker = 0;
 }
 
+void CIffManager::AllowThreads() {
+    g_threads.store(true, std::memory_order_release);
+}
+
 void CIffManager::Init() {
-    const TableGuard guard(g_tableLock);
+    const TableGuard guard;
     InitTable();
 }
 
 DWORD CIffManager::GetCapacity() {
-    const TableGuard guard(g_tableLock);
+    const TableGuard guard;
     InitTable();
     return g_table.capacity;
 }
 
 BOOL CIffManager::IsValid(DWORD h) {
-    const TableGuard guard(g_tableLock);
+    const TableGuard guard;
     return Lookup(h) != nullptr;
 }
 
 CIffFileRecord* CIffManager::GetRecord(DWORD h) {
-    const TableGuard guard(g_tableLock);
+    const TableGuard guard;
     return Lookup(h);
 }
 
@@ -187,7 +209,7 @@ DWORD CIffManager::OpenFile(CFile* pFile, const std::string& name, BOOL bNoSaveI
 BOOL CIffManager::Close(DWORD h) {
     std::unique_ptr<CIffFileRecord> record;
     {
-        const TableGuard guard(g_tableLock);
+        const TableGuard guard;
         if (!Lookup(h)) return FALSE;
         record.reset(g_table.slots[h]);
         g_table.slots[h] = nullptr;
