@@ -88,6 +88,29 @@ for command in quick-patch resave "manual-patch --palette 7"; do
   check "$command: prints the same" cmp linux.out windows.out
 done
 
+# Over a folder: check (both forms) and the dry runs print the same, paths aside, and
+# write nothing; wildcards are expanded by the tool itself.
+mkdir dir-l dir-w
+for d in dir-l dir-w; do
+  cp linux-demo/*.iff "$d/"
+  "$linux_cli" set-palette "$d/demo.iff" --sprite 2001 --palette 77 --frame 1 >/dev/null
+done
+cp dir-l/demo.iff finding.iff
+for command in check "check --json" "quick-patch --dry-run" "resave --dry-run"; do
+  status=0
+  "$linux_cli" $command dir-l >linux.out || status=$?
+  wstatus=0
+  "$wine_run" "$win_cli" $command dir-w >windows.out || wstatus=$?
+  sed -i 's#dir-w\\\\#dir-l/#g; s#dir-w\\#dir-l/#g' windows.out
+  check "$command over a folder (exit $status and $wstatus)" [ "$status" = "$wstatus" ]
+  check "$command over a folder: prints the same" cmp linux.out windows.out
+done
+"$linux_cli" resave --dry-run dir-l/*.iff >linux.out
+"$wine_run" "$win_cli" resave --dry-run 'dir-w\*.IFF' >windows.out
+sed -i 's#dir-w\\#dir-l/#g' windows.out
+check "wildcards expanded as a shell does" cmp linux.out windows.out
+check "the dry runs wrote nothing" cmp dir-w/demo.iff finding.iff
+
 # Another Windows program holding the file: the tool refuses it at once.
 cp linux-demo/demo.iff held.iff
 mkfifo hold.in

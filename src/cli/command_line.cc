@@ -4,6 +4,7 @@
 #include <climits>
 #include <iostream>
 
+#include "cli/input_files.h"
 #include "cli/numbers.h"
 #include "cli/replacement_file.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 constexpr unsigned long kMaxId = 65535;
 constexpr unsigned long kMaxFrame = INT_MAX;
+constexpr unsigned long kMaxJobs = 256;
 
 CLI::Validator Decimal(unsigned long max) {
     const std::string range = "0.." + std::to_string(max);
@@ -35,7 +37,7 @@ CLI::Validator Colour() {
 
 // The values as typed; converted once parsing and validation have passed.
 struct RawValues {
-    std::string sprite, palette, frame, background;
+    std::string sprite, palette, frame, background, jobs;
 };
 
 void UsageError(const std::string& message) {
@@ -46,6 +48,10 @@ void UsageError(const std::string& message) {
 bool CheckOutputs(const CommandLine& cmd) {
     if (cmd.output && cmd.files.size() != 1) {
         UsageError("--output needs exactly one FILE");
+        return false;
+    }
+    if (cmd.output && IsFolder(cmd.files.front())) {
+        UsageError("--output needs a FILE, not a folder");
         return false;
     }
     std::vector<std::string> outputs;
@@ -92,7 +98,19 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
         sub->add_option("FILE", cmd.files, "The IFF file")->required()->expected(1);
     };
     const auto addFiles = [&](CLI::App* sub) {
-        sub->add_option("FILE", cmd.files, "The IFF files, each processed on its own")->required();
+        sub->add_option("FILE", cmd.files,
+                        "The IFF files, each processed on its own; a folder stands for every "
+                        "*.iff file below it")
+            ->required();
+        sub->add_option("-j,--jobs", raw.jobs,
+                        "Work on N files at once (default: one per processor)")
+            ->type_name("N")
+            ->check(Decimal(kMaxJobs));
+        sub->add_flag("--quiet", cmd.quiet, "No progress line on a terminal");
+    };
+    const auto addDryRun = [&](CLI::App* sub) {
+        sub->add_flag("--dry-run", cmd.dryRun,
+                      "Do everything up to the save and say what would be saved; write nothing");
     };
     const auto addOutput = [&](CLI::App* sub) {
         sub->add_option("--output", cmd.output,
@@ -143,17 +161,19 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
         "with its sprite's common palette, and save.");
     addFiles(quick);
     addOutput(quick);
+    addDryRun(quick);
 
     CLI::App* manual = app.add_subcommand(
         "manual-patch", "Give every frame of every sprite the palette ID --palette, and save.");
     addPalette(manual, "The palette ID to write into every frame (0..65535)");
     addFiles(manual);
     addOutput(manual);
+    addDryRun(manual);
 
     CLI::App* setPalette = app.add_subcommand(
         "set-palette",
-        "Set one sprite's common palette ID (--common) or one of its frames' own palette ID "
-        "(--frame N), and save.");
+        "Set one sprite's common palette ID (--common), one of its frames' own palette ID "
+        "(--frame N) or that of all its frames (--all-frames), and save.");
     addFile(setPalette);
     addSprite(setPalette);
     addPalette(setPalette, "The palette ID to write (0..65535)");
@@ -162,18 +182,31 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     CLI::Option* frame = setPalette->add_option("--frame", raw.frame, "Change frame N's palette ID")
                              ->type_name("N")
                              ->check(Decimal(kMaxFrame));
+    CLI::Option* allFrames =
+        setPalette->add_flag("--all-frames", cmd.allFrames, "Change every frame's palette ID");
     common->excludes(frame);
+    allFrames->excludes(common)->excludes(frame);
     addOutput(setPalette);
+    addDryRun(setPalette);
 
     CLI::App* resave = app.add_subcommand(
-        "resave", "Save FILE without changes: a version 2.5 container with a fresh map.");
-    addFile(resave);
+        "resave", "Save each FILE without changes: a version 2.5 container with a fresh map.");
+    addFiles(resave);
     addOutput(resave);
+    addDryRun(resave);
+
+    CLI::App* check = app.add_subcommand(
+        "check",
+        "Tell what stands in the way of patching, file by file, writing nothing: frames that "
+        "cannot be drawn, frames whose palette does not exist, sprites that do not decode, "
+        "palettes that cannot be used. Exit status 1 when anything is found.");
+    addFiles(check);
+    check->add_flag("--json", cmd.json, "One JSON object per file, one per line");
 
     try {
         app.parse(argc, argv);
-        if (setPalette->parsed() && !cmd.common && raw.frame.empty())
-            throw CLI::ValidationError("set-palette", "needs --common or --frame N");
+        if (setPalette->parsed() && !cmd.common && !cmd.allFrames && raw.frame.empty())
+            throw CLI::ValidationError("set-palette", "needs --common, --frame N or --all-frames");
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? 0 : 2;
     }
@@ -184,12 +217,20 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     if (manual->parsed()) cmd.command = Command::manualPatch;
     if (setPalette->parsed()) cmd.command = Command::setPalette;
     if (resave->parsed()) cmd.command = Command::resave;
+    if (check->parsed()) cmd.command = Command::check;
 
     // The validators have accepted these, so each conversion succeeds.
     if (!raw.sprite.empty()) cmd.spriteId = static_cast<WORD>(*ParseDecimal(raw.sprite, kMaxId));
     if (!raw.palette.empty()) cmd.paletteId = static_cast<WORD>(*ParseDecimal(raw.palette, kMaxId));
     if (!raw.frame.empty()) cmd.frame = static_cast<int>(*ParseDecimal(raw.frame, kMaxFrame));
     if (!raw.background.empty()) cmd.background = *ParseRgbHex(raw.background);
+    if (!raw.jobs.empty()) {
+        cmd.jobs = static_cast<unsigned>(*ParseDecimal(raw.jobs, kMaxJobs));
+        if (cmd.jobs == 0) {
+            UsageError("--jobs: 0 files at once would never finish");
+            return 2;
+        }
+    }
 
     if (!CheckOutputs(cmd)) return 2;
     return std::nullopt;

@@ -7,7 +7,7 @@
 
 #include "base/types.h"
 
-enum class Command { info, render, quickPatch, manualPatch, setPalette, resave };
+enum class Command { info, render, quickPatch, manualPatch, setPalette, resave, check };
 
 struct CommandLine {
     Command command = Command::info;
@@ -17,10 +17,15 @@ struct CommandLine {
     WORD paletteId = 0;                 // manual-patch, set-palette
     std::optional<int> frame;           // render; set-palette --frame
     bool common = false;                // set-palette --common
+    bool allFrames = false;             // set-palette --all-frames
     std::string outBmp;                 // render --out
     std::optional<std::string> depthBmp;
     std::optional<std::string> alphaBmp;
     RGBQUAD background{0xF0, 0xF0, 0xF0, 0};
+    bool dryRun = false;  // everything up to the save
+    bool json = false;    // check --json
+    bool quiet = false;   // no progress line
+    unsigned jobs = 0;    // -j: 0 for one per processor
 };
 
 extern const char kProgramName[];

@@ -40,10 +40,10 @@ IffSession::~IffSession() {
     }
 }
 
-bool IffSession::Open() {
+bool IffSession::Open(OpenFor purpose) {
     StepFailure failure;
     try {
-        if (OpenDocument(m_iff, m_path, &failure)) return true;
+        if (OpenDocument(m_iff, m_path, &failure, purpose)) return true;
     } catch (const CFileException& e) {
         failure = LoadFailure(e);
     }
@@ -58,6 +58,22 @@ bool IffSession::Save(const std::optional<std::string>& output) {
     if (SaveDocument(m_iff, target ? &*target : nullptr, &failure)) return true;
     Report(m_path, failure);
     return false;
+}
+
+IffSession::SaveResult IffSession::Save(const std::optional<std::string>& output, bool dryRun,
+                                        bool leaveUnchanged) {
+    StepFailure failure;
+    if (!LoadDocumentForSave(m_iff, &failure)) {
+        Report(m_path, failure);
+        return SaveResult::failed;
+    }
+    if (leaveUnchanged && !output && m_iff.SaveMatchesFile()) return SaveResult::unchanged;
+    if (dryRun) return SaveResult::wouldSave;
+    std::optional<ReplacementTarget> target;
+    if (output) target.emplace(*output);
+    if (WriteDocument(m_iff, target ? &*target : nullptr, &failure)) return SaveResult::saved;
+    Report(m_path, failure);
+    return SaveResult::failed;
 }
 
 bool IffSession::AttachSprite(WORD id, CSpr2& sprite) {

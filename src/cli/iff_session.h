@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "document/iff_document.h"
 #include "iff/iff_file.h"
 #include "sprites/spr2.h"
 
@@ -16,13 +17,20 @@ public:
     IffSession(const IffSession&) = delete;
     IffSession& operator=(const IffSession&) = delete;
 
-    // Opens the file for reading and writing, shared with nobody, and loads its chunk
-    // headers. A failure is reported and gives false.
-    bool Open();
+    // Opens the file for reading and writing (or only reading), shared with nobody, and
+    // loads its chunk headers. A failure is reported and gives false.
+    bool Open(OpenFor purpose = OpenFor::editing);
 
     // Loads every chunk's data and writes the container: in place, or to `output` while
     // the opened file stays as it is. A failure is reported and gives false.
     bool Save(const std::optional<std::string>& output);
+
+    // Save with the choices of a batch: with leaveUnchanged, a file saved in place is left
+    // alone (time stamps too) when the save would write the very bytes it holds; with
+    // dryRun nothing is written at all. Every chunk's data is loaded either way. A failure
+    // is reported.
+    enum class SaveResult { saved, unchanged, wouldSave, failed };
+    SaveResult Save(const std::optional<std::string>& output, bool dryRun, bool leaveUnchanged);
 
     // Finds the sprite with this ID and binds `sprite` to it, as selecting it in the
     // dialog does. A sprite that is missing or does not decode is reported; false then.

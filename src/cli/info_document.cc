@@ -3,34 +3,12 @@
 #include <vector>
 
 #include "cli/json_text.h"
+#include "cli/palette_table.h"
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
 #include "sprites/spr2.h"
 
 namespace {
-
-// Whether each palette is usable, by ID, found in one pass of large reads in which no
-// palette is loaded: the document needs 8 bytes of each.
-class PaletteTable {
-public:
-    explicit PaletteTable(CIffFile& iff) : m_iff(iff), m_usable(0x10000) {
-        iff.VisitChunkDataOfType(IFF_TYPE_PALT, [this](const CIffChunk& chunk, const BYTE* data) {
-            m_usable[chunk.m_wID] = IsPaletteDataUsable(data, chunk.m_dwSize) != FALSE;
-        });
-    }
-
-    bool IsUsable(const CIffChunk& palette) const { return m_usable[palette.m_wID]; }
-
-    // What FindPalette gives for these IDs.
-    const CIffChunk* Find(WORD paletteId, WORD fallbackPaletteId) const {
-        const CIffChunk* chunk = FindPaletteChunk(&m_iff, paletteId, fallbackPaletteId);
-        return chunk && IsUsable(*chunk) ? chunk : nullptr;
-    }
-
-private:
-    CIffFile& m_iff;
-    std::vector<bool> m_usable;  // a container holds one chunk of a type per ID
-};
 
 void WriteChunkList(JsonWriter& doc, CIffFile& iff) {
     doc.BeginArray("chunks");

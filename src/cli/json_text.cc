@@ -142,6 +142,13 @@ std::string ToUtf8Lenient(const std::string& bytes) {
     return out;
 }
 
+std::string Latin1ToUtf8(const std::string& bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (char c : bytes) AppendLatin1(out, static_cast<unsigned char>(c));
+    return out;
+}
+
 JsonWriter::JsonWriter(std::ostream& out) : m_out(out) {}
 
 JsonWriter::~JsonWriter() = default;

@@ -10,6 +10,9 @@
 // that is usually UTF-8 but need not be.
 std::string ToUtf8Lenient(const std::string& bytes);
 
+// Every byte taken as Latin-1 (byte b is U+00b), as the names of chunks are read.
+std::string Latin1ToUtf8(const std::string& bytes);
+
 // Writes a JSON document as it is produced, so that a long one is never held whole.
 // Indented by two spaces, members in the order written, a newline after the outermost
 // value. Strings are UTF-8 or, for Latin1String, bytes read as Latin-1 (byte b is U+00b);

@@ -13,6 +13,8 @@ ExitStatus RunCommand(const CommandLine& cmd) {
             return RunSetPalette(cmd);
         case Command::resave:
             return RunResave(cmd);
+        case Command::check:
+            return RunCheck(cmd);
     }
     return ExitStatus::failed;
 }

@@ -33,12 +33,13 @@ bool WriteTo(CIffFile& iff, SaveTarget& target, std::string* detail) {
 
 }  // namespace
 
-bool OpenDocument(CIffFile& iff, const std::string& path, StepFailure* failure) {
+bool OpenDocument(CIffFile& iff, const std::string& path, StepFailure* failure, OpenFor purpose) {
     iff.Reset();
     // Closed on return; the container holds a duplicate of the handle.
     CFile file;
     CFileException error;
-    if (!file.Open(path.c_str(), CFile::modeReadWrite | CFile::shareExclusive, &error))
+    const UINT mode = purpose == OpenFor::editing ? CFile::modeReadWrite : CFile::modeRead;
+    if (!file.Open(path.c_str(), mode | CFile::shareExclusive, &error))
         return Fail(failure, kOpenFailed, error.m_lOsError, std::string());
     int code = 0;
     if (!iff.Load(&file, &code)) return Fail(failure, kNotIff, 0, LoadErrorText(code, iff));
@@ -58,10 +59,21 @@ bool AttachSprite(CIffFile& iff, WORD id, CSpr2& sprite, StepFailure* failure) {
 }
 
 bool SaveDocument(CIffFile& iff, SaveTarget* target, StepFailure* failure) {
+    return LoadDocumentForSave(iff, failure) && WriteDocument(iff, target, failure);
+}
+
+bool LoadDocumentForSave(CIffFile& iff, StepFailure* failure) {
+    try {
+        if (iff.LoadAllChunkData()) return true;
+    } catch (const CFileException& e) {
+        return Fail(failure, kSaveFailed, e.m_lOsError, std::string());
+    }
+    return Fail(failure, kSaveFailed, 0, "a chunk's data could not be read");
+}
+
+bool WriteDocument(CIffFile& iff, SaveTarget* target, StepFailure* failure) {
     std::string detail;
     try {
-        if (!iff.LoadAllChunkData())
-            return Fail(failure, kSaveFailed, 0, "a chunk's data could not be read");
         if (target ? WriteTo(iff, *target, &detail) : iff.Save(nullptr) != FALSE) return true;
     } catch (const CFileException& e) {
         return Fail(failure, kSaveFailed, e.m_lOsError, std::string());

@@ -17,11 +17,14 @@ struct StepFailure {
     std::string detail;  // why, when it is not an OS error
 };
 
-// Opens the file at `path` for reading and writing, shared with nobody, and loads its
-// chunk headers into `iff` (reset first). The container keeps its own handle of the file.
-// A file error while the header is read passes to the caller, as CIffFile::Load lets it:
-// LoadFailure turns it into this step's failure for a caller that reports it itself.
-bool OpenDocument(CIffFile& iff, const std::string& path, StepFailure* failure);
+// Opens the file at `path` shared with nobody, for reading and writing (or, to look at it
+// only, for reading), and loads its chunk headers into `iff` (reset first). The container
+// keeps its own handle of the file. A file error while the header is read passes to the
+// caller, as CIffFile::Load lets it: LoadFailure turns it into this step's failure for a
+// caller that reports it itself.
+enum class OpenFor { editing, reading };
+bool OpenDocument(CIffFile& iff, const std::string& path, StepFailure* failure,
+                  OpenFor purpose = OpenFor::editing);
 StepFailure LoadFailure(const CFileException& error);
 
 // Finds the sprite with this ID and binds `sprite` to it, which loads and decodes it.
@@ -40,3 +43,7 @@ public:
 // Loads every chunk's data (the save rewrites the file it reads from), then writes the
 // container: safely over its own file when `target` is NULL, into the target otherwise.
 bool SaveDocument(CIffFile& iff, SaveTarget* target, StepFailure* failure);
+// The two halves of SaveDocument, for a caller that looks at the loaded container before
+// it decides to write it.
+bool LoadDocumentForSave(CIffFile& iff, StepFailure* failure);
+bool WriteDocument(CIffFile& iff, SaveTarget* target, StepFailure* failure);

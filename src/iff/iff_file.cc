@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "iff/iff_chunk_list.h"
+#include "iff/iff_writer.h"
 
 namespace {
 
@@ -57,6 +58,10 @@ BOOL CIffFile::Load(CFile* pFile, int* pError) {
 
 BOOL CIffFile::Save(CFile* pFile) {
     return CIffManager::Save(pFile, m_handle);
+}
+
+BOOL CIffFile::SaveMatchesFile() const {
+    return IffSaveMatchesFile(m_handle);
 }
 
 BOOL CIffFile::LoadAllChunkData() {

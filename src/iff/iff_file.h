@@ -23,6 +23,8 @@ public:
     BOOL Attach(DWORD h);
     BOOL Load(CFile* pFile, int* pError);
     BOOL Save(CFile* pFile);  // NULL: the container's own file, saved safely in place
+    // Whether Save(NULL) would write the very bytes the file holds (see IffSaveMatchesFile).
+    BOOL SaveMatchesFile() const;
 
     BOOL LoadAllChunkData();
     BOOL LoadChunkData(CIffChunk* pChunk);

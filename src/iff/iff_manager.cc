@@ -1,6 +1,8 @@
 #include "iff/iff_manager.h"
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "iff/iff_chunk_list.h"
@@ -18,6 +20,27 @@ struct SlotTable {
     CIffFileRecord** slots;
 };
 SlotTable g_table;
+// Held around every use of the table once threads are allowed, so that each may work on
+// containers of its own; a record belongs to whoever holds its handle and is used
+// unlocked. A program of one thread pays nothing: the table is asked on every step of a
+// chunk walk.
+std::mutex g_tableLock;
+std::atomic<bool> g_threads{false};
+
+class TableGuard {
+public:
+    TableGuard() : m_locked(g_threads.load(std::memory_order_acquire)) {
+        if (m_locked) g_tableLock.lock();
+    }
+    ~TableGuard() {
+        if (m_locked) g_tableLock.unlock();
+    }
+    TableGuard(const TableGuard&) = delete;
+    TableGuard& operator=(const TableGuard&) = delete;
+
+private:
+    bool m_locked;
+};
 
 CIffManager g_manager;  // its destructor closes whatever is still open at exit
 
@@ -25,8 +48,22 @@ constexpr DWORD kInitialSlots = 64;
 
 using ChunkList = IffChunkList;
 
+void InitTable() {
+    if (g_table.marker == CIffManager::INIT_MARKER) return;
+    g_table.slots = new (std::nothrow) CIffFileRecord*[kInitialSlots]();
+    g_table.capacity = g_table.slots ? kInitialSlots : 0;
+    g_table.marker = CIffManager::INIT_MARKER;
+}
+
+CIffFileRecord* Lookup(DWORD h) {
+    InitTable();
+    return h != 0 && h < g_table.capacity ? g_table.slots[h] : nullptr;
+}
+
 // Takes a slot for a new record; 0 if memory runs out.
 DWORD TakeSlot(std::unique_ptr<CIffFileRecord> record) {
+    const TableGuard guard;
+    InitTable();
     for (DWORD i = 1; i < g_table.capacity; ++i) {
         if (!g_table.slots[i]) {
             g_table.slots[i] = record.release();
@@ -102,6 +139,7 @@ CIffManager::CIffManager() {
 }
 
 CIffManager::~CIffManager() {
+    const TableGuard guard;
     if (g_table.marker != INIT_MARKER) return;
     for (DWORD i = 1; i < g_table.capacity; ++i) {
         delete g_table.slots[i];
@@ -113,29 +151,32 @@ CIffManager::~CIffManager() {
     g_table.marker = 0;
 }
 
+void CIffManager::AllowThreads() {
+    g_threads.store(true, std::memory_order_release);
+}
+
 void CIffManager::Init() {
-    if (g_table.marker == INIT_MARKER) return;
-    g_table.slots = new (std::nothrow) CIffFileRecord*[kInitialSlots]();
-    g_table.capacity = g_table.slots ? kInitialSlots : 0;
-    g_table.marker = INIT_MARKER;
+    const TableGuard guard;
+    InitTable();
 }
 
 DWORD CIffManager::GetCapacity() {
-    Init();
+    const TableGuard guard;
+    InitTable();
     return g_table.capacity;
 }
 
 BOOL CIffManager::IsValid(DWORD h) {
-    Init();
-    return h != 0 && h < g_table.capacity && g_table.slots[h] != nullptr;
+    const TableGuard guard;
+    return Lookup(h) != nullptr;
 }
 
 CIffFileRecord* CIffManager::GetRecord(DWORD h) {
-    return IsValid(h) ? g_table.slots[h] : nullptr;
+    const TableGuard guard;
+    return Lookup(h);
 }
 
 DWORD CIffManager::CreateNew(BOOL bNoSaveInPlace) {
-    Init();
     std::unique_ptr<CIffFileRecord> record(new (std::nothrow) CIffFileRecord);
     if (!record) return 0;
     record->m_pFile.reset(new (std::nothrow) CMemFile(1024));
@@ -146,7 +187,6 @@ DWORD CIffManager::CreateNew(BOOL bNoSaveInPlace) {
 }
 
 DWORD CIffManager::OpenFile(CFile* pFile, const std::string& name, BOOL bNoSaveInPlace) {
-    Init();
     if (!pFile) return 0;
     try {
         std::unique_ptr<CIffFileRecord> record(new CIffFileRecord);
@@ -167,11 +207,14 @@ DWORD CIffManager::OpenFile(CFile* pFile, const std::string& name, BOOL bNoSaveI
 }
 
 BOOL CIffManager::Close(DWORD h) {
-    if (!IsValid(h)) return FALSE;
-    CIffFileRecord* record = g_table.slots[h];
-    g_table.slots[h] = nullptr;
-    delete record;
-    return TRUE;
+    std::unique_ptr<CIffFileRecord> record;
+    {
+        const TableGuard guard;
+        if (!Lookup(h)) return FALSE;
+        record.reset(g_table.slots[h]);
+        g_table.slots[h] = nullptr;
+    }
+    return TRUE;  // the record goes outside the lock: freeing a large one takes a while
 }
 
 BOOL CIffManager::Parse(DWORD h, int* pError) {

@@ -45,6 +45,9 @@ public:
     ~CIffManager();  // closes every container still open
 
     static void Init();
+    // From now on the table is locked around every use, so that threads may each open,
+    // use and close containers of their own. Call before a second thread starts.
+    static void AllowThreads();
 
     static BOOL IsValid(DWORD h);
     static CIffFileRecord* GetRecord(DWORD h);
