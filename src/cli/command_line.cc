@@ -54,14 +54,12 @@ void UsageError(const std::string& message) {
     std::cerr << kProgramName << ": " << message << "\nRun with --help for more information.\n";
 }
 
-// Rules CLI11 cannot express: where an output path may go.
+// Rules CLI11 cannot express: where an output path may go, and what its name must say.
 bool CheckOutputs(const CommandLine& cmd) {
     if (cmd.output && cmd.files.size() != 1) {
         UsageError("--output needs exactly one FILE");
         return false;
     }
-    std::vector<std::string> outputs;
-    if (cmd.output) outputs.push_back(*cmd.output);
     if (cmd.transparent && !IsPngName(cmd.outBmp)) {
         UsageError("--transparent needs an --out name ending in .png");
         return false;
@@ -70,6 +68,8 @@ bool CheckOutputs(const CommandLine& cmd) {
         UsageError("--out: \"" + cmd.outBmp + "\" ends in none of .gpl, .pal, .png");
         return false;
     }
+    std::vector<std::string> outputs;
+    if (cmd.output) outputs.push_back(*cmd.output);
     if (cmd.command == Command::palette) outputs.push_back(cmd.outBmp);
     if (cmd.command == Command::render) {
         outputs.push_back(cmd.outBmp);

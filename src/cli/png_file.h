@@ -14,5 +14,6 @@ struct PixelRows {
 };
 
 // The whole file: signature, IHDR (bit depth 8, no interlace), one IDAT, IEND. Empty when
-// the rows are not as described or memory runs out.
+// the rows are not as described or memory runs out. Several threads may encode at once:
+// the encoder's settings are never changed.
 std::vector<BYTE> EncodePng(const PixelRows& rows);
