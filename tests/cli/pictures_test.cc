@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "base/byte_order.h"
 #include "cli_run.h"
@@ -121,7 +122,7 @@ TEST(CliPictures, PngHoldsTheBmpsPixelsInEveryPlaneAndAtEveryScale) {
     EXPECT_EQ(*natural[1].At(3, 1), 10);
 }
 
-TEST(CliPictures, TransparentPngTakesTheAlphaPlaneAndOversizeOrBadOptionsFail) {
+TEST(CliPictures, TransparentPngTakesTheAlphaPlane) {
     const std::string file = PictureFile(), line = "render FILE --sprite 128 --frame 0 --out OUT";
     const std::string t = TempPath("t.png"), c = TempPath("c.bmp"), a = TempPath("a.bmp");
     ASSERT_EQ(Cli(line + " --transparent --scale 2", file, t).status, 0);
@@ -138,28 +139,6 @@ TEST(CliPictures, TransparentPngTakesTheAlphaPlaneAndOversizeOrBadOptionsFail) {
               (std::vector<int>{0, 255, 255}));
     EXPECT_GT(rgba.At(2, 0)[3], 0);
     EXPECT_LT(rgba.At(2, 0)[3], 255);
-
-    struct Failure {
-        std::string line;
-        int status;
-        std::string err;
-    };
-    const std::vector<Failure> failures = {
-        {"render FILE --sprite 128 --frame 0 --out FILE.bmp --transparent", 2,
-         "palvane2-cli: --transparent"},
-        {line + " --scale 0", 2, "palvane2-cli: --scale"},
-        {line + " --scale 17", 2, "palvane2-cli: --scale"},
-        // 9600 x 9600 pixels would pass the bound every frame's bitmap keeps to.
-        {"render FILE --sprite 129 --frame 0 --out OUT --scale 16", 2,
-         "OUT: Unable to write this bitmap! (9600 x 9600 pixels"},
-    };
-    const std::string out = TempPath("out.png");
-    for (const Failure& f : failures) {
-        const Result r = Cli(f.line, file, out);
-        EXPECT_EQ(r.status, f.status) << f.line;
-        const std::string err = f.err.rfind("OUT", 0) == 0 ? out + f.err.substr(3) : f.err;
-        EXPECT_EQ(r.err.rfind(err, 0), 0u) << f.line << "\n" << r.err;
-    }
 }
 
 // The colours as a reader of each format sees them: GIMP's and JASC's text, the swatch's pixels.
@@ -175,7 +154,7 @@ Bytes ReadPaletteText(const std::string& path) {
     return colours;
 }
 
-TEST(CliPalette, WritesTheColoursAsGimpJascAndSwatchFilesAndReportsFailures) {
+TEST(CliPalette, WritesTheColoursAsGimpJascAndSwatchFiles) {
     const std::string file = PictureFile();
     Bytes expected;
     for (int k = 0; k < 256; ++k)
@@ -198,26 +177,34 @@ TEST(CliPalette, WritesTheColoursAsGimpJascAndSwatchFilesAndReportsFailures) {
         const BYTE* px = swatch.At(2 * (k % 16) + 1, 2 * (k / 16) + 1);
         EXPECT_EQ(Bytes(px, px + 3), Bytes(&expected[3 * k], &expected[3 * k + 3])) << k;
     }
+}
 
-    struct Failure {
-        std::string line;
-        int status;
-        std::string err;
-    };
-    const std::vector<Failure> failures = {
+// Each ends with its status and message (OUT, FILE: those paths) and writes nothing.
+TEST(CliPictures, FailuresAreReportedAndWriteNothing) {
+    const std::string file = PictureFile(), out = TempPath("out.png"),
+                      render = "render FILE --sprite 128 --frame 0 --out OUT";
+    const std::vector<std::tuple<std::string, int, std::string>> failures = {
+        {"render FILE --sprite 128 --frame 0 --out FILE.bmp --transparent", 2,
+         "palvane2-cli: --transparent"},
+        {render + " --scale 0", 2, "palvane2-cli: --scale"},
+        {render + " --scale 17", 2, "palvane2-cli: --scale"},
+        // 9600 x 9600 pixels would pass the bound every frame's bitmap keeps to.
+        {"render FILE --sprite 129 --frame 0 --out OUT --scale 16", 2,
+         "OUT: Unable to write this bitmap! (9600 x 9600 pixels"},
         {"palette FILE --id 3 --out OUT", 1, "FILE: Can't find this item! (palette 3)"},
         {"palette FILE --id 2 --out OUT", 1, "FILE: Can't load this resource! (palette 2: "},
         {"palette FILE.gone --id 1 --out OUT", 2, "FILE.gone: Unable to open file!"},
         {"palette FILE --id 1 --out FILE.txt", 2, "palvane2-cli: --out"},
         {"palette FILE --id 0x1 --out OUT", 2, "palvane2-cli: --id"},
     };
-    const std::string out = TempPath("out.gpl");
-    for (const Failure& f : failures) {
-        const Result r = Cli(f.line, file, out);
-        EXPECT_EQ(r.status, f.status) << f.line;
-        const std::string err = f.err.rfind("FILE", 0) == 0 ? file + f.err.substr(4) : f.err;
-        EXPECT_EQ(r.err.rfind(err, 0), 0u) << f.line << "\n" << r.err;
-        EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(out)));
+    for (const auto& [line, status, message] : failures) {
+        const Result r = Cli(line, file, out);
+        EXPECT_EQ(r.status, status) << line;
+        std::string err = message;
+        for (const auto& [name, path] : {std::pair{"OUT", out}, {"FILE", file}})
+            if (err.rfind(name, 0) == 0) err = path + err.substr(std::string(name).size());
+        EXPECT_EQ(r.err.rfind(err, 0), 0u) << line << "\n" << r.err;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(out))) << line;
     }
 }
 
