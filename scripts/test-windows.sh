@@ -75,6 +75,24 @@ check "same render of sprite $sprite" cmp l.bmp w.bmp
 check "same depth plane" cmp ld.bmp wd.bmp
 check "same alpha plane" cmp la.bmp wa.bmp
 
+# PNG files and palettes: the encoder's bytes, not only its pixels, must be the same.
+"$linux_cli" render "$name" --sprite "$sprite" --frame 0 --out l.png --depth ld.png --alpha la.PNG \
+  --scale 3
+"$wine_run" "$win_cli" render "$name" --sprite "$sprite" --frame 0 --out w.png --depth wd.png \
+  --alpha wa.PNG --scale 3
+"$linux_cli" render "$name" --sprite "$sprite" --frame 0 --out lt.png --transparent
+"$wine_run" "$win_cli" render "$name" --sprite "$sprite" --frame 0 --out wt.png --transparent
+check "same PNG render of sprite $sprite at scale 3" cmp l.png w.png
+check "same PNG depth plane" cmp ld.png wd.png
+check "same PNG alpha plane" cmp la.PNG wa.PNG
+check "same transparent PNG" cmp lt.png wt.png
+palette=$(awk '/"palettes": \[/ {s = 1} s && /"id":/ {gsub(/[^0-9]/, ""); print; exit}' linux.json)
+for ext in gpl pal png; do
+  "$linux_cli" palette "$name" --id "$palette" --out "l.$ext"
+  "$wine_run" "$win_cli" palette "$name" --id "$palette" --out "w.$ext"
+  check "same palette $palette as .$ext" cmp "l.$ext" "w.$ext"
+done
+
 for command in quick-patch resave "manual-patch --palette 7"; do
   cp linux-demo/demo.iff "l-$name"
   cp linux-demo/demo.iff "w-$name"

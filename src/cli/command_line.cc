@@ -6,6 +6,8 @@
 
 #include "cli/input_files.h"
 #include "cli/numbers.h"
+#include "cli/palette_file.h"
+#include "cli/picture_file.h"
 #include "cli/replacement_file.h"
 
 const char kProgramName[] = "palvane2-cli";
@@ -26,6 +28,16 @@ CLI::Validator Decimal(unsigned long max) {
         std::string());
 }
 
+CLI::Validator Scale() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            if (ParseDecimal(text, kMaxPictureScale).value_or(0) >= 1) return std::string();
+            return "\"" + text + "\" is not a decimal number in 1.." +
+                   std::to_string(kMaxPictureScale);
+        },
+        std::string());
+}
+
 CLI::Validator Colour() {
     return CLI::Validator(
         [](std::string& text) -> std::string {
@@ -37,14 +49,14 @@ CLI::Validator Colour() {
 
 // The values as typed; converted once parsing and validation have passed.
 struct RawValues {
-    std::string sprite, palette, frame, background, jobs;
+    std::string sprite, palette, frame, background, jobs, scale;
 };
 
 void UsageError(const std::string& message) {
     std::cerr << kProgramName << ": " << message << "\nRun with --help for more information.\n";
 }
 
-// Rules CLI11 cannot express: where an output path may go.
+// Rules CLI11 cannot express: where an output path may go, and what its name must say.
 bool CheckOutputs(const CommandLine& cmd) {
     if (cmd.output && cmd.files.size() != 1) {
         UsageError("--output needs exactly one FILE");
@@ -54,8 +66,17 @@ bool CheckOutputs(const CommandLine& cmd) {
         UsageError("--output needs a FILE, not a folder");
         return false;
     }
+    if (cmd.transparent && !IsPngName(cmd.outBmp)) {
+        UsageError("--transparent needs an --out name ending in .png");
+        return false;
+    }
+    if (cmd.command == Command::palette && !PaletteFormatOf(cmd.outBmp)) {
+        UsageError("--out: \"" + cmd.outBmp + "\" ends in none of .gpl, .pal, .png");
+        return false;
+    }
     std::vector<std::string> outputs;
     if (cmd.output) outputs.push_back(*cmd.output);
+    if (cmd.command == Command::palette) outputs.push_back(cmd.outBmp);
     if (cmd.command == Command::render) {
         outputs.push_back(cmd.outBmp);
         if (cmd.depthBmp) outputs.push_back(*cmd.depthBmp);
@@ -123,6 +144,9 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
             ->type_name("ID")
             ->check(Decimal(kMaxId));
     };
+    const auto addScale = [&](CLI::App* sub, const char* help) {
+        sub->add_option("--scale", raw.scale, help)->type_name("N")->check(Scale());
+    };
     const auto addPalette = [&](CLI::App* sub, const char* help) {
         sub->add_option("--palette", raw.palette, help)
             ->required()
@@ -137,7 +161,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     CLI::App* render = app.add_subcommand(
         "render",
         "Draw one frame of a sprite in its palette's colours into a 24-bit BMP, and its depth "
-        "and alpha planes into 8-bit BMPs if asked.");
+        "and alpha planes into 8-bit BMPs if asked; a name ending in .png gets a PNG instead.");
     addFile(render);
     addSprite(render);
     render->add_option("--frame", raw.frame, "Frame number, from 0")
@@ -146,14 +170,18 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
         ->check(Decimal(kMaxFrame));
     render->add_option("--out", cmd.outBmp, "Where to write the colour bitmap")
         ->required()
-        ->type_name("OUT.bmp");
+        ->type_name("OUT.bmp|OUT.png");
     render->add_option("--background", raw.background, "Background colour (default F0F0F0)")
         ->type_name("RRGGBB")
         ->check(Colour());
     render->add_option("--depth", cmd.depthBmp, "Also write the depth plane there")
-        ->type_name("DEPTH.bmp");
+        ->type_name("DEPTH.bmp|DEPTH.png");
     render->add_option("--alpha", cmd.alphaBmp, "Also write the alpha plane there")
-        ->type_name("ALPHA.bmp");
+        ->type_name("ALPHA.bmp|ALPHA.png");
+    render->add_flag("--transparent", cmd.transparent,
+                     "Give the colour PNG the alpha plane as its alpha: what the frame does "
+                     "not draw is transparent");
+    addScale(render, "Enlarge every picture N times, each pixel an N x N square (1..16)");
 
     CLI::App* quick = app.add_subcommand(
         "quick-patch",
@@ -203,6 +231,20 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     addFiles(check);
     check->add_flag("--json", cmd.json, "One JSON object per file, one per line");
 
+    CLI::App* palette = app.add_subcommand(
+        "palette",
+        "Write the 256 colours of palette --id as a GIMP palette (.gpl), a JASC palette (.pal) "
+        "or a 16 x 16 swatch picture (.png), by the name of --out.");
+    addFile(palette);
+    palette->add_option("--id", raw.palette, "ID of the PALT chunk (0..65535)")
+        ->required()
+        ->type_name("ID")
+        ->check(Decimal(kMaxId));
+    palette->add_option("--out", cmd.outBmp, "Where to write the palette")
+        ->required()
+        ->type_name("OUT.gpl|OUT.pal|OUT.png");
+    addScale(palette, "Enlarge the swatch picture N times (1..16)");
+
     try {
         app.parse(argc, argv);
         if (setPalette->parsed() && !cmd.common && !cmd.allFrames && raw.frame.empty())
@@ -218,6 +260,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     if (setPalette->parsed()) cmd.command = Command::setPalette;
     if (resave->parsed()) cmd.command = Command::resave;
     if (check->parsed()) cmd.command = Command::check;
+    if (palette->parsed()) cmd.command = Command::palette;
 
     // The validators have accepted these, so each conversion succeeds.
     if (!raw.sprite.empty()) cmd.spriteId = static_cast<WORD>(*ParseDecimal(raw.sprite, kMaxId));
@@ -231,6 +274,8 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
             return 2;
         }
     }
+    if (!raw.scale.empty())
+        cmd.scale = static_cast<int>(*ParseDecimal(raw.scale, kMaxPictureScale));
 
     if (!CheckOutputs(cmd)) return 2;
     return std::nullopt;

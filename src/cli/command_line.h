@@ -7,20 +7,22 @@
 
 #include "base/types.h"
 
-enum class Command { info, render, quickPatch, manualPatch, setPalette, resave, check };
+enum class Command { info, render, quickPatch, manualPatch, setPalette, resave, check, palette };
 
 struct CommandLine {
     Command command = Command::info;
     std::vector<std::string> files;
     std::optional<std::string> output;  // --output: save there, FILE stays as it was
     WORD spriteId = 0;                  // render, set-palette
-    WORD paletteId = 0;                 // manual-patch, set-palette
+    WORD paletteId = 0;                 // manual-patch, set-palette, palette --id
     std::optional<int> frame;           // render; set-palette --frame
     bool common = false;                // set-palette --common
     bool allFrames = false;             // set-palette --all-frames
-    std::string outBmp;                 // render --out
+    std::string outBmp;                 // render --out, palette --out: BMP, PNG, palette text
     std::optional<std::string> depthBmp;
     std::optional<std::string> alphaBmp;
+    int scale = 1;             // render, palette: each pixel becomes scale x scale pixels
+    bool transparent = false;  // render: the alpha plane as the colour PNG's alpha
     RGBQUAD background{0xF0, 0xF0, 0xF0, 0};
     bool dryRun = false;  // everything up to the save
     bool json = false;    // check --json

@@ -15,3 +15,4 @@ ExitStatus RunPatchAll(const CommandLine& cmd);
 ExitStatus RunSetPalette(const CommandLine& cmd);
 ExitStatus RunResave(const CommandLine& cmd);
 ExitStatus RunCheck(const CommandLine& cmd);
+ExitStatus RunPalette(const CommandLine& cmd);

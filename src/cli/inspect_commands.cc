@@ -2,11 +2,10 @@
 #include <cerrno>
 #include <iostream>
 
-#include "cli/bmp_file.h"
 #include "cli/commands.h"
 #include "cli/iff_session.h"
 #include "cli/info_document.h"
-#include "cli/replacement_file.h"
+#include "cli/picture_file.h"
 #include "cli/report.h"
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
@@ -23,14 +22,6 @@ std::string WhyNotDrawn(CIffFile& iff, const CSpr2& sprite, const Spr2FrameInfo&
         return "the frame is " + std::to_string(info.wWidth) + " x " +
                std::to_string(info.wHeight) + " pixels";
     return "its pixel data was refused";
-}
-
-bool WriteBitmap(const std::string& path, const CBitmap& bitmap) {
-    const std::vector<BYTE> bytes = EncodeBmp(bitmap);
-    std::string detail;
-    if (!bytes.empty() && WriteFileReplacing(path, bytes, &detail)) return true;
-    ReportMessage(path, "Unable to write this bitmap!", detail);
-    return false;
 }
 
 }  // namespace
@@ -73,8 +64,8 @@ ExitStatus RunRender(const CommandLine& cmd) {
             spriteText + " frame " + std::to_string(frame) + ": " + WhyNotDrawn(iff, sprite, info));
         return ExitStatus::warning;
     }
-    bool written = WriteBitmap(cmd.outBmp, color);
-    if (cmd.depthBmp) written = WriteBitmap(*cmd.depthBmp, depth) && written;
-    if (cmd.alphaBmp) written = WriteBitmap(*cmd.alphaBmp, alpha) && written;
+    bool written = WritePicture(cmd.outBmp, color, cmd.scale, cmd.transparent ? &alpha : nullptr);
+    if (cmd.depthBmp) written = WritePicture(*cmd.depthBmp, depth, cmd.scale) && written;
+    if (cmd.alphaBmp) written = WritePicture(*cmd.alphaBmp, alpha, cmd.scale) && written;
     return written ? ExitStatus::ok : ExitStatus::failed;
 }

@@ -15,6 +15,8 @@ ExitStatus RunCommand(const CommandLine& cmd) {
             return RunResave(cmd);
         case Command::check:
             return RunCheck(cmd);
+        case Command::palette:
+            return RunPalette(cmd);
     }
     return ExitStatus::failed;
 }
