@@ -240,7 +240,7 @@ void BM_SmallChunksSaveToOutput(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         {
-            CIffSession session(f.path);
+            IffSession session(f.path);
             if (!session.Open()) {
                 state.SkipWithError("cannot load");
                 return;

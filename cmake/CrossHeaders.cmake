@@ -1,6 +1,6 @@
-# Header-only libraries for a cross build: the host's CLI11 and nlohmann-json headers are
-# copied into the build folder, so /usr/include itself never enters the Windows build.
-foreach(_lib CLI nlohmann)
+# Header-only libraries for a cross build: the host's CLI11, nlohmann-json and stb headers
+# are copied into the build folder, so /usr/include itself never enters the Windows build.
+foreach(_lib CLI nlohmann stb)
   if(NOT EXISTS /usr/include/${_lib})
     message(FATAL_ERROR "/usr/include/${_lib} is missing: run scripts/install-deps.sh")
   endif()
@@ -9,6 +9,8 @@ endforeach()
 
 add_library(CLI11::CLI11 INTERFACE IMPORTED GLOBAL)
 target_include_directories(CLI11::CLI11 INTERFACE ${PROJECT_BINARY_DIR}/third_party/include)
+add_library(stb::stb INTERFACE IMPORTED GLOBAL)
+target_include_directories(stb::stb INTERFACE ${PROJECT_BINARY_DIR}/third_party/include)
 add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED GLOBAL)
 target_include_directories(nlohmann_json::nlohmann_json INTERFACE
   ${PROJECT_BINARY_DIR}/third_party/include)

@@ -13,8 +13,9 @@ declare -A allowed=(
   [iff]="base files"
   [sprites]="base files raster iff"
   [preview]="base raster ui sprites"
-  [app]="base files raster ui iff sprites preview"
-  [cli]="base files raster iff sprites"
+  [document]="base files iff sprites"
+  [app]="base files raster ui iff sprites preview document"
+  [cli]="base files raster iff sprites document"
   [desktop]="app ui ui/qt ui/win32"
 )
 status=0

@@ -75,6 +75,24 @@ check "same render of sprite $sprite" cmp l.bmp w.bmp
 check "same depth plane" cmp ld.bmp wd.bmp
 check "same alpha plane" cmp la.bmp wa.bmp
 
+# PNG files and palettes: the encoder's bytes, not only its pixels, must be the same.
+"$linux_cli" render "$name" --sprite "$sprite" --frame 0 --out l.png --depth ld.png --alpha la.PNG \
+  --scale 3
+"$wine_run" "$win_cli" render "$name" --sprite "$sprite" --frame 0 --out w.png --depth wd.png \
+  --alpha wa.PNG --scale 3
+"$linux_cli" render "$name" --sprite "$sprite" --frame 0 --out lt.png --transparent
+"$wine_run" "$win_cli" render "$name" --sprite "$sprite" --frame 0 --out wt.png --transparent
+check "same PNG render of sprite $sprite at scale 3" cmp l.png w.png
+check "same PNG depth plane" cmp ld.png wd.png
+check "same PNG alpha plane" cmp la.PNG wa.PNG
+check "same transparent PNG" cmp lt.png wt.png
+palette=$(awk '/"palettes": \[/ {s = 1} s && /"id":/ {gsub(/[^0-9]/, ""); print; exit}' linux.json)
+for ext in gpl pal png; do
+  "$linux_cli" palette "$name" --id "$palette" --out "l.$ext"
+  "$wine_run" "$win_cli" palette "$name" --id "$palette" --out "w.$ext"
+  check "same palette $palette as .$ext" cmp "l.$ext" "w.$ext"
+done
+
 for command in quick-patch resave "manual-patch --palette 7"; do
   cp linux-demo/demo.iff "l-$name"
   cp linux-demo/demo.iff "w-$name"
@@ -87,6 +105,29 @@ for command in quick-patch resave "manual-patch --palette 7"; do
   sed -i "s/^w-/l-/" windows.out
   check "$command: prints the same" cmp linux.out windows.out
 done
+
+# Over a folder: check (both forms) and the dry runs print the same, paths aside, and
+# write nothing; wildcards are expanded by the tool itself.
+mkdir dir-l dir-w
+for d in dir-l dir-w; do
+  cp linux-demo/*.iff "$d/"
+  "$linux_cli" set-palette "$d/demo.iff" --sprite 2001 --palette 77 --frame 1 >/dev/null
+done
+cp dir-l/demo.iff finding.iff
+for command in check "check --json" "quick-patch --dry-run" "resave --dry-run"; do
+  status=0
+  "$linux_cli" $command dir-l >linux.out || status=$?
+  wstatus=0
+  "$wine_run" "$win_cli" $command dir-w >windows.out || wstatus=$?
+  sed -i 's#dir-w\\\\#dir-l/#g; s#dir-w\\#dir-l/#g' windows.out
+  check "$command over a folder (exit $status and $wstatus)" [ "$status" = "$wstatus" ]
+  check "$command over a folder: prints the same" cmp linux.out windows.out
+done
+"$linux_cli" resave --dry-run dir-l/*.iff >linux.out
+"$wine_run" "$win_cli" resave --dry-run 'dir-w\*.IFF' >windows.out
+sed -i 's#dir-w\\#dir-l/#g' windows.out
+check "wildcards expanded as a shell does" cmp linux.out windows.out
+check "the dry runs wrote nothing" cmp dir-w/demo.iff finding.iff
 
 # Another Windows program holding the file: the tool refuses it at once.
 cp linux-demo/demo.iff held.iff

@@ -3,7 +3,7 @@
 #include "app/about_dlg.h"
 #include "app/app_resources.h"
 #include "app/control_ids.h"
-#include "files/file.h"
+#include "document/iff_document.h"
 #include "ui/paint_dc.h"
 #include "ui/window_system.h"
 
@@ -121,15 +121,9 @@ void CPatchDlg::OnClose() {
 
 void CPatchDlg::OnSave() {
     if (!UpdateData(TRUE)) return;
-    // Every chunk has to be in memory first: the file is rewritten from the container.
-    BOOL saved = FALSE;
-    try {
-        saved = m_iff.LoadAllChunkData() && m_iff.Save(nullptr);
-    } catch (const CFileException&) {
-        saved = FALSE;
-    }
-    if (!saved) {
-        ShowError("Error while saving this file!");
+    StepFailure failure;
+    if (!SaveDocument(m_iff, nullptr, &failure)) {
+        ShowError(failure.message);
         return;
     }
     MessageBox("File saved!", "Success!", MB_OK | MB_ICONASTERISK);

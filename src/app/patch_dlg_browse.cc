@@ -3,7 +3,7 @@
 
 #include "app/control_ids.h"
 #include "app/patch_dlg.h"
-#include "files/file.h"
+#include "document/iff_document.h"
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
 #include "ui/file_dialog.h"
@@ -33,20 +33,13 @@ void CPatchDlg::OnBrowse() {
     m_strFile = dlgFile.GetPathName();
 
     DetachSprite();
-    m_iff.Reset();
     // Until the new file is in: a file error while reading it must not leave the old
     // file's lists working over an empty container, which Save would then write.
     DisableWorkingControls();
 
-    // Closed when the command ends; the container keeps a duplicate of the handle.
-    CFile file;
-    if (!file.Open(m_strFile.c_str(), CFile::modeReadWrite | CFile::shareExclusive)) {
-        ShowError("Unable to open file!");
-        DisableWorkingControls();
-        return;
-    }
-    if (!m_iff.Load(&file, nullptr)) {
-        ShowError("Unable to open file as an IFF file!");
+    StepFailure failure;
+    if (!OpenDocument(m_iff, m_strFile, &failure)) {
+        ShowError(failure.message);
         DisableWorkingControls();
         return;
     }
@@ -97,14 +90,9 @@ void CPatchDlg::OnSelchangeSprites() {
         return;
     }
     const WORD wId = static_cast<WORD>(m_lbSprites.GetItemData(nSel));
-    CIffChunk* pChunk = nullptr;
-    if (!m_iff.FindChunk(&pChunk, IFF_TYPE_SPR2, wId)) {
-        ShowError("Can't find this item!");
-        fail();
-        return;
-    }
-    if (!m_sprite.Attach(&m_iff, pChunk)) {
-        ShowError("Can't load this resource!");
+    StepFailure failure;
+    if (!AttachSprite(m_iff, wId, m_sprite, &failure)) {
+        ShowError(failure.message);
         fail();
         return;
     }

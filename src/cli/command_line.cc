@@ -4,7 +4,10 @@
 #include <climits>
 #include <iostream>
 
+#include "cli/input_files.h"
 #include "cli/numbers.h"
+#include "cli/palette_file.h"
+#include "cli/picture_file.h"
 #include "cli/replacement_file.h"
 
 const char kProgramName[] = "palvane2-cli";
@@ -13,6 +16,7 @@ namespace {
 
 constexpr unsigned long kMaxId = 65535;
 constexpr unsigned long kMaxFrame = INT_MAX;
+constexpr unsigned long kMaxJobs = 256;
 
 CLI::Validator Decimal(unsigned long max) {
     const std::string range = "0.." + std::to_string(max);
@@ -20,6 +24,16 @@ CLI::Validator Decimal(unsigned long max) {
         [max, range](std::string& text) -> std::string {
             if (ParseDecimal(text, max)) return std::string();
             return "\"" + text + "\" is not a decimal number in " + range;
+        },
+        std::string());
+}
+
+CLI::Validator Scale() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            if (ParseDecimal(text, kMaxPictureScale).value_or(0) >= 1) return std::string();
+            return "\"" + text + "\" is not a decimal number in 1.." +
+                   std::to_string(kMaxPictureScale);
         },
         std::string());
 }
@@ -35,21 +49,34 @@ CLI::Validator Colour() {
 
 // The values as typed; converted once parsing and validation have passed.
 struct RawValues {
-    std::string sprite, palette, frame, background;
+    std::string sprite, palette, frame, background, jobs, scale;
 };
 
 void UsageError(const std::string& message) {
     std::cerr << kProgramName << ": " << message << "\nRun with --help for more information.\n";
 }
 
-// Rules CLI11 cannot express: where an output path may go.
+// Rules CLI11 cannot express: where an output path may go, and what its name must say.
 bool CheckOutputs(const CommandLine& cmd) {
     if (cmd.output && cmd.files.size() != 1) {
         UsageError("--output needs exactly one FILE");
         return false;
     }
+    if (cmd.output && IsFolder(cmd.files.front())) {
+        UsageError("--output needs a FILE, not a folder");
+        return false;
+    }
+    if (cmd.transparent && !IsPngName(cmd.outBmp)) {
+        UsageError("--transparent needs an --out name ending in .png");
+        return false;
+    }
+    if (cmd.command == Command::palette && !PaletteFormatOf(cmd.outBmp)) {
+        UsageError("--out: \"" + cmd.outBmp + "\" ends in none of .gpl, .pal, .png");
+        return false;
+    }
     std::vector<std::string> outputs;
     if (cmd.output) outputs.push_back(*cmd.output);
+    if (cmd.command == Command::palette) outputs.push_back(cmd.outBmp);
     if (cmd.command == Command::render) {
         outputs.push_back(cmd.outBmp);
         if (cmd.depthBmp) outputs.push_back(*cmd.depthBmp);
@@ -92,7 +119,19 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
         sub->add_option("FILE", cmd.files, "The IFF file")->required()->expected(1);
     };
     const auto addFiles = [&](CLI::App* sub) {
-        sub->add_option("FILE", cmd.files, "The IFF files, each processed on its own")->required();
+        sub->add_option("FILE", cmd.files,
+                        "The IFF files, each processed on its own; a folder stands for every "
+                        "*.iff file below it")
+            ->required();
+        sub->add_option("-j,--jobs", raw.jobs,
+                        "Work on N files at once (default: one per processor)")
+            ->type_name("N")
+            ->check(Decimal(kMaxJobs));
+        sub->add_flag("--quiet", cmd.quiet, "No progress line on a terminal");
+    };
+    const auto addDryRun = [&](CLI::App* sub) {
+        sub->add_flag("--dry-run", cmd.dryRun,
+                      "Do everything up to the save and say what would be saved; write nothing");
     };
     const auto addOutput = [&](CLI::App* sub) {
         sub->add_option("--output", cmd.output,
@@ -104,6 +143,9 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
             ->required()
             ->type_name("ID")
             ->check(Decimal(kMaxId));
+    };
+    const auto addScale = [&](CLI::App* sub, const char* help) {
+        sub->add_option("--scale", raw.scale, help)->type_name("N")->check(Scale());
     };
     const auto addPalette = [&](CLI::App* sub, const char* help) {
         sub->add_option("--palette", raw.palette, help)
@@ -119,7 +161,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     CLI::App* render = app.add_subcommand(
         "render",
         "Draw one frame of a sprite in its palette's colours into a 24-bit BMP, and its depth "
-        "and alpha planes into 8-bit BMPs if asked.");
+        "and alpha planes into 8-bit BMPs if asked; a name ending in .png gets a PNG instead.");
     addFile(render);
     addSprite(render);
     render->add_option("--frame", raw.frame, "Frame number, from 0")
@@ -128,14 +170,18 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
         ->check(Decimal(kMaxFrame));
     render->add_option("--out", cmd.outBmp, "Where to write the colour bitmap")
         ->required()
-        ->type_name("OUT.bmp");
+        ->type_name("OUT.bmp|OUT.png");
     render->add_option("--background", raw.background, "Background colour (default F0F0F0)")
         ->type_name("RRGGBB")
         ->check(Colour());
     render->add_option("--depth", cmd.depthBmp, "Also write the depth plane there")
-        ->type_name("DEPTH.bmp");
+        ->type_name("DEPTH.bmp|DEPTH.png");
     render->add_option("--alpha", cmd.alphaBmp, "Also write the alpha plane there")
-        ->type_name("ALPHA.bmp");
+        ->type_name("ALPHA.bmp|ALPHA.png");
+    render->add_flag("--transparent", cmd.transparent,
+                     "Give the colour PNG the alpha plane as its alpha: what the frame does "
+                     "not draw is transparent");
+    addScale(render, "Enlarge every picture N times, each pixel an N x N square (1..16)");
 
     CLI::App* quick = app.add_subcommand(
         "quick-patch",
@@ -143,17 +189,19 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
         "with its sprite's common palette, and save.");
     addFiles(quick);
     addOutput(quick);
+    addDryRun(quick);
 
     CLI::App* manual = app.add_subcommand(
         "manual-patch", "Give every frame of every sprite the palette ID --palette, and save.");
     addPalette(manual, "The palette ID to write into every frame (0..65535)");
     addFiles(manual);
     addOutput(manual);
+    addDryRun(manual);
 
     CLI::App* setPalette = app.add_subcommand(
         "set-palette",
-        "Set one sprite's common palette ID (--common) or one of its frames' own palette ID "
-        "(--frame N), and save.");
+        "Set one sprite's common palette ID (--common), one of its frames' own palette ID "
+        "(--frame N) or that of all its frames (--all-frames), and save.");
     addFile(setPalette);
     addSprite(setPalette);
     addPalette(setPalette, "The palette ID to write (0..65535)");
@@ -162,18 +210,45 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     CLI::Option* frame = setPalette->add_option("--frame", raw.frame, "Change frame N's palette ID")
                              ->type_name("N")
                              ->check(Decimal(kMaxFrame));
+    CLI::Option* allFrames =
+        setPalette->add_flag("--all-frames", cmd.allFrames, "Change every frame's palette ID");
     common->excludes(frame);
+    allFrames->excludes(common)->excludes(frame);
     addOutput(setPalette);
+    addDryRun(setPalette);
 
     CLI::App* resave = app.add_subcommand(
-        "resave", "Save FILE without changes: a version 2.5 container with a fresh map.");
-    addFile(resave);
+        "resave", "Save each FILE without changes: a version 2.5 container with a fresh map.");
+    addFiles(resave);
     addOutput(resave);
+    addDryRun(resave);
+
+    CLI::App* check = app.add_subcommand(
+        "check",
+        "Tell what stands in the way of patching, file by file, writing nothing: frames that "
+        "cannot be drawn, frames whose palette does not exist, sprites that do not decode, "
+        "palettes that cannot be used. Exit status 1 when anything is found.");
+    addFiles(check);
+    check->add_flag("--json", cmd.json, "One JSON object per file, one per line");
+
+    CLI::App* palette = app.add_subcommand(
+        "palette",
+        "Write the 256 colours of palette --id as a GIMP palette (.gpl), a JASC palette (.pal) "
+        "or a 16 x 16 swatch picture (.png), by the name of --out.");
+    addFile(palette);
+    palette->add_option("--id", raw.palette, "ID of the PALT chunk (0..65535)")
+        ->required()
+        ->type_name("ID")
+        ->check(Decimal(kMaxId));
+    palette->add_option("--out", cmd.outBmp, "Where to write the palette")
+        ->required()
+        ->type_name("OUT.gpl|OUT.pal|OUT.png");
+    addScale(palette, "Enlarge the swatch picture N times (1..16)");
 
     try {
         app.parse(argc, argv);
-        if (setPalette->parsed() && !cmd.common && raw.frame.empty())
-            throw CLI::ValidationError("set-palette", "needs --common or --frame N");
+        if (setPalette->parsed() && !cmd.common && !cmd.allFrames && raw.frame.empty())
+            throw CLI::ValidationError("set-palette", "needs --common, --frame N or --all-frames");
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? 0 : 2;
     }
@@ -184,13 +259,23 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     if (manual->parsed()) cmd.command = Command::manualPatch;
     if (setPalette->parsed()) cmd.command = Command::setPalette;
     if (resave->parsed()) cmd.command = Command::resave;
+    if (check->parsed()) cmd.command = Command::check;
+    if (palette->parsed()) cmd.command = Command::palette;
 
     // The validators have accepted these, so each conversion succeeds.
-    if (!raw.sprite.empty()) cmd.wSpriteId = static_cast<WORD>(*ParseDecimal(raw.sprite, kMaxId));
-    if (!raw.palette.empty())
-        cmd.wPaletteId = static_cast<WORD>(*ParseDecimal(raw.palette, kMaxId));
+    if (!raw.sprite.empty()) cmd.spriteId = static_cast<WORD>(*ParseDecimal(raw.sprite, kMaxId));
+    if (!raw.palette.empty()) cmd.paletteId = static_cast<WORD>(*ParseDecimal(raw.palette, kMaxId));
     if (!raw.frame.empty()) cmd.frame = static_cast<int>(*ParseDecimal(raw.frame, kMaxFrame));
     if (!raw.background.empty()) cmd.background = *ParseRgbHex(raw.background);
+    if (!raw.jobs.empty()) {
+        cmd.jobs = static_cast<unsigned>(*ParseDecimal(raw.jobs, kMaxJobs));
+        if (cmd.jobs == 0) {
+            UsageError("--jobs: 0 files at once would never finish");
+            return 2;
+        }
+    }
+    if (!raw.scale.empty())
+        cmd.scale = static_cast<int>(*ParseDecimal(raw.scale, kMaxPictureScale));
 
     if (!CheckOutputs(cmd)) return 2;
     return std::nullopt;

@@ -7,20 +7,27 @@
 
 #include "base/types.h"
 
-enum class Command { info, render, quickPatch, manualPatch, setPalette, resave };
+enum class Command { info, render, quickPatch, manualPatch, setPalette, resave, check, palette };
 
 struct CommandLine {
     Command command = Command::info;
     std::vector<std::string> files;
     std::optional<std::string> output;  // --output: save there, FILE stays as it was
-    WORD wSpriteId = 0;                 // render, set-palette
-    WORD wPaletteId = 0;                // manual-patch, set-palette
+    WORD spriteId = 0;                  // render, set-palette
+    WORD paletteId = 0;                 // manual-patch, set-palette, palette --id
     std::optional<int> frame;           // render; set-palette --frame
     bool common = false;                // set-palette --common
-    std::string outBmp;                 // render --out
+    bool allFrames = false;             // set-palette --all-frames
+    std::string outBmp;                 // render --out, palette --out: BMP, PNG, palette text
     std::optional<std::string> depthBmp;
     std::optional<std::string> alphaBmp;
+    int scale = 1;             // render, palette: each pixel becomes scale x scale pixels
+    bool transparent = false;  // render: the alpha plane as the colour PNG's alpha
     RGBQUAD background{0xF0, 0xF0, 0xF0, 0};
+    bool dryRun = false;  // everything up to the save
+    bool json = false;    // check --json
+    bool quiet = false;   // no progress line
+    unsigned jobs = 0;    // -j: 0 for one per processor
 };
 
 extern const char kProgramName[];

@@ -14,3 +14,5 @@ ExitStatus RunRender(const CommandLine& cmd);
 ExitStatus RunPatchAll(const CommandLine& cmd);
 ExitStatus RunSetPalette(const CommandLine& cmd);
 ExitStatus RunResave(const CommandLine& cmd);
+ExitStatus RunCheck(const CommandLine& cmd);
+ExitStatus RunPalette(const CommandLine& cmd);

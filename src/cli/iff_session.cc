@@ -2,35 +2,36 @@
 
 #include "cli/replacement_file.h"
 #include "cli/report.h"
+#include "document/iff_document.h"
 #include "files/file.h"
-#include "iff/iff_types.h"
 
 namespace {
 
-constexpr char kOpenFailed[] = "Unable to open file!";
-constexpr char kNotIff[] = "Unable to open file as an IFF file!";
-constexpr char kSaveFailed[] = "Error while saving this file!";
+// A save to another path goes through a replacement file, so the path never holds half
+// a container.
+class ReplacementTarget : public SaveTarget {
+public:
+    explicit ReplacementTarget(const std::string& path) : m_file(path) {}
 
-std::string LoadErrorText(int code, const CIffFile& iff) {
-    switch (code) {
-        case IFF_ERROR_SIGNATURE:
-            return "it does not begin with \"IFF FILE\"";
-        case IFF_ERROR_VERSION:
-            if (const CIffFileRecord* pRecord = iff.GetRecord())
-                return "version \"" +
-                       std::string(reinterpret_cast<const char*>(pRecord->m_header) + 9, 3) +
-                       "\" is neither 2.0 nor 2.5";
-            return "unknown version";
-        default:
-            return std::string();
+    CFile* Begin(std::string* detail) override {
+        return m_file.Create(detail) ? &m_file.File() : nullptr;
     }
+    bool Finish(std::string* detail) override { return m_file.Commit(detail); }
+
+private:
+    ReplacementFile m_file;
+};
+
+void Report(const std::string& path, const StepFailure& failure) {
+    ReportMessage(path, failure.message,
+                  failure.osError ? OsErrorText(failure.osError) : failure.detail);
 }
 
 }  // namespace
 
-CIffSession::CIffSession(std::string path) : m_strPath(std::move(path)) {}
+IffSession::IffSession(std::string path) : m_path(std::move(path)) {}
 
-CIffSession::~CIffSession() {
+IffSession::~IffSession() {
     // A container that Load attached is not owned by m_iff; only Reset closes it, and with
     // it the last descriptor (and lock) on the file. Many files in one run need that.
     try {
@@ -39,59 +40,45 @@ CIffSession::~CIffSession() {
     }
 }
 
-bool CIffSession::Open() {
-    CFile file;
-    CFileException error;
-    if (!file.Open(m_strPath.c_str(), CFile::modeReadWrite | CFile::shareExclusive, &error)) {
-        ReportMessage(m_strPath, kOpenFailed, OsErrorText(error.m_lOsError));
-        return false;
-    }
-    int code = 0;
+bool IffSession::Open(OpenFor purpose) {
+    StepFailure failure;
     try {
-        if (m_iff.Load(&file, &code)) return true;
+        if (OpenDocument(m_iff, m_path, &failure, purpose)) return true;
     } catch (const CFileException& e) {
-        ReportMessage(m_strPath, kNotIff, OsErrorText(e.m_lOsError));
-        return false;
+        failure = LoadFailure(e);
     }
-    ReportMessage(m_strPath, kNotIff, LoadErrorText(code, m_iff));
+    Report(m_path, failure);
     return false;
 }
 
-bool CIffSession::Save(const std::optional<std::string>& output) {
-    // Every chunk must be in memory first: the save rewrites the file it reads from.
-    if (!m_iff.LoadAllChunkData()) {
-        ReportMessage(m_strPath, kSaveFailed, "a chunk's data could not be read");
-        return false;
-    }
-    std::string detail;
-    bool saved = false;
-    try {
-        saved = output ? SaveTo(*output, &detail) : m_iff.Save(nullptr) != FALSE;
-    } catch (const CFileException& e) {
-        detail = OsErrorText(e.m_lOsError);
-        saved = false;
-    }
-    if (!saved) ReportMessage(m_strPath, kSaveFailed, detail);
-    return saved;
+bool IffSession::Save(const std::optional<std::string>& output) {
+    StepFailure failure;
+    std::optional<ReplacementTarget> target;
+    if (output) target.emplace(*output);
+    if (SaveDocument(m_iff, target ? &*target : nullptr, &failure)) return true;
+    Report(m_path, failure);
+    return false;
 }
 
-bool CIffSession::SaveTo(const std::string& output, std::string* pDetail) {
-    CReplacementFile target(output);
-    if (!target.Create(pDetail)) return false;
-    if (!m_iff.Save(&target.File())) return false;
-    return target.Commit(pDetail);
+IffSession::SaveResult IffSession::Save(const std::optional<std::string>& output, bool dryRun,
+                                        bool leaveUnchanged) {
+    StepFailure failure;
+    if (!LoadDocumentForSave(m_iff, &failure)) {
+        Report(m_path, failure);
+        return SaveResult::failed;
+    }
+    if (leaveUnchanged && !output && m_iff.SaveMatchesFile()) return SaveResult::unchanged;
+    if (dryRun) return SaveResult::wouldSave;
+    std::optional<ReplacementTarget> target;
+    if (output) target.emplace(*output);
+    if (WriteDocument(m_iff, target ? &*target : nullptr, &failure)) return SaveResult::saved;
+    Report(m_path, failure);
+    return SaveResult::failed;
 }
 
-bool CIffSession::AttachSprite(WORD wId, CSpr2& sprite) {
-    const std::string spriteText = "sprite " + std::to_string(wId);
-    CIffChunk* pChunk = nullptr;
-    if (!m_iff.FindChunk(&pChunk, IFF_TYPE_SPR2, wId)) {
-        ReportMessage(m_strPath, "Can't find this item!", spriteText);
-        return false;
-    }
-    if (!sprite.Attach(&m_iff, pChunk)) {
-        ReportMessage(m_strPath, "Can't load this resource!", spriteText);
-        return false;
-    }
-    return true;
+bool IffSession::AttachSprite(WORD id, CSpr2& sprite) {
+    StepFailure failure;
+    if (::AttachSprite(m_iff, id, sprite, &failure)) return true;
+    ReportMessage(m_path, failure.message, "sprite " + std::to_string(id));
+    return false;
 }

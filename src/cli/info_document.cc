@@ -3,76 +3,53 @@
 #include <vector>
 
 #include "cli/json_text.h"
+#include "cli/palette_table.h"
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
 #include "sprites/spr2.h"
 
 namespace {
 
-// Whether each palette is usable, by ID, found in one pass of large reads in which no
-// palette is loaded: the document needs 8 bytes of each.
-class PaletteTable {
-public:
-    explicit PaletteTable(CIffFile& iff) : m_iff(iff), m_usable(0x10000) {
-        CIffManager::VisitChunkDataOfType(
-            iff.GetHandle(), IFF_TYPE_PALT, [this](const CIffChunk& chunk, const BYTE* data) {
-                m_usable[chunk.m_wID] = IsPaletteDataUsable(data, chunk.m_dwSize) != FALSE;
-            });
-    }
-
-    bool IsUsable(const CIffChunk& palette) const { return m_usable[palette.m_wID]; }
-
-    // What FindPalette gives for these IDs.
-    const CIffChunk* Find(WORD wPaletteId, WORD wFallbackPaletteId) const {
-        const CIffChunk* pChunk = FindPaletteChunk(&m_iff, wPaletteId, wFallbackPaletteId);
-        return pChunk && IsUsable(*pChunk) ? pChunk : nullptr;
-    }
-
-private:
-    CIffFile& m_iff;
-    std::vector<bool> m_usable;  // a container holds one chunk of a type per ID
-};
-
-void WriteChunkList(CJsonWriter& doc, CIffFile& iff) {
+void WriteChunkList(JsonWriter& doc, CIffFile& iff) {
     doc.BeginArray("chunks");
-    if (const CIffFileRecord* pRecord = iff.GetRecord()) {
-        for (POSITION pos = pRecord->GetHeadPosition(); pos != nullptr;) {
-            const CIffChunk* pChunk = pRecord->GetNext(pos);
-            if (pChunk == nullptr) continue;
+    if (const CIffFileRecord* record = iff.GetRecord()) {
+        for (POSITION pos = record->GetHeadPosition(); pos != nullptr;) {
+            const CIffChunk* chunk = record->GetNext(pos);
+            if (chunk == nullptr) continue;
             doc.BeginObject();
-            const DWORD type = pChunk->m_dwType;
+            const DWORD type = chunk->m_dwType;
             const char typeText[4] = {static_cast<char>(type >> 24), static_cast<char>(type >> 16),
                                       static_cast<char>(type >> 8), static_cast<char>(type)};
             doc.Latin1String("type", typeText, sizeof typeText);
-            doc.Number("id", pChunk->m_wID);
-            doc.Number("flags", pChunk->m_wFlags);
-            doc.Latin1String("name", pChunk->m_strName);
-            doc.Number("size", pChunk->m_dwSize);
+            doc.Number("id", chunk->m_wID);
+            doc.Number("flags", chunk->m_wFlags);
+            doc.Latin1String("name", chunk->m_strName);
+            doc.Number("size", chunk->m_dwSize);
             doc.End();
         }
     }
     doc.End();
 }
 
-void WritePaletteList(CJsonWriter& doc, CIffFile& iff, const PaletteTable& palettes) {
+void WritePaletteList(JsonWriter& doc, CIffFile& iff, const PaletteTable& palettes) {
     doc.BeginArray("palettes");
     for (POSITION pos = iff.FindLowestIdOfType(IFF_TYPE_PALT); pos != nullptr;) {
-        CIffChunk* pChunk = iff.GetNextByIdOfType(pos);
-        if (pChunk == nullptr) break;
+        CIffChunk* chunk = iff.GetNextByIdOfType(pos);
+        if (chunk == nullptr) break;
         doc.BeginObject();
-        doc.Number("id", pChunk->m_wID);
-        doc.Latin1String("name", pChunk->m_strName);
-        doc.Bool("valid", palettes.IsUsable(*pChunk));
+        doc.Number("id", chunk->m_wID);
+        doc.Latin1String("name", chunk->m_strName);
+        doc.Bool("valid", palettes.IsUsable(*chunk));
         doc.End();
     }
     doc.End();
 }
 
-void WriteFrame(CJsonWriter& doc, const PaletteTable& palettes, const CSpr2& sprite, int nFrame,
+void WriteFrame(JsonWriter& doc, const PaletteTable& palettes, const CSpr2& sprite, int frame,
                 const Spr2FrameInfo& info) {
     // The same lookup and the same checks that drawing makes, so the answers cannot drift.
-    const CIffChunk* pPalette = palettes.Find(info.wPaletteId, sprite.GetPaletteId());
-    const BOOL drawable = sprite.IsFrameDrawable(nFrame, pPalette != nullptr, 0);
+    const CIffChunk* palette = palettes.Find(info.wPaletteId, sprite.GetPaletteId());
+    const BOOL drawable = sprite.IsFrameDrawable(frame, palette != nullptr, 0);
     doc.BeginObject();
     doc.Number("width", info.wWidth);
     doc.Number("height", info.wHeight);
@@ -81,15 +58,15 @@ void WriteFrame(CJsonWriter& doc, const PaletteTable& palettes, const CSpr2& spr
     doc.Number("field10", info.wField10);
     doc.Number("field12", info.wField12);
     doc.Number("field14", info.wField14);
-    if (pPalette)
-        doc.Number("palette_used", pPalette->m_wID);
+    if (palette)
+        doc.Number("palette_used", palette->m_wID);
     else
         doc.Null("palette_used");
     doc.Bool("drawable", drawable != FALSE);
     doc.End();
 }
 
-void WriteSprite(CJsonWriter& doc, CIffFile& iff, const PaletteTable& palettes, CSpr2& sprite,
+void WriteSprite(JsonWriter& doc, CIffFile& iff, const PaletteTable& palettes, CSpr2& sprite,
                  CIffChunk& chunk) {
     doc.BeginObject();
     doc.Number("id", chunk.m_wID);
@@ -99,8 +76,8 @@ void WriteSprite(CJsonWriter& doc, CIffFile& iff, const PaletteTable& palettes, 
     if (decoded) {
         doc.Number("palette", sprite.GetPaletteId());
         doc.BeginArray("frames");
-        const int nRecords = static_cast<int>(sprite.m_frames.size());
-        for (int i = 0; i < nRecords; ++i) {
+        const int count = static_cast<int>(sprite.m_frames.size());
+        for (int i = 0; i < count; ++i) {
             Spr2FrameInfo info{};
             if (sprite.GetFrameInfo(&info, i)) WriteFrame(doc, palettes, sprite, i, info);
         }
@@ -109,13 +86,13 @@ void WriteSprite(CJsonWriter& doc, CIffFile& iff, const PaletteTable& palettes, 
     doc.End();
 }
 
-void WriteSpriteList(CJsonWriter& doc, CIffFile& iff, const PaletteTable& palettes) {
+void WriteSpriteList(JsonWriter& doc, CIffFile& iff, const PaletteTable& palettes) {
     doc.BeginArray("sprites");
     CSpr2 sprite;
     for (POSITION pos = iff.FindLowestIdOfType(IFF_TYPE_SPR2); pos != nullptr;) {
-        CIffChunk* pChunk = iff.GetNextByIdOfType(pos);
-        if (pChunk == nullptr) break;
-        WriteSprite(doc, iff, palettes, sprite, *pChunk);
+        CIffChunk* chunk = iff.GetNextByIdOfType(pos);
+        if (chunk == nullptr) break;
+        WriteSprite(doc, iff, palettes, sprite, *chunk);
     }
     doc.End();
 }
@@ -123,17 +100,15 @@ void WriteSpriteList(CJsonWriter& doc, CIffFile& iff, const PaletteTable& palett
 }  // namespace
 
 void WriteInfoDocument(std::ostream& out, const std::string& fileArg, CIffFile& iff) {
-    const CIffFileRecord* pRecord = iff.GetRecord();
-    const char* version = pRecord ? reinterpret_cast<const char*>(pRecord->m_header) + 9 : "";
-    CJsonWriter doc(out);
+    JsonWriter doc(out);
     doc.BeginObject();
     doc.String("file", ToUtf8Lenient(fileArg));
-    doc.Latin1String("version", version, pRecord ? 3 : 0);
+    doc.Latin1String("version", iff.GetVersion());
     WriteChunkList(doc, iff);
     const PaletteTable palettes(iff);
     WritePaletteList(doc, iff, palettes);
     // Read in a few large reads up front rather than one sprite at a time below.
-    CIffManager::LoadChunkDataOfType(iff.GetHandle(), IFF_TYPE_SPR2);
+    iff.LoadChunkDataOfType(IFF_TYPE_SPR2);
     WriteSpriteList(doc, iff, palettes);
     doc.End();
 }

@@ -2,11 +2,10 @@
 #include <cerrno>
 #include <iostream>
 
-#include "cli/bmp_file.h"
 #include "cli/commands.h"
 #include "cli/iff_session.h"
 #include "cli/info_document.h"
-#include "cli/replacement_file.h"
+#include "cli/picture_file.h"
 #include "cli/report.h"
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
@@ -25,19 +24,11 @@ std::string WhyNotDrawn(CIffFile& iff, const CSpr2& sprite, const Spr2FrameInfo&
     return "its pixel data was refused";
 }
 
-bool WriteBitmap(const std::string& path, const CBitmap& bitmap) {
-    const std::vector<BYTE> bytes = EncodeBmp(bitmap);
-    std::string detail;
-    if (!bytes.empty() && WriteFileReplacing(path, bytes, &detail)) return true;
-    ReportMessage(path, "Unable to write this bitmap!", detail);
-    return false;
-}
-
 }  // namespace
 
 ExitStatus RunInfo(const CommandLine& cmd) {
     const std::string& path = cmd.files.front();
-    CIffSession session(path);
+    IffSession session(path);
     if (!session.Open()) return ExitStatus::failed;
     errno = 0;
     WriteInfoDocument(std::cout, path, session.Iff());
@@ -51,30 +42,30 @@ ExitStatus RunInfo(const CommandLine& cmd) {
 
 ExitStatus RunRender(const CommandLine& cmd) {
     const std::string& path = cmd.files.front();
-    CIffSession session(path);
+    IffSession session(path);
     if (!session.Open()) return ExitStatus::failed;
     CIffFile& iff = session.Iff();
-    const std::string spriteText = "sprite " + std::to_string(cmd.wSpriteId);
+    const std::string spriteText = "sprite " + std::to_string(cmd.spriteId);
 
     CSpr2 sprite;
-    if (!session.AttachSprite(cmd.wSpriteId, sprite)) return ExitStatus::warning;
-    const int nFrame = cmd.frame.value_or(0);
+    if (!session.AttachSprite(cmd.spriteId, sprite)) return ExitStatus::warning;
+    const int frame = cmd.frame.value_or(0);
     Spr2FrameInfo info{};
-    if (!sprite.GetFrameInfo(&info, nFrame)) {
+    if (!sprite.GetFrameInfo(&info, frame)) {
         ReportMessage(path, "Can't find this frame!",
                       spriteText + " has " + std::to_string(sprite.m_frames.size()) +
                           " frames, numbered from 0");
         return ExitStatus::warning;
     }
     CBitmap color, depth, alpha;
-    if (!sprite.BuildFrameBitmaps(&iff, nFrame, &color, &depth, &alpha, cmd.background, 0, 0, 0)) {
-        ReportMessage(path, "Can't draw this frame!",
-                      spriteText + " frame " + std::to_string(nFrame) + ": " +
-                          WhyNotDrawn(iff, sprite, info));
+    if (!sprite.BuildFrameBitmaps(&iff, frame, &color, &depth, &alpha, cmd.background, 0, 0, 0)) {
+        ReportMessage(
+            path, "Can't draw this frame!",
+            spriteText + " frame " + std::to_string(frame) + ": " + WhyNotDrawn(iff, sprite, info));
         return ExitStatus::warning;
     }
-    bool written = WriteBitmap(cmd.outBmp, color);
-    if (cmd.depthBmp) written = WriteBitmap(*cmd.depthBmp, depth) && written;
-    if (cmd.alphaBmp) written = WriteBitmap(*cmd.alphaBmp, alpha) && written;
+    bool written = WritePicture(cmd.outBmp, color, cmd.scale, cmd.transparent ? &alpha : nullptr);
+    if (cmd.depthBmp) written = WritePicture(*cmd.depthBmp, depth, cmd.scale) && written;
+    if (cmd.alphaBmp) written = WritePicture(*cmd.alphaBmp, alpha, cmd.scale) && written;
     return written ? ExitStatus::ok : ExitStatus::failed;
 }

@@ -142,11 +142,18 @@ std::string ToUtf8Lenient(const std::string& bytes) {
     return out;
 }
 
-CJsonWriter::CJsonWriter(std::ostream& out) : m_out(out) {}
+std::string Latin1ToUtf8(const std::string& bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (char c : bytes) AppendLatin1(out, static_cast<unsigned char>(c));
+    return out;
+}
 
-CJsonWriter::~CJsonWriter() = default;
+JsonWriter::JsonWriter(std::ostream& out) : m_out(out) {}
 
-char* CJsonWriter::Room(size_t n) {
+JsonWriter::~JsonWriter() = default;
+
+char* JsonWriter::Room(size_t n) {
     if (m_capacity - m_used < n) {
         Spill();
         if (m_capacity < n) {
@@ -157,7 +164,7 @@ char* CJsonWriter::Room(size_t n) {
     return m_text.get() + m_used;
 }
 
-char* CJsonWriter::Next(const char* key, size_t valueRoom) {
+char* JsonWriter::Next(const char* key, size_t valueRoom) {
     const size_t keyLength = key ? std::strlen(key) : 0;
     const size_t indent = 2 * m_open.size();
     char* out = Room(2 + std::max(indent, kBreakRoom) + keyLength + 4 + valueRoom);
@@ -175,14 +182,14 @@ char* CJsonWriter::Next(const char* key, size_t valueRoom) {
     return out;
 }
 
-void CJsonWriter::Open(const char* key, char bracket) {
+void JsonWriter::Open(const char* key, char bracket) {
     char* out = Next(key, 1);
     *out++ = bracket;
     Commit(out);
     m_open.push_back({bracket == '{' ? '}' : ']', true});
 }
 
-void CJsonWriter::Close() {
+void JsonWriter::Close() {
     const Level level = m_open.back();
     m_open.pop_back();
     const size_t indent = 2 * m_open.size();
@@ -200,36 +207,36 @@ void CJsonWriter::Close() {
     }
 }
 
-void CJsonWriter::Number(const char* key, unsigned long long value) {
+void JsonWriter::Number(const char* key, unsigned long long value) {
     constexpr size_t kDigits = 20;  // of the largest value
     char* out = Next(key, kDigits);
     Commit(std::to_chars(out, out + kDigits, value).ptr);
 }
 
-void CJsonWriter::String(const char* key, const std::string& utf8) {
+void JsonWriter::String(const char* key, const std::string& utf8) {
     char* out = Next(key, kEscapedByte * utf8.size() + 2);
     Commit(WriteUtf8String(out, utf8.data(), utf8.size()));
 }
 
-void CJsonWriter::Latin1String(const char* key, const char* bytes, size_t length) {
+void JsonWriter::Latin1String(const char* key, const char* bytes, size_t length) {
     char* out = Next(key, kEscapedByte * length + 2);
     Commit(WriteLatin1String(out, bytes, length));
 }
 
-void CJsonWriter::Bool(const char* key, bool value) {
+void JsonWriter::Bool(const char* key, bool value) {
     char* out = Next(key, 5);
     const size_t n = value ? 4 : 5;
     std::memcpy(out, value ? "true" : "false", n);
     Commit(out + n);
 }
 
-void CJsonWriter::Null(const char* key) {
+void JsonWriter::Null(const char* key) {
     char* out = Next(key, 4);
     std::memcpy(out, "null", 4);
     Commit(out + 4);
 }
 
-void CJsonWriter::Spill() {
+void JsonWriter::Spill() {
     if (m_used) m_out.write(m_text.get(), static_cast<std::streamsize>(m_used));
     m_used = 0;
 }

@@ -10,6 +10,9 @@
 // that is usually UTF-8 but need not be.
 std::string ToUtf8Lenient(const std::string& bytes);
 
+// Every byte taken as Latin-1 (byte b is U+00b), as the names of chunks are read.
+std::string Latin1ToUtf8(const std::string& bytes);
+
 // Writes a JSON document as it is produced, so that a long one is never held whole.
 // Indented by two spaces, members in the order written, a newline after the outermost
 // value. Strings are UTF-8 or, for Latin1String, bytes read as Latin-1 (byte b is U+00b);
@@ -18,13 +21,13 @@ std::string ToUtf8Lenient(const std::string& bytes);
 // inside arrays; they are names that need no escaping (ASCII letters, digits, '_') and go
 // out as they are. The text is gathered in one buffer and reaches the stream in pieces of
 // about 64 KiB and when the outermost value closes.
-class CJsonWriter {
+class JsonWriter {
 public:
-    explicit CJsonWriter(std::ostream& out);
-    ~CJsonWriter();  // text not yet handed to the stream is dropped
+    explicit JsonWriter(std::ostream& out);
+    ~JsonWriter();  // text not yet handed to the stream is dropped
 
-    CJsonWriter(const CJsonWriter&) = delete;
-    CJsonWriter& operator=(const CJsonWriter&) = delete;
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
 
     void BeginObject(const char* key = nullptr) { Open(key, '{'); }
     void BeginArray(const char* key = nullptr) { Open(key, '['); }

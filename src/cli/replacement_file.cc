@@ -16,80 +16,80 @@ std::string FolderOf(const std::string& path) {
     return folder;
 }
 
-bool Fail(std::string* pError, const std::string& path, int err) {
-    if (pError) *pError = path + ": " + OsErrorText(err);
+bool Fail(std::string* error, const std::string& path, int err) {
+    if (error) *error = path + ": " + OsErrorText(err);
     return false;
 }
 
 }  // namespace
 
-CReplacementFile::CReplacementFile(std::string target) : m_strTarget(std::move(target)) {}
+ReplacementFile::ReplacementFile(std::string target) : m_target(std::move(target)) {}
 
-CReplacementFile::~CReplacementFile() {
-    if (m_bCommitted || !m_pFile) return;
+ReplacementFile::~ReplacementFile() {
+    if (m_committed || !m_file) return;
     try {
-        m_pFile->Close();
+        m_file->Close();
     } catch (const CFileException&) {
         // Removed below all the same.
     }
-    GetSaveFileSystem().Remove(m_strTemp);
+    GetSaveFileSystem().Remove(m_temp);
 }
 
-bool CReplacementFile::Create(std::string* pError) {
+bool ReplacementFile::Create(std::string* error) {
     // Only a file is replaced: a folder, a device or a pipe in its place stays (opening a
     // pipe to hold it would wait for a writer for ever).
     ResolvedPath existing;
-    if (ResolveFilePath(m_strTarget, &existing) && !existing.regular) {
-        if (pError) *pError = m_strTarget + ": not a file (a folder, a device or a pipe)";
+    if (ResolveFilePath(m_target, &existing) && !existing.regular) {
+        if (error) *error = m_target + ": not a file (a folder, a device or a pipe)";
         return false;
     }
     CFileException held;
-    if (!m_targetHold.Open(m_strTarget.c_str(), CFile::modeRead | CFile::shareExclusive, &held) &&
+    if (!m_targetHold.Open(m_target.c_str(), CFile::modeRead | CFile::shareExclusive, &held) &&
         held.m_lOsError == EWOULDBLOCK)
-        return Fail(pError, m_strTarget, EWOULDBLOCK);
+        return Fail(error, m_target, EWOULDBLOCK);
     std::random_device random;
-    const FileAttributes attributes = GetFileAttributesOf(m_strTarget);
+    const FileAttributes attributes = GetFileAttributesOf(m_target);
     int err = EEXIST;
     for (int attempt = 0; attempt < 8 && err == EEXIST; ++attempt) {
-        m_strTemp = m_strTarget + "." + std::to_string(random() % 1000000) + ".tmp";
+        m_temp = m_target + "." + std::to_string(random() % 1000000) + ".tmp";
         try {
-            m_pFile = GetSaveFileSystem().CreateTemporary(m_strTemp, attributes);
-            if (m_pFile) return true;
+            m_file = GetSaveFileSystem().CreateTemporary(m_temp, attributes);
+            if (m_file) return true;
             err = EIO;
         } catch (const CFileException& e) {
             err = e.m_lOsError;
         }
     }
-    return Fail(pError, m_strTarget, err);
+    return Fail(error, m_target, err);
 }
 
-bool CReplacementFile::Commit(std::string* pError) {
-    if (!m_pFile) return Fail(pError, m_strTarget, EBADF);
+bool ReplacementFile::Commit(std::string* error) {
+    if (!m_file) return Fail(error, m_target, EBADF);
     try {
-        m_pFile->Flush();
-        m_pFile->Close();
+        m_file->Flush();
+        m_file->Close();
     } catch (const CFileException& e) {
-        return Fail(pError, m_strTemp, e.m_lOsError);
+        return Fail(error, m_temp, e.m_lOsError);
     }
     CSaveFileSystem& fs = GetSaveFileSystem();
     if (kRenameNeedsFilesClosed) m_targetHold.Close();
     int err = 0;
-    if (!fs.Replace(m_strTemp, m_strTarget, &err)) return Fail(pError, m_strTarget, err);
-    m_bCommitted = true;
-    fs.SyncFolder(FolderOf(m_strTarget));
+    if (!fs.Replace(m_temp, m_target, &err)) return Fail(error, m_target, err);
+    m_committed = true;
+    fs.SyncFolder(FolderOf(m_target));
     return true;
 }
 
 bool WriteFileReplacing(const std::string& path, const std::vector<BYTE>& bytes,
-                        std::string* pError) {
-    CReplacementFile file(path);
-    if (!file.Create(pError)) return false;
+                        std::string* error) {
+    ReplacementFile file(path);
+    if (!file.Create(error)) return false;
     try {
         file.File().Write(bytes.data(), static_cast<UINT>(bytes.size()));
     } catch (const CFileException& e) {
-        return Fail(pError, path, e.m_lOsError);
+        return Fail(error, path, e.m_lOsError);
     }
-    return file.Commit(pError);
+    return file.Commit(error);
 }
 
 bool IsSameFile(const std::string& a, const std::string& b) {

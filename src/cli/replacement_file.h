@@ -10,34 +10,34 @@
 #include "base/types.h"
 #include "files/file.h"
 
-class CReplacementFile {
+class ReplacementFile {
 public:
-    explicit CReplacementFile(std::string target);
-    ~CReplacementFile();  // removes the temporary file unless committed
+    explicit ReplacementFile(std::string target);
+    ~ReplacementFile();  // removes the temporary file unless committed
 
-    CReplacementFile(const CReplacementFile&) = delete;
-    CReplacementFile& operator=(const CReplacementFile&) = delete;
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
 
     // Creates the temporary file, with the target's permissions (or the usual ones for a
     // new file), open for reading and writing. A target that another program holds open
     // exclusively (the desktop program, say) is refused, as opening it would be.
-    bool Create(std::string* pError);
-    CFile& File() { return *m_pFile; }
+    bool Create(std::string* error);
+    CFile& File() { return *m_file; }
 
     // Flushes the temporary file to disk and renames it over the target.
-    bool Commit(std::string* pError);
+    bool Commit(std::string* error);
 
 private:
-    std::string m_strTarget;
-    std::string m_strTemp;
-    std::unique_ptr<CFile> m_pFile;
+    std::string m_target;
+    std::string m_temp;
+    std::unique_ptr<CFile> m_file;
     CFile m_targetHold;  // keeps others off the target until it is replaced
-    bool m_bCommitted = false;
+    bool m_committed = false;
 };
 
 // Replaces the file at `path` by `bytes` the same way.
 bool WriteFileReplacing(const std::string& path, const std::vector<BYTE>& bytes,
-                        std::string* pError);
+                        std::string* error);
 
 // Whether both paths name one existing file (links included).
 bool IsSameFile(const std::string& a, const std::string& b);

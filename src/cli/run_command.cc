@@ -13,6 +13,10 @@ ExitStatus RunCommand(const CommandLine& cmd) {
             return RunSetPalette(cmd);
         case Command::resave:
             return RunResave(cmd);
+        case Command::check:
+            return RunCheck(cmd);
+        case Command::palette:
+            return RunPalette(cmd);
     }
     return ExitStatus::failed;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "iff/iff_chunk_list.h"
+#include "iff/iff_writer.h"
 
 namespace {
 
@@ -59,6 +60,10 @@ BOOL CIffFile::Save(CFile* pFile) {
     return CIffManager::Save(pFile, m_handle);
 }
 
+BOOL CIffFile::SaveMatchesFile() const {
+    return IffSaveMatchesFile(m_handle);
+}
+
 BOOL CIffFile::LoadAllChunkData() {
     return CIffManager::LoadAllChunkData(m_handle);
 }
@@ -66,6 +71,19 @@ BOOL CIffFile::LoadAllChunkData() {
 BOOL CIffFile::LoadChunkData(CIffChunk* pChunk) {
     if (!CIffManager::IsValid(m_handle)) return FALSE;
     return CIffManager::LoadChunkData(m_handle, pChunk);
+}
+
+void CIffFile::LoadChunkDataOfType(DWORD type) {
+    if (CIffFileRecord* rec = GetRecord()) IffLoadChunkDataOfType(*rec, type);
+}
+
+void CIffFile::VisitChunkDataOfType(DWORD type, const IffChunkDataVisitor& visit) const {
+    if (CIffFileRecord* rec = GetRecord()) IffVisitChunkDataOfType(*rec, type, visit);
+}
+
+std::string CIffFile::GetVersion() const {
+    const CIffFileRecord* rec = GetRecord();
+    return rec ? std::string(reinterpret_cast<const char*>(rec->m_header) + 9, 3) : std::string();
 }
 
 void CIffFile::RebuildTypeList() {

@@ -2,11 +2,13 @@
 // saving, lookups and the two type walks.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "base/types.h"
 #include "files/file.h"
 #include "iff/iff_chunk.h"
+#include "iff/iff_chunk_loader.h"
 #include "iff/iff_manager.h"
 
 class CIffFile {
@@ -21,9 +23,19 @@ public:
     BOOL Attach(DWORD h);
     BOOL Load(CFile* pFile, int* pError);
     BOOL Save(CFile* pFile);  // NULL: the container's own file, saved safely in place
+    // Whether Save(NULL) would write the very bytes the file holds (see IffSaveMatchesFile).
+    BOOL SaveMatchesFile() const;
 
     BOOL LoadAllChunkData();
     BOOL LoadChunkData(CIffChunk* pChunk);
+    // What it can of the chunks of the type, in few large reads; failures stay unloaded.
+    void LoadChunkDataOfType(DWORD type);
+    // Every chunk of the type with its data, loading none (see IffVisitChunkDataOfType).
+    void VisitChunkDataOfType(DWORD type, const IffChunkDataVisitor& visit) const;
+
+    // The three version characters of the file's header ("2.0", "2.5"), as read by the
+    // last Load, also when Load refused the version; those of a new container otherwise.
+    std::string GetVersion() const;
 
     void RebuildTypeList();
     POSITION GetTypeListHead() const;

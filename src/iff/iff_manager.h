@@ -1,8 +1,8 @@
 // The process-wide table of open containers, addressed by integer handles, and the
-// record of one open container.
+// record of one open container. Reading a file into a container is iff_reader's job,
+// loading chunk data iff_chunk_loader's, writing one back iff_writer's.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -45,6 +45,9 @@ public:
     ~CIffManager();  // closes every container still open
 
     static void Init();
+    // From now on the table is locked around every use, so that threads may each open,
+    // use and close containers of their own. Call before a second thread starts.
+    static void AllowThreads();
 
     static BOOL IsValid(DWORD h);
     static CIffFileRecord* GetRecord(DWORD h);
@@ -58,14 +61,6 @@ public:
     static BOOL RemoveChunk(DWORD h, DWORD type, WORD id);
     static BOOL LoadChunkData(DWORD h, CIffChunk* pChunk);
     static BOOL LoadAllChunkData(DWORD h);  // in list order; stops at the first failure
-    // Loads what it can of the chunks of the type; those that fail stay unloaded.
-    static void LoadChunkDataOfType(DWORD h, DWORD type);
-    // Hands every chunk of the type to `visit` with its data and leaves the chunks as they
-    // are: a loaded chunk's data in memory; otherwise its bytes in the file, read in few
-    // large reads into a buffer that is reused (valid during the call), or NULL where
-    // LoadChunkData would fail.
-    using ChunkDataVisitor = std::function<void(const CIffChunk&, const BYTE*)>;
-    static void VisitChunkDataOfType(DWORD h, DWORD type, const ChunkDataVisitor& visit);
     static BOOL Save(CFile* pFile, DWORD h);
 
     static DWORD GetCapacity();  // slots in the table, slot 0 included

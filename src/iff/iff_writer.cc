@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "base/byte_order.h"
@@ -175,4 +176,98 @@ BOOL IffWriteContainer(CFile* pFile, DWORD h) {
 
 BOOL IffWriteContainer(CWriteBuffer& out, DWORD h) {
     return WriteContainer(&out, h, [&out] { out.FlushBuffer(); });
+}
+
+namespace {
+
+// Takes the bytes of a save and compares them with those a file holds, keeping none. The
+// header is written twice (its map offset comes last), so it is compared at the end.
+class CompareWithFile : public CFile {
+public:
+    explicit CompareWithFile(CFile& original) : m_original(original) {}
+
+    bool Same() {
+        BYTE head[IFF_FILE_HEADER_SIZE];
+        return m_same &&
+               iffio::ReadFullAt(m_original, 0, head, IFF_FILE_HEADER_SIZE) ==
+                   IFF_FILE_HEADER_SIZE &&
+               std::memcmp(head, m_head, IFF_FILE_HEADER_SIZE) == 0;
+    }
+
+    CFile* Duplicate() const override {
+        throw CFileException(CFileException::genericException, 0, std::string());
+    }
+    ULONGLONG Seek(LONGLONG offset, UINT from) override {
+        const ULONGLONG base = from == begin ? 0 : from == current ? m_position : m_length;
+        m_position = base + static_cast<ULONGLONG>(offset);
+        return m_position;
+    }
+    UINT Read(void*, UINT) override { return 0; }
+    UINT ReadAt(ULONGLONG, void*, UINT) override { return 0; }
+    void Write(const void* buffer, UINT count) override {
+        const auto* bytes = static_cast<const BYTE*>(buffer);
+        while (count && m_position < IFF_FILE_HEADER_SIZE) {
+            m_head[m_position++] = *bytes++;
+            --count;
+        }
+        if (m_same && count) {
+            if (m_scratch.size() < count) m_scratch.resize(count);
+            m_same = iffio::ReadFullAt(m_original, m_position, m_scratch.data(), count) == count &&
+                     std::memcmp(m_scratch.data(), bytes, count) == 0;
+        }
+        m_position += count;
+        m_length = std::max(m_length, m_position);
+    }
+    ULONGLONG GetLength() const override { return m_length; }
+    void SetLength(ULONGLONG length) override { m_length = length; }
+    ULONGLONG GetPosition() const override { return m_position; }
+    void Flush() override {}
+    void Close() override {}
+
+private:
+    CFile& m_original;
+    BYTE m_head[IFF_FILE_HEADER_SIZE] = {};
+    std::vector<BYTE> m_scratch;
+    ULONGLONG m_position = 0;
+    ULONGLONG m_length = 0;
+    bool m_same = true;
+};
+
+}  // namespace
+
+BOOL IffSaveMatchesFile(DWORD h) {
+    CIffFileRecord* rec = CIffManager::GetRecord(h);
+    if (!rec || !rec->m_pFile || rec->m_bMemoryFile) return FALSE;
+    // Writing moves the chunks' data offsets and the header image to the new file's: both
+    // are put back afterwards.
+    std::vector<DWORD> offsets;
+    BYTE header[IFF_FILE_HEADER_SIZE];
+    BOOL same = FALSE;
+    try {
+        const ULONGLONG length = rec->m_pFile->GetLength();
+        if (IffSavedSize(h) != length) return FALSE;
+        offsets.reserve(static_cast<size_t>(rec->GetCount()));
+        for (POSITION pos = rec->GetHeadPosition(); pos;)
+            if (const CIffChunk* chunk = rec->GetNext(pos))
+                offsets.push_back(chunk->m_dwDataOffset);
+        std::memcpy(header, rec->m_header, sizeof header);
+        CompareWithFile compare(*rec->m_pFile);
+        {
+            CWriteBuffer out(compare);
+            same = IffWriteContainer(out, h);
+            out.FlushBuffer();
+        }
+        same = same && compare.Same() && compare.GetLength() == length;
+    } catch (const CFileException&) {
+        same = FALSE;
+    } catch (const std::bad_alloc&) {
+        same = FALSE;
+    }
+    if (offsets.size() == static_cast<size_t>(rec->GetCount())) {
+        size_t i = 0;
+        for (POSITION pos = rec->GetHeadPosition(); pos;)
+            if (CIffChunk* chunk = rec->GetNext(pos)) chunk->m_dwDataOffset = offsets[i++];
+        std::memcpy(rec->m_header, header, sizeof header);
+    }
+    return same;
 }

@@ -26,3 +26,9 @@ BOOL IffWriteContainer(CFile* pFile, DWORD h);
 // The same through a buffer: each part's bytes reach the buffer's target before the next
 // part begins, so that a failed write shows in the part it belongs to.
 BOOL IffWriteContainer(CWriteBuffer& out, DWORD h);
+
+// Whether a save of container h would write exactly the bytes its own file holds now, so
+// that the save can be left out. Every chunk must be loaded. FALSE when it cannot tell.
+// Reads the file in large blocks and holds none of the new bytes; the container is left
+// as it was.
+BOOL IffSaveMatchesFile(DWORD h);

@@ -8,9 +8,16 @@ constexpr DWORD kPaltVersion = 1;
 constexpr DWORD kPaltColors = 256;
 }  // namespace
 
+PaletteFault FindPaletteFault(const BYTE* pData, DWORD dwSize) {
+    if (!pData) return PaletteFault::unreadable;
+    if (dwSize < PALT_MIN_SIZE) return PaletteFault::tooShort;
+    if (LoadLE32(pData) != kPaltVersion) return PaletteFault::version;
+    if (LoadLE32(pData + 4) != kPaltColors) return PaletteFault::colours;
+    return PaletteFault::none;
+}
+
 BOOL IsPaletteDataUsable(const BYTE* pData, DWORD dwSize) {
-    return pData && dwSize >= PALT_MIN_SIZE && LoadLE32(pData) == kPaltVersion &&
-           LoadLE32(pData + 4) == kPaltColors;
+    return FindPaletteFault(pData, dwSize) == PaletteFault::none;
 }
 
 BOOL IsPaletteUsable(CIffFile* pFile, CIffChunk* pChunk) {

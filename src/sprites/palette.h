@@ -19,3 +19,7 @@ CIffChunk* FindPalette(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId
 BOOL IsPaletteUsable(CIffFile* pFile, CIffChunk* pChunk);
 // The same test on data at hand; NULL for data that could not be loaded.
 BOOL IsPaletteDataUsable(const BYTE* pData, DWORD dwSize);
+
+// Why a palette's data is not usable, the first reason that applies; `none` when it is.
+enum class PaletteFault { none, unreadable, tooShort, version, colours };
+PaletteFault FindPaletteFault(const BYTE* pData, DWORD dwSize);

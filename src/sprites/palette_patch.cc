@@ -26,6 +26,16 @@ BOOL SetFramePaletteId(CSpr2& sprite, int nFrame, WORD wPaletteId) {
     return TRUE;
 }
 
+int SetAllFramePaletteIds(CSpr2& sprite, WORD wPaletteId) {
+    int nFrames = 0;
+    const int nRecords = static_cast<int>(sprite.m_frames.size());
+    for (int i = 0; i < nRecords; ++i) {
+        if (StoreFramePaletteId(sprite, i, wPaletteId)) ++nFrames;
+    }
+    sprite.Update();
+    return nFrames;
+}
+
 PalettePatchResult PatchAllFramePalettes(CIffFile& iff, CSpr2& sprite, WORD wPaletteId,
                                          const std::function<void(CIffChunk&)>& onUndecodable) {
     PalettePatchResult result;
@@ -38,11 +48,7 @@ PalettePatchResult PatchAllFramePalettes(CIffFile& iff, CSpr2& sprite, WORD wPal
             if (onUndecodable) onUndecodable(*pChunk);
             continue;
         }
-        const int nRecords = static_cast<int>(sprite.m_frames.size());
-        for (int i = 0; i < nRecords; ++i) {
-            if (StoreFramePaletteId(sprite, i, wPaletteId)) ++result.nFrames;
-        }
-        sprite.Update();
+        result.nFrames += SetAllFramePaletteIds(sprite, wPaletteId);
         ++result.nSprites;
     }
     return result;

@@ -17,6 +17,9 @@ BOOL SetSpritePaletteId(CSpr2& sprite, WORD wPaletteId);
 // when the sprite has no such frame.
 BOOL SetFramePaletteId(CSpr2& sprite, int nFrame, WORD wPaletteId);
 
+// Every frame's own palette, the sprite written back once. Returns the frames changed.
+int SetAllFramePaletteIds(CSpr2& sprite, WORD wPaletteId);
+
 struct PalettePatchResult {
     int nSprites = 0;  // sprites rewritten
     int nFrames = 0;   // frames given the new ID

@@ -2,8 +2,6 @@
 // byte, the bytes each saving command leaves, and the status and message of every failure.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -12,83 +10,17 @@
 
 #include "base/byte_order.h"
 #include "builders/spr2_builder.h"
+#include "cli_run.h"
 #include "files/file.h"
 #include "iff/iff_file.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <process.h>
+#ifndef _WIN32
 #include <sys/stat.h>
-#else
-#include <sys/stat.h>
-#include <sys/wait.h>
 #endif
 
 using namespace builders;
 
 namespace {
-
-struct Result {
-    int status;  // -1 when the tool did not exit normally
-    std::string out, err;
-};
-
-#ifdef _WIN32
-// The tool started directly with its output in two files: cmd.exe under Wine refuses lines a
-// little over 300 characters, which a deep checkout reaches.
-int RunTool(const std::vector<std::string>& args, const std::string& o, const std::string& e) {
-    const auto wide = [](const std::string& s) { return std::filesystem::u8path(s).wstring(); };
-    std::vector<std::wstring> quoted;  // the C runtime joins arguments without quoting them
-    for (const std::string& a : args) quoted.push_back(L"\"" + wide(a) + L"\"");
-    std::vector<const wchar_t*> argv;
-    for (const std::wstring& a : quoted) argv.push_back(a.c_str());
-    argv.push_back(nullptr);
-    const int flags = _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY;
-    const int out = _wopen(wide(o).c_str(), flags, _S_IREAD | _S_IWRITE);
-    const int err = _wopen(wide(e).c_str(), flags, _S_IREAD | _S_IWRITE);
-    std::fflush(stdout);
-    std::fflush(stderr);
-    const int savedOut = _dup(1), savedErr = _dup(2);
-    _dup2(out, 1);
-    _dup2(err, 2);
-    const intptr_t status = _wspawnv(_P_WAIT, wide(args[0]).c_str(), argv.data());
-    _dup2(savedOut, 1);
-    _dup2(savedErr, 2);
-    for (int fd : {out, err, savedOut, savedErr}) _close(fd);
-    return static_cast<int>(status);
-}
-#else
-int RunTool(const std::vector<std::string>& args, const std::string& o, const std::string& e) {
-    const auto quoted = [](const std::string& s) { return "'" + s + "'"; };
-    std::string command;
-    for (const std::string& a : args) command += quoted(a) + " ";
-    command += ">" + quoted(o) + " 2>" + quoted(e);
-    const int raw = std::system(command.c_str());
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-}
-#endif
-
-// A command line written out: FILE and OUT stand for these paths (FILE.x for the path with .x
-// appended), '' for an empty value. No argument holds a quote.
-Result Cli(const std::string& line, const std::string& file = "", const std::string& out = "") {
-    std::vector<std::string> args = {PALVANE_CLI_PATH};
-    std::istringstream words(line);
-    for (std::string w; words >> w;) {
-        const std::string arg = w.rfind("FILE", 0) == 0 ? file + w.substr(4) : w;
-        args.push_back(w == "OUT" ? out : w == "''" ? "" : arg);
-    }
-    const std::string o = TempPath("stdout"), e = TempPath("stderr");
-    const int status = RunTool(args, o, e);
-    const Bytes so = ReadFileBytes(o), se = ReadFileBytes(e);
-    return {status, {so.begin(), so.end()}, {se.begin(), se.end()}};
-}
-
-std::string Temp(const std::string& name, const Bytes& bytes) {
-    const std::string path = TempPath(name);
-    WriteFileBytes(path, bytes);
-    return path;
-}
 
 // What the library's Save makes of a file: every chunk loaded, a 2.5 container, a fresh map.
 Bytes Saved(const Bytes& file) {
@@ -276,6 +208,9 @@ std::vector<Case> Cases() {
          [](Model& m) { m[128] = {1, {1, 5}, false}; }},
         {"set-palette FILE --sprite 129 --palette 0 --common", Given::file, 0, "",
          [](Model& m) { m[129].common = 0; }},
+        {"set-palette FILE --sprite 128 --palette 9 --all-frames", Given::file, 0,
+         "FILE: There is no usable palette 9 in this file!",
+         [](Model& m) { m[128] = {1, {9, 9}, false}; }},
         {"resave FILE", Given::file, 0, "", [](Model&) {}},
         {"render FILE --sprite 200 --frame 0 --out OUT", Given::file, 1, item},
         {"render FILE --sprite 130 --frame 0 --out OUT", Given::file, 1, load},
@@ -377,6 +312,159 @@ TEST(CliOutputs, WhatIsNotAFileIsNeverReplacedAndAFullDiskFails) {
     const Bytes err = ReadFileBytes(errPath);
     EXPECT_NE(std::string(err.begin(), err.end()).find("Unable to write the document!"),
               std::string::npos);
+#endif
+}
+
+namespace fs = std::filesystem;
+
+// A path inside a folder as the tool writes it: with the system's own separator.
+std::string In(const std::string& folder, const std::string& name) {
+#ifdef _WIN32
+    return folder + "\\" + name;
+#else
+    return folder + "/" + name;
+#endif
+}
+
+// A folder stands for the .iff files below it, in path order; the run ends with totals,
+// and a second run leaves alone what would not change.
+TEST(CliBatch, WalksAFolderOnceAndLeavesUnchangedFilesAlone) {
+    const std::string root = TempPath("mods"), sub = In(root, "sub");
+    fs::create_directories(fs::u8path(In(sub, "deeper")));
+    IffSpec paletteOnly;
+    paletteOnly.version = "2.0";
+    paletteOnly.withMap = false;
+    paletteOnly.chunks = {PaltChunk(1, TestPalette())};
+    WriteFileBytes(In(root, "A.IFF"), FileOf(kInput, "2.0"));
+    WriteFileBytes(In(root, "b.iff"), FileOf(kInput, "2.0"));
+    WriteFileBytes(In(root, ".b.iff.12-0-3.tmp"), Bytes(7, 'x'));  // an interrupted save's
+    WriteFileBytes(In(root, "notes.txt"), Bytes(7, 'x'));
+    WriteFileBytes(In(sub, "bad.iff"), Bytes(100, 'x'));
+    WriteFileBytes(In(In(sub, "deeper"), "c.iff"), BuildIff(paletteOnly));
+    std::string loopLine;
+#ifndef _WIN32
+    fs::create_directory_symlink("..", In(sub, "loop"));
+    fs::create_symlink("../b.iff", In(sub, "same.iff"));  // b.iff once more: not taken again
+    loopLine = In(sub, "loop") + ": Skipped: a link leads back to a folder above it\n";
+#endif
+    const std::string a = In(root, "A.IFF"), b = In(root, "b.iff"),
+                      c = In(In(sub, "deeper"), "c.iff"), bad = In(sub, "bad.iff");
+    const std::string patched = ": palette 41891 set in 3 frames of 3 sprites, 1 sprite skipped, ";
+    const Result dry = Cli("quick-patch -j 2 --dry-run FILE", root);
+    EXPECT_EQ(dry.status, 2);
+    EXPECT_EQ(dry.out, a + patched + "would be saved\n" + b + patched + "would be saved\n" + c +
+                           ": palette 41891 set in 0 frames of 0 sprites, would be saved\n"
+                           "4 files: 1 would be patched, 2 with warnings, 1 failed, 0 unchanged; "
+                           "6 frames in 6 sprites would be set to 41891\n");
+    EXPECT_EQ(ReadFileBytes(b), FileOf(kInput, "2.0"));
+
+    const Result first = Cli("quick-patch FILE", root);
+    EXPECT_EQ(first.out.substr(first.out.find("\n4 files")),
+              "\n4 files: 1 patched, 2 with warnings, 1 failed, 0 unchanged; 6 frames in 6 "
+              "sprites set to 41891\n");
+    EXPECT_NE(first.err.find(bad + ": Unable to open file as an IFF file!"), std::string::npos);
+    EXPECT_NE(("\n" + first.err).find("\n" + loopLine), std::string::npos) << first.err;
+    Model model = kInput;
+    AllFrames(model, 41891);
+    EXPECT_EQ(ReadFileBytes(a), Saved(FileOf(model, "2.0")));
+    EXPECT_EQ(ReadFileBytes(c), Saved(BuildIff(paletteOnly)));
+
+    std::vector<fs::file_time_type> times;
+    for (const std::string& f : {a, b, c}) times.push_back(fs::last_write_time(fs::u8path(f)));
+    const Result second = Cli("quick-patch FILE", root);
+    EXPECT_NE(second.out.find(c + ": palette 41891 set in 0 frames of 0 sprites, unchanged\n4 "
+                                  "files: 0 patched, 2 with warnings, 1 failed, 1 unchanged"),
+              std::string::npos)
+        << second.out;
+    for (size_t i = 0; i < times.size(); ++i)
+        EXPECT_EQ(fs::last_write_time(fs::u8path(std::vector<std::string>{a, b, c}[i])), times[i]);
+    EXPECT_EQ(ReadFileBytes(a), Saved(FileOf(model, "2.0")));
+}
+
+// Files worked on side by side print exactly what one after the other prints, in the order
+// given; a file named twice is never held by two workers at once.
+TEST(CliBatch, ParallelWorkPrintsWhatSerialWorkPrints) {
+    std::map<std::string, Result> runs;
+    for (const char* jobs : {"1", "4"}) {
+        const std::string x = Temp("x.iff", FileOf(kInput, "2.0")),
+                          y = Temp("y.iff", FileOf(kInput)), gone = TempPath("gone.iff");
+        Result r = Cli(std::string("manual-patch -j ") + jobs + " --palette 2 " + x + " " + gone +
+                       " " + y + " " + x + " " + y);
+        for (const std::string& path : {x, y, gone}) {
+            const std::string name = path.substr(path.find_last_of("/\\") + 1);
+            for (std::string* text : {&r.out, &r.err})
+                for (size_t at; (at = text->find(path)) != std::string::npos;)
+                    text->replace(at, path.size(), name.substr(name.find('-') + 1));
+        }
+        runs[jobs] = r;
+    }
+    EXPECT_EQ(runs["1"].status, 2);
+    EXPECT_EQ(std::count(runs["1"].out.begin(), runs["1"].out.end(), '\n'), 4) << runs["1"].out;
+    EXPECT_EQ(runs["4"].status, runs["1"].status);
+    EXPECT_EQ(runs["4"].out, runs["1"].out);
+    EXPECT_EQ(runs["4"].err, runs["1"].err);
+}
+
+// check names every obstacle to patching, as lines for people or one JSON object per file.
+TEST(CliCheck, FindsWhatCannotBeDrawnOrUsedAndWritesNothing) {
+    PaltSpec old = TestPalette();
+    old.version = 2;
+    Spr2Grid grid(2, 2);
+    Spr2Spec sprite;
+    sprite.paletteId = 1;
+    for (WORD p : {1, 7, 41891, 2}) sprite.frames.push_back(FrameFromGrid(grid, p));
+    IffSpec file;
+    file.chunks = {PaltChunk(1, TestPalette(), "p"), PaltChunk(2, old, "old"),
+                   Spr2Chunk(10, sprite, "s"),
+                   ChunkSpec{"SPR2", 11, 0x10, "bad", {7, 0, 0, 0}, std::nullopt, true, true}};
+    const Bytes bytes = BuildIff(file);
+    IffSpec clean;
+    clean.chunks = {PaltChunk(1, TestPalette())};
+    const std::string path = Temp("check.iff", bytes), ok = Temp("ok.iff", BuildIff(clean)),
+                      gone = TempPath("gone.iff");
+    const Result r = Cli("check FILE " + ok + " " + gone, path);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out,
+              path +
+                  ":\n"
+                  "  palette 2 \"old\": cannot be used: its version is not 1\n"
+                  "  sprite 10 \"s\":\n"
+                  "    frame 1: palette 7 is not in the file; the sprite's palette 1 is used "
+                  "instead, which is usable\n"
+                  "    frame 3: cannot be drawn: no usable palette (palette 2: cannot be used: "
+                  "its version is not 1)\n"
+                  "  sprite 11 \"bad\": does not decode\n"
+                  "3 files: 1 without findings, 1 with findings, 1 failed; 4 findings\n");
+    EXPECT_EQ(Cli("check FILE", ok).status, 0);
+    EXPECT_EQ(Cli("check FILE", path).status, 1);
+
+    const Result json = Cli("check --json FILE " + ok + " " + gone, path);
+    std::istringstream lines(json.out);
+    std::vector<std::string> statuses, kinds;
+    for (std::string line; std::getline(lines, line);) {
+        const nlohmann::json object = nlohmann::json::parse(line);
+        statuses.push_back(object["status"]);
+        for (const auto& f : object.value("findings", nlohmann::json::array()))
+            kinds.push_back(f["kind"]);
+    }
+    EXPECT_EQ(statuses, (std::vector<std::string>{"findings", "ok", "failed"}));
+    EXPECT_EQ(kinds, (std::vector<std::string>{"unusable_palette", "missing_palette",
+                                               "undrawable_frame", "undecodable_sprite"}));
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+}
+
+// No shell expands wildcards on Windows: the tool does it itself.
+TEST(CliBatch, ExpandsWildcardsOnWindows) {
+#ifndef _WIN32
+    GTEST_SKIP() << "on other systems the shell expands wildcards before the tool starts";
+#else
+    const std::string root = TempPath("wild");
+    fs::create_directories(fs::u8path(root));
+    for (const char* name : {"b.IFF", "a.iff", "c.txt"})
+        WriteFileBytes(In(root, name), FileOf(kInput));
+    const Result r = Cli("resave --dry-run FILE", In(root, "*.iff"));
+    EXPECT_EQ(r.out, In(root, "a.iff") + ": would be saved\n" + In(root, "b.IFF") +
+                         ": would be saved\n2 files: 2 would be saved, 0 failed, 0 unchanged\n");
 #endif
 }
 

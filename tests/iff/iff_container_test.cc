@@ -278,12 +278,11 @@ TEST(AgainstReference, RandomAndDamagedFilesLoadTheSame) {
                                     : std::nullopt;
         }
         for (DWORD type : types) {
-            CIffManager::VisitChunkDataOfType(
-                iff.GetHandle(), type, [&](const CIffChunk& c, const BYTE* data) {
-                    const auto bytesOf =
-                        data ? std::optional(Bytes(data, data + c.m_dwSize)) : std::nullopt;
-                    EXPECT_TRUE(visited.emplace(std::make_pair(type, c.m_wID), bytesOf).second);
-                });
+            iff.VisitChunkDataOfType(type, [&](const CIffChunk& c, const BYTE* data) {
+                const auto bytesOf =
+                    data ? std::optional(Bytes(data, data + c.m_dwSize)) : std::nullopt;
+                EXPECT_TRUE(visited.emplace(std::make_pair(type, c.m_wID), bytesOf).second);
+            });
         }
         ASSERT_EQ(visited, readable) << "round " << round;
         std::vector<Ref> loaded;

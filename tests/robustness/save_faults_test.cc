@@ -37,7 +37,7 @@ const NamedChildBody kDialogSaveError("dialog-save-error", [](const ChildArgs& a
 
 // Loads the file, says it is ready and saves it in place.
 const NamedChildBody kSave("save", [](const ChildArgs& args) {
-    CIffSession session(args.at(0));
+    IffSession session(args.at(0));
     if (!session.Open()) return 3;
     CSpr2 sprite;
     PatchAllFramePalettes(session.Iff(), sprite, INVALID_PALETTE_ID, nullptr);
