@@ -15,8 +15,8 @@ constexpr unsigned IDM_UNDO = 0x0020;
 constexpr unsigned IDM_REDO = 0x0030;
 
 // Commands of the undo and redo keys.
-constexpr int ID_EDIT_UNDO = 0xE12B;
-constexpr int ID_EDIT_REDO = 0xE12C;
+constexpr int ID_EDIT_UNDO = 2001;
+constexpr int ID_EDIT_REDO = 2002;
 
 // Controls of the main dialog.
 constexpr int IDC_CLOSE = 1000;

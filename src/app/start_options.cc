@@ -28,11 +28,9 @@ StartOptions ParseStartOptions(const std::vector<std::string>& args) {
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
-            options.action = StartOptions::Action::Help;
-            return options;
+            return StartOptions{StartOptions::Action::Help, {}, {}};
         } else if (!optionsEnded && arg == "--version") {
-            options.action = StartOptions::Action::Version;
-            return options;
+            return StartOptions{StartOptions::Action::Version, {}, {}};
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return usage("unknown option " + arg);
         } else if (arg.empty()) {
