@@ -1,6 +1,8 @@
 #include "ui/qt/dialog_host.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -50,8 +52,11 @@ DialogHost::DialogHost(CDialog& dlg, QWidget* owner)
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
     setFixedSize(DialogUnitsToRect(m_units, 0, 0, tpl.cx, tpl.cy).size());
-    // The focused control shows its focus ring from the start, not only after a key.
+    // The focused control shows its focus ring always, not only after a key moved it.
     setAttribute(Qt::WA_KeyboardFocusChange);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && now->window() == this) setAttribute(Qt::WA_KeyboardFocusChange);
+    });
 
     QWidget* previous = nullptr;
     for (const DialogControl& control : tpl.controls) {
@@ -229,7 +234,10 @@ void DialogHost::InstallAccelerators() {
             if (m_dialog) m_dialog->UserCommand(command, kAcceleratorCode);
         });
     }
+    // A combo box hands its keys to its field directly, past the field's filters.
     for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
+    for (QComboBox* combo : findChildren<QComboBox*>())
+        if (combo->lineEdit()) combo->installEventFilter(this);
 }
 
 namespace {
@@ -250,6 +258,7 @@ std::vector<std::string> DroppedFiles(const QMimeData* data) {
 
 bool DialogHost::eventFilter(QObject* watched, QEvent* event) {
     auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (auto* combo = qobject_cast<QComboBox*>(watched)) edit = combo->lineEdit();
     if (!edit) return QWidget::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::ShortcutOverride: {
