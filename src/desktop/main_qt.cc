@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
-    QGuiApplication::setDesktopFileName(QStringLiteral("palvane2"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.palvane.palvane2"));
 
     qtui::QtWindowSystem windowSystem;
     theApp.m_strOpenAtStart = options.file;
