@@ -62,9 +62,9 @@ protected:
         const MenuItem* item = dlg.GetSystemMenu(FALSE)->FindItem(id);
         return item ? item->text + ((item->flags & MF_GRAYED) ? " (off)" : "") : "none";
     }
-    Bytes Saved() {
+    Bytes Saved() {  // through the dialog's own hold: on Windows nobody else may read it
         Click(IDC_SAVE);
-        return ReadFileBytes(path);
+        return HeldFileBytes(dlg.m_iff);
     }
 
     ScriptedWindowSystem ws;
