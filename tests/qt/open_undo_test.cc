@@ -155,11 +155,13 @@ private slots:
                 auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
                 if (!chooser) return false;
                 folder = chooser->directory().absolutePath();
-                chooser->reject();
+                chooser->selectFile(QString::fromStdString(path));
+                static_cast<QDialog*>(chooser)->accept();
                 return true;
             });
             QTest::mouseClick(Widget<QPushButton>(IDC_BROWSE), Qt::LeftButton);
             QCOMPARE(folder, QFileInfo(QString::fromStdString(path)).absolutePath());
+            QTRY_COMPARE(QApplication::focusWidget(), Widget(IDC_SPRITES));  // not on Browse
         });
     }
 
