@@ -2,6 +2,7 @@
 // dialog through the program's own message loop.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -103,6 +104,19 @@ TEST_F(OpenUndoDialog, ADroppedFileOpensAfterTheQuestionAboutUnsavedChanges) {
     const std::string other = TempPath("win-other.iff");
     WriteFileBytes(other, TwoSpriteDemo());
     RunSteps({[&] {
+        ws->SetFileChooser(nullptr);  // the system's: the focus moves on once it has gone
+        driver::Poll([&] {
+            NativeWindow chooser = driver::OtherDialog({Window()});
+            if (!chooser) return false;
+            driver::EnterFileName(
+                chooser,
+                std::filesystem::u8path(other).lexically_normal().make_preferred().u8string());
+            return true;
+        });
+        driver::Click(Item(IDC_BROWSE));
+        EXPECT_EQ(driver::Rows(Item(IDC_SPRITES)), 2);
+        EXPECT_EQ(driver::Focus(), Item(IDC_SPRITES));
+        driver::SetFocusTo(Item(IDC_BROWSE));
         driver::DropFiles(Window(), {path});
         EXPECT_EQ(driver::Text(Item(IDC_FILE)), path);
         EXPECT_EQ(driver::Focus(), Item(IDC_SPRITES));
