@@ -165,25 +165,6 @@ private slots:
         });
     }
 
-    void startWithAMissingFile() {
-        dlg->m_strOpenAtStart = TempPath("qt-missing.iff");
-        AnswerBox(QMessageBox::Ok, &boxes);  // before the window shows
-        bool spritesEnabled = true;
-        bool focusOnClose = false;
-        Poll([&] {
-            if (!Window() || !Window()->isActiveWindow() || !QApplication::focusWidget())
-                return false;
-            spritesEnabled = Widget(IDC_SPRITES)->isEnabled();
-            focusOnClose = QApplication::focusWidget() == Widget(IDC_CLOSE);
-            dlg->EndDialog(IDOK);
-            return true;
-        });
-        dlg->DoModal();
-        QCOMPARE(boxes, QStringList{"Unable to open file!"});
-        QVERIFY(!spritesEnabled);
-        QVERIFY(focusOnClose);  // as at any start
-    }
-
     // On the window or on a text field of it; unsaved changes are asked about first.
     void dropAFile() {
         const std::string other = TempPath("qt-other.iff");

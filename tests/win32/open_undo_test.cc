@@ -89,15 +89,6 @@ TEST_F(OpenUndoDialog, AFileAtStartOpensWithTheFocusOnTheSpritesAndItsRingShown)
         EXPECT_EQ(driver::Focus(), Item(IDC_SPRITES));
         EXPECT_TRUE(driver::FocusCuesShown(Window()));
     }});
-
-    dlg = std::make_unique<CPatchDlg>();
-    dlg->m_strOpenAtStart = TempPath("win-missing.iff");
-    answers = {IDOK};
-    RunSteps({[&] {
-        EXPECT_EQ(seen, std::vector<std::string>{"Unable to open file!"});
-        EXPECT_FALSE(driver::Enabled(Item(IDC_SPRITES)));
-        EXPECT_EQ(driver::Focus(), Item(IDC_CLOSE));  // as at any start
-    }});
 }
 
 TEST_F(OpenUndoDialog, ADroppedFileOpensAfterTheQuestionAboutUnsavedChanges) {
