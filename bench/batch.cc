@@ -199,7 +199,7 @@ int main(int argc, char** argv) {
         c.data.assign(static_cast<size_t>(20 + i % 61), static_cast<BYTE>(i));
         small.chunks.push_back(std::move(c));
     }
-    const std::string big = TempPath("small-chunks.iff");
+    const std::string big = folder.path + "-small-chunks.iff";
     WriteFileBytes(big, BuildIff(small));
     ::sync();
     for (int r = 0; r < reps; ++r) {
