@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/iff_session.h"
-#include "iff/iff_file.h"
 #include "builders/iff_builder.h"
 #include "builders/spr2_builder.h"
+#include "cli/iff_session.h"
+#include "iff/iff_file.h"
 
 extern char** environ;
 

@@ -3,10 +3,10 @@
 // redraw and of every mouse move of a drag.
 #include <benchmark/benchmark.h>
 
+#include "doubles/scripted_window_system.h"
 #include "preview/sprite_preview.h"
 #include "raster/bitmap.h"
 #include "raster/gdi.h"
-#include "doubles/scripted_window_system.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include "builders/spr2_builder.h"
 #include "iff/iff_types.h"
 #include "raster/bitmap.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
-#include "builders/spr2_builder.h"
 
 using namespace builders;
 

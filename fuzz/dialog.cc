@@ -8,12 +8,12 @@
 
 #include "app/control_ids.h"
 #include "app/patch_dlg.h"
+#include "doubles/scripted_window_system.h"
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
 #include "sprites/spr2.h"
-#include "doubles/scripted_window_system.h"
 
 namespace palvane_fuzz {
 

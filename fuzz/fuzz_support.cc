@@ -7,8 +7,8 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "files/file.h"
 #include "builders/iff_builder.h"
+#include "files/file.h"
 
 namespace palvane_fuzz {
 
@@ -24,7 +24,7 @@ std::string MakeFolder() {
         }
     }
     return builders::MakeScratchFolder(std::filesystem::temp_directory_path().string(),
-                                          "palvane-fuzz");
+                                       "palvane-fuzz");
 }
 
 }  // namespace

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "base/byte_order.h"
-#include "iff/iff_file.h"
-#include "iff/iff_types.h"
 #include "builders/iff_builder.h"
 #include "builders/spr2_builder.h"
+#include "iff/iff_file.h"
+#include "iff/iff_types.h"
 
 using namespace builders;
 namespace fs = std::filesystem;

@@ -26,10 +26,7 @@ std::string WriteSessionFile(const std::string& name) {
         sprite.paletteId = id == 100 ? 1 : 7;
         for (WORD p : id == 100 ? std::vector<WORD>{1, 2} : std::vector<WORD>{2})
             sprite.frames.push_back(FrameFromGrid(grid, p));
-        layout.chunks.push_back(Spr2Chunk(id, sprite,
-                                          id == 100 ? "Orb"
-                                                    : "D\xE9"
-                                                      "cor"));
+        layout.chunks.push_back(Spr2Chunk(id, sprite, id == 100 ? "Orb" : "D\351cor"));
     }
     const std::string path = TempPath(name);
     WriteFileBytes(path, BuildIff(layout));

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "files/file_system.h"
 #include "builders/scratch_files.h"
+#include "files/file_system.h"
 
 namespace {
 
@@ -90,8 +90,7 @@ TEST(DiskFile, TheExclusiveHoldRefusesOthersEverywhereAndPassesToADuplicate) {
 
 // A scanner or an indexer may hold a file for a moment: replacing it then still succeeds.
 TEST(DiskFile, AFileHeldForAMomentIsStillReplaced) {
-    const std::string from = builders::TempPath("new.bin"),
-                      to = builders::TempPath("old.bin");
+    const std::string from = builders::TempPath("new.bin"), to = builders::TempPath("old.bin");
     builders::WriteFileBytes(from, {1, 2});
     builders::WriteFileBytes(to, {3});
     CFile scanner;

@@ -9,10 +9,10 @@
 #include <functional>
 
 #include "base/byte_order.h"
+#include "doubles/fault_files.h"
 #include "files/file_system.h"
 #include "iff/iff_writer.h"
 #include "iff_test_helpers.h"
-#include "doubles/fault_files.h"
 
 using namespace ifftest;
 

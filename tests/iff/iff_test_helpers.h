@@ -6,9 +6,9 @@
 #include <tuple>
 #include <vector>
 
-#include "iff/iff_file.h"
 #include "builders/iff_builder.h"
 #include "doubles/fault_files.h"
+#include "iff/iff_file.h"
 
 namespace ifftest {
 

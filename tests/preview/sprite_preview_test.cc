@@ -8,9 +8,9 @@
 #include <memory>
 #include <utility>
 
+#include "doubles/scripted_window_system.h"
 #include "preview/preview_geometry.h"
 #include "raster/gdi.h"
-#include "doubles/scripted_window_system.h"
 
 namespace {
 

@@ -14,7 +14,7 @@ namespace robustness {
 int RunCli(const std::vector<std::string>& args, bool quiet = true);
 
 struct DialogRun {
-    bool opened = false;                              // Browse loaded the file
+    bool opened = false;                          // Browse loaded the file
     std::vector<doubles::ShownMessageBox> boxes;  // every message box, in order
     std::string LastText() const { return boxes.empty() ? std::string() : boxes.back().text; }
 };

@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "base/byte_order.h"
-#include "child_process.h"
-#include "drivers.h"
 #include "builders/iff_builder.h"
 #include "builders/spr2_builder.h"
+#include "child_process.h"
+#include "drivers.h"
 
 namespace robustness {
 namespace {

@@ -12,15 +12,15 @@
 #include <random>
 #include <thread>
 
+#include "builders/iff_builder.h"
+#include "builders/spr2_builder.h"
 #include "child_process.h"
 #include "cli/iff_session.h"
+#include "doubles/fault_files.h"
 #include "drivers.h"
 #include "sprites/palette.h"
 #include "sprites/palette_patch.h"
 #include "sprites/spr2.h"
-#include "builders/iff_builder.h"
-#include "builders/spr2_builder.h"
-#include "doubles/fault_files.h"
 
 namespace robustness {
 namespace {

@@ -7,12 +7,12 @@
 #include <tuple>
 
 #include "base/byte_order.h"
+#include "builders/spr2_builder.h"
 #include "iff/iff_types.h"
 #include "raster/bitmap.h"
 #include "sprites/palette.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
-#include "builders/spr2_builder.h"
 
 using namespace builders;
 using S = Spr2Stream;

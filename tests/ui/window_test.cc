@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "files/file.h"
 #include "doubles/scripted_window_system.h"
+#include "files/file.h"
 #include "ui/dialog.h"
 #include "ui/win_app.h"
 

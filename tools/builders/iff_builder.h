@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/types.h"
-#include "iff/iff_file.h"
 #include "builders/scratch_files.h"
+#include "iff/iff_file.h"
 
 namespace builders {
 

@@ -115,9 +115,4 @@ ChunkSpec PaltChunk(WORD id, const PaltSpec& palette, const std::string& name = 
 // Loads a version 2.5 file holding these chunks into iff; FALSE if that fails.
 BOOL LoadChunks(CIffFile& iff, const std::vector<ChunkSpec>& chunks);
 
-// The desktop tests' file: palettes 1 (all red) and 2 (all blue); sprite 100 "Orb" with two
-// 10 x 8 frames of colour 5, in palettes 1 and 2; sprite 200 "D\xE9cor" (single-byte text) of
-// palette 7, which the file lacks, with one such frame in palette 2.
-Bytes TwoSpriteDemo();
-
 }  // namespace builders
