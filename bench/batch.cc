@@ -27,14 +27,14 @@
 #include <thread>
 #include <vector>
 
-#include "support/iff/iff_builder.h"
-#include "support/iff/spr2_builder.h"
+#include "builders/iff_builder.h"
+#include "builders/spr2_builder.h"
 
 extern char** environ;
 
 namespace {
 
-using namespace testsupport;
+using namespace builders;
 using Clock = std::chrono::steady_clock;
 
 struct Folder {

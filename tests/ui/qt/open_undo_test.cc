@@ -18,6 +18,7 @@
 
 #include "app/control_ids.h"
 #include "app/patch_dlg.h"
+#include "desktop/session_file.h"
 #include "builders/spr2_builder.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/qt_window_system.h"
@@ -108,7 +109,7 @@ private slots:
     void init() {
         ws = std::make_unique<qtui::QtWindowSystem>();
         path = TempPath("qt-open.iff");
-        WriteFileBytes(path, TwoSpriteDemo());
+        WriteFileBytes(path, desktop::SessionFileBytes());
         dlg = std::make_unique<CPatchDlg>();
         boxes.clear();
     }
@@ -168,7 +169,7 @@ private slots:
     // On the window or on a text field of it; unsaved changes are asked about first.
     void dropAFile() {
         const std::string other = TempPath("qt-other.iff");
-        WriteFileBytes(other, TwoSpriteDemo());
+        WriteFileBytes(other, desktop::SessionFileBytes());
         RunModal(*dlg, [&] {
             Drop(Window(), path);
             QTRY_COMPARE(FileBox(), QString::fromStdString(path));

@@ -8,6 +8,7 @@
 
 #include "app/control_ids.h"
 #include "app/patch_dlg.h"
+#include "desktop/session_file.h"
 #include "driver.h"
 #include "drop_and_keys.h"
 #include "builders/spr2_builder.h"
@@ -31,7 +32,7 @@ protected:
             60, testing::UnitTest::GetInstance()->current_test_info()->name());
         ws = std::make_unique<win32ui::Win32WindowSystem>();
         path = TempPath("win-open.iff");
-        WriteFileBytes(path, TwoSpriteDemo());
+        WriteFileBytes(path, desktop::SessionFileBytes());
         ws->SetFileChooser([](const FileChooserRequest&) { return std::nullopt; });
         ws->SetMessageBoxAnswer(
             [this](NativeWindow, const std::string& text, const std::string&, UINT) {
@@ -93,7 +94,7 @@ TEST_F(OpenUndoDialog, AFileAtStartOpensWithTheFocusOnTheSpritesAndItsRingShown)
 
 TEST_F(OpenUndoDialog, ADroppedFileOpensAfterTheQuestionAboutUnsavedChanges) {
     const std::string other = TempPath("win-other.iff");
-    WriteFileBytes(other, TwoSpriteDemo());
+    WriteFileBytes(other, desktop::SessionFileBytes());
     RunSteps({[&] {
         ws->SetFileChooser(nullptr);  // the system's: the focus moves on once it has gone
         driver::Poll([&] {
