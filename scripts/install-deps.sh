@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libstb-dev
+  desktop-file-utils appstream dpkg-dev
   clang libclang-rt-14-dev
 )
 if [ "$preset" = windows ]; then

@@ -11,6 +11,12 @@ constexpr unsigned IDR_MAINFRAME = 128;
 
 // System-menu command of the About box; its low four bits are the system's.
 constexpr unsigned IDM_ABOUTBOX = 0x0010;
+constexpr unsigned IDM_UNDO = 0x0020;
+constexpr unsigned IDM_REDO = 0x0030;
+
+// Commands of the undo and redo keys.
+constexpr int ID_EDIT_UNDO = 2001;
+constexpr int ID_EDIT_REDO = 2002;
 
 // Controls of the main dialog.
 constexpr int IDC_CLOSE = 1000;

@@ -13,6 +13,7 @@ BOOL CPatchApp::InitInstance() {
     Enable3dControlsStatic();
 
     CPatchDlg dlg;
+    dlg.m_strOpenAtStart = m_strOpenAtStart;
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;  // the dialog is gone; nothing may reach it through us

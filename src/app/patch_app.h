@@ -8,6 +8,9 @@ public:
     CPatchApp();
 
     BOOL InitInstance() override;
+
+    // The file named on the command line, opened as the dialog starts; empty: none.
+    CString m_strOpenAtStart;
 };
 
 extern CPatchApp theApp;

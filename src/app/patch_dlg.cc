@@ -37,7 +37,10 @@ const MessageMap* CPatchDlg::GetThisMessageMap() {
          MapCommand(IDC_COMMON_PALETTE, CBN_SELCHANGE, &D::OnSelchangeCommonPalette),
          MapCommand(IDC_SAVE, BN_CLICKED, &D::OnSave),
          MapCommand(IDC_QUICK_PATCH, BN_CLICKED, &D::OnQuickPatch),
-         MapCommand(IDC_MANUAL_PATCH, BN_CLICKED, &D::OnManualPatch)}};
+         MapCommand(IDC_MANUAL_PATCH, BN_CLICKED, &D::OnManualPatch),
+         MapCommand(ID_EDIT_UNDO, kAcceleratorCode, &D::OnEditUndo),
+         MapCommand(ID_EDIT_REDO, kAcceleratorCode, &D::OnEditRedo),
+         MapDropFiles(&D::OnDropFiles)}};
     return &map;
 }
 
@@ -76,13 +79,17 @@ BOOL CPatchDlg::OnInitDialog() {
 
     DisableWorkingControls();
     m_bDirty = false;
-    return TRUE;
+    return InitOpenAndUndo();
 }
 
 void CPatchDlg::OnSysCommand(UINT nID, LPARAM lParam) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg dlgAbout;
         dlgAbout.DoModal();
+    } else if ((nID & 0xFFF0) == IDM_UNDO) {
+        OnEditUndo();
+    } else if ((nID & 0xFFF0) == IDM_REDO) {
+        OnEditRedo();
     } else {
         CDialog::OnSysCommand(nID, lParam);
     }
@@ -128,6 +135,7 @@ void CPatchDlg::OnSave() {
     }
     MessageBox("File saved!", "Success!", MB_OK | MB_ICONASTERISK);
     m_bDirty = false;
+    m_history.MarkSaved();
 }
 
 void CPatchDlg::DisableWorkingControls() {

@@ -2,6 +2,10 @@
 // palette IDs, patches every frame and saves.
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "app/undo_history.h"
 #include "iff/iff_file.h"
 #include "preview/sprite_preview.h"
 #include "raster/bitmap.h"
@@ -32,6 +36,9 @@ public:
     CSpr2 m_sprite;
     CBitmap m_bmpFrame;
     RGBQUAD m_rgbBackground{};
+    // The program's argument: opened as the dialog starts; empty: none.
+    CString m_strOpenAtStart;
+    CUndoHistory m_history;
 
     BOOL OnInitDialog() override;
 
@@ -57,8 +64,13 @@ protected:
     void OnSave();
     void OnQuickPatch();
     void OnManualPatch();
+    void OnDropFiles(const std::vector<std::string>& paths);
+    void OnEditUndo();
+    void OnEditRedo();
 
     void ShowFrame(int frame);
+    // Browse from the moment a path is chosen: the argument and a drop open files this way.
+    void OpenFile(const CString& path);
 
 private:
     void DisableWorkingControls();
@@ -66,10 +78,23 @@ private:
     // Leaves the sprite bound to a chunk of its own, so no handler can reach a chunk of a
     // container that is about to close.
     void DetachSprite();
-    void StoreFramePaletteId(WORD wPaletteId);
-    void StoreCommonPaletteId(WORD wPaletteId);
-    void PatchAllFrames(WORD wPaletteId);
+    // mergeKey: typed into that box (keystrokes join one undo step); 0: chosen.
+    void StoreFramePaletteId(WORD wPaletteId, int mergeKey = 0);
+    void StoreCommonPaletteId(WORD wPaletteId, int mergeKey = 0);
+    void PatchAllFrames(WORD wPaletteId, const char* stepName);
     int ShowError(const char* text);
+
+    // Keys, drops and the file given at start; FALSE when it put the focus itself.
+    BOOL InitOpenAndUndo();
+    std::string ChooserFolder() const;
+    // Undo: the bytes of the sprite's chunk (or of every sprite) before a step, and the
+    // step recorded after it.
+    CUndoHistory::Snapshot SnapshotSprite();
+    CUndoHistory::Snapshot SnapshotAllSprites();
+    void CommitStep(CUndoHistory::Snapshot snapshot, const char* name, int mergeKey = 0);
+    void ShowStep(const UndoStep& step);
+    void UpdateUndoMenu();
+    CString m_strLastTried;  // the chooser opens in its folder
 
     // m_sprite mirrors its chunk: decoded in full and bound to a chunk of the container
     // that is open now. Only such a sprite may be written back.

@@ -25,12 +25,22 @@ void CPatchDlg::OnBrowse() {
 
     CFileDialog dlgFile(TRUE, ".iff", "*.iff", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
                         "IFF files (*.iff)|*.iff|All files (*.*)|*.*||");
+    dlgFile.SetInitialFolder(ChooserFolder());
     m_bDirty = false;
+    m_history.Clear();
+    UpdateUndoMenu();
     if (dlgFile.DoModal() != IDOK) {
         DisableWorkingControls();
         return;
     }
-    m_strFile = dlgFile.GetPathName();
+    OpenFile(dlgFile.GetPathName());
+}
+
+void CPatchDlg::OpenFile(const CString& path) {
+    m_strFile = path;
+    m_strLastTried = path;
+    m_history.Clear();
+    UpdateUndoMenu();
 
     DetachSprite();
     // Until the new file is in: a file error while reading it must not leave the old
@@ -72,6 +82,7 @@ void CPatchDlg::OnBrowse() {
     m_lbSprites.EnableWindow(TRUE);
     m_btnSave.EnableWindow(TRUE);
     m_btnQuickPatch.EnableWindow(TRUE);
+    m_lbSprites.SetFocus();
 }
 
 void CPatchDlg::OnSelchangeSprites() {

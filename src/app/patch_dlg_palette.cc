@@ -1,6 +1,7 @@
 // Editing palette IDs and the two commands that rewrite every frame of the file.
 #include <string>
 
+#include "app/control_ids.h"
 #include "app/palette_text.h"
 #include "app/patch_dlg.h"
 #include "sprites/palette.h"
@@ -8,7 +9,8 @@
 
 void CPatchDlg::OnEditchangeItemPalette() {
     if (!UpdateData(TRUE) || m_nFrame == -1) return;
-    if (const std::optional<WORD> wId = ParsePaletteId(m_strItemPalette)) StoreFramePaletteId(*wId);
+    if (const std::optional<WORD> wId = ParsePaletteId(m_strItemPalette))
+        StoreFramePaletteId(*wId, IDC_ITEM_PALETTE);
 }
 
 void CPatchDlg::OnSelchangeItemPalette() {
@@ -21,7 +23,7 @@ void CPatchDlg::OnSelchangeItemPalette() {
 void CPatchDlg::OnEditchangeCommonPalette() {
     if (!UpdateData(TRUE) || m_nFrame == -1) return;
     if (const std::optional<WORD> wId = ParsePaletteId(m_strCommonPalette))
-        StoreCommonPaletteId(*wId);
+        StoreCommonPaletteId(*wId, IDC_COMMON_PALETTE);
 }
 
 void CPatchDlg::OnSelchangeCommonPalette() {
@@ -33,16 +35,21 @@ void CPatchDlg::OnSelchangeCommonPalette() {
 
 // The frame list holds every frame of a decoded sprite in order, so the selected
 // position is the frame number.
-void CPatchDlg::StoreFramePaletteId(WORD wPaletteId) {
-    if (!m_bSpriteDecoded || !SetFramePaletteId(m_sprite, m_nFrame, wPaletteId)) return;
+void CPatchDlg::StoreFramePaletteId(WORD wPaletteId, int mergeKey) {
+    if (!m_bSpriteDecoded) return;
+    CUndoHistory::Snapshot before = SnapshotSprite();
+    if (!SetFramePaletteId(m_sprite, m_nFrame, wPaletteId)) return;
     m_bDirty = true;
+    CommitStep(std::move(before), "Sprite Item Palette ID", mergeKey);
     ShowFrame(m_nFrame);
 }
 
-void CPatchDlg::StoreCommonPaletteId(WORD wPaletteId) {
+void CPatchDlg::StoreCommonPaletteId(WORD wPaletteId, int mergeKey) {
     if (!m_bSpriteDecoded) return;
+    CUndoHistory::Snapshot before = SnapshotSprite();
     SetSpritePaletteId(m_sprite, wPaletteId);  // a refused write-back changes nothing to show
     m_bDirty = true;
+    CommitStep(std::move(before), "Common Palette ID", mergeKey);
     ShowFrame(m_nFrame);
 }
 
@@ -52,7 +59,7 @@ void CPatchDlg::OnQuickPatch() {
                    "continue?",
                    "Warning", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
-    PatchAllFrames(INVALID_PALETTE_ID);
+    PatchAllFrames(INVALID_PALETTE_ID, "Quick Patch");
 }
 
 void CPatchDlg::OnManualPatch() {
@@ -68,15 +75,17 @@ void CPatchDlg::OnManualPatch() {
                                  "!\n\nAre you sure you want to continue?";
     const WORD wPaletteId = static_cast<WORD>(m_cbItemPalette.GetItemData(nSel));
     if (MessageBox(question.c_str(), "Warning", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
-    PatchAllFrames(wPaletteId);
+    PatchAllFrames(wPaletteId, "Manual Patch");
 }
 
-void CPatchDlg::PatchAllFrames(WORD wPaletteId) {
+void CPatchDlg::PatchAllFrames(WORD wPaletteId, const char* stepName) {
+    CUndoHistory::Snapshot before = SnapshotAllSprites();
     // The sprite is rebound to every chunk in turn; the selection below rebinds it.
     m_bSpriteDecoded = false;
     PatchAllFramePalettes(m_iff, m_sprite, wPaletteId, [this](CIffChunk&) {
         MessageBox("Can't load one of the SPR2 resources!", "Warning", MB_OK | MB_ICONHAND);
     });
+    CommitStep(std::move(before), stepName);
     OnSelchangeSprites();
     m_bDirty = true;
 }

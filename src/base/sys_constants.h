@@ -14,6 +14,7 @@ constexpr UINT WM_QUERYDRAGICON = 0x0037;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_DROPFILES = 0x0233;
 
 // Control notifications (the high word of WM_COMMAND's WPARAM).
 constexpr WORD BN_CLICKED = 0;
@@ -96,3 +97,13 @@ constexpr UINT MB_ICONMASK = 0x000000F0;
 // System menu entries.
 constexpr UINT MF_STRING = 0x0000;
 constexpr UINT MF_SEPARATOR = 0x0800;
+constexpr UINT MF_ENABLED = 0x0000;
+constexpr UINT MF_GRAYED = 0x0001;
+constexpr UINT MF_BYCOMMAND = 0x0000;
+constexpr UINT MF_BYPOSITION = 0x0400;
+
+// Accelerator key flags.
+constexpr BYTE FVIRTKEY = 0x01;
+constexpr BYTE FSHIFT = 0x04;
+constexpr BYTE FCONTROL = 0x08;
+constexpr BYTE FALT = 0x10;

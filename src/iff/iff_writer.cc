@@ -214,6 +214,8 @@ public:
             if (m_scratch.size() < count) m_scratch.resize(count);
             m_same = iffio::ReadFullAt(m_original, m_position, m_scratch.data(), count) == count &&
                      std::memcmp(m_scratch.data(), bytes, count) == 0;
+            // The writer stops at a failed write: the rest need not be made.
+            if (!m_same) throw CFileException(CFileException::genericException, 0, std::string());
         }
         m_position += count;
         m_length = std::max(m_length, m_position);

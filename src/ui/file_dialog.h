@@ -26,6 +26,7 @@ public:
     INT_PTR DoModal();  // IDOK with a chosen path, else IDCANCEL
     CString GetPathName() const { return m_strPath; }
     const FileChooserRequest& GetRequest() const { return m_request; }
+    void SetInitialFolder(const std::string& folder) { m_request.initialFolder = folder; }
 
 private:
     FileChooserRequest m_request;

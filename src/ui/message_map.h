@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "base/sys_constants.h"
@@ -93,5 +94,13 @@ template <class T>
 MessageMapEntry MapQueryDragIcon(HCURSOR (T::*f)()) {
     return {WM_QUERYDRAGICON, 0, 0, [f](CWnd& w, WPARAM, LPARAM) -> LRESULT {
                 return reinterpret_cast<LRESULT>((static_cast<T&>(w).*f)());
+            }};
+}
+// WPARAM of WM_DROPFILES carries the dropped paths.
+template <class T>
+MessageMapEntry MapDropFiles(void (T::*f)(const std::vector<std::string>&)) {
+    return {WM_DROPFILES, 0, 0, [f](CWnd& w, WPARAM wp, LPARAM) -> LRESULT {
+                (static_cast<T&>(w).*f)(*reinterpret_cast<const std::vector<std::string>*>(wp));
+                return 0;
             }};
 }

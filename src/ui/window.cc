@@ -94,6 +94,15 @@ CWnd* CWnd::GetDlgItem(int id) const {
     return nullptr;
 }
 
+void CWnd::SetFocus() {
+    NotifyPeer([](WindowPeer& p) { p.FocusRequested(); });
+}
+
+void CWnd::DragAcceptFiles(BOOL bAccept) {
+    m_bAcceptFiles = bAccept != FALSE;
+    NotifyPeer([this](WindowPeer& p) { p.AcceptFilesChanged(m_bAcceptFiles); });
+}
+
 int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
     WindowSystem* ws = GetCurrentWindowSystem();
     if (!ws) return 0;
@@ -176,6 +185,11 @@ void CWnd::UserClose() {
 
 void CWnd::UserCommand(int id, WORD code) {
     DispatchUserMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), code), 0);
+}
+
+void CWnd::UserDropFiles(const std::vector<std::string>& paths) {
+    if (!m_bAcceptFiles || paths.empty()) return;
+    DispatchUserMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(&paths), 0);
 }
 
 void CWnd::PaintInto(HBITMAP target) {

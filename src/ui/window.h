@@ -18,6 +18,15 @@
 class WindowPeer;
 struct PAINTSTRUCT;
 
+// A key that sends WM_COMMAND (notification 1) to its window: FVIRTKEY with FCONTROL,
+// FSHIFT, FALT; key is a virtual-key code ('Z' for Z).
+struct ACCEL {
+    BYTE fVirt = FVIRTKEY;
+    WORD key = 0;
+    WORD cmd = 0;
+};
+constexpr WORD kAcceleratorCode = 1;
+
 // moment its dialog realizes it, or its owner calls Bind, until Unbind.
 class CWnd {
 public:
@@ -48,6 +57,13 @@ public:
     HICON GetIcon(BOOL bBigIcon) const { return bBigIcon ? m_hIconBig : m_hIconSmall; }
     CMenu* GetSystemMenu(BOOL bRevert);  // NULL without WS_SYSMENU, or when reverting
     CWnd* GetDlgItem(int id) const;
+    void SetFocus();  // the back end moves the keyboard focus here
+    // Files dropped on the window arrive as WM_DROPFILES once accepted.
+    void DragAcceptFiles(BOOL bAccept = TRUE);
+    bool AcceptsFiles() const { return m_bAcceptFiles; }
+    // Keys the back end turns into commands to this window while it runs.
+    void SetAccelerators(std::vector<ACCEL> table) { m_accelerators = std::move(table); }
+    const std::vector<ACCEL>& GetAccelerators() const { return m_accelerators; }
     // Owned by this window; caption NULL: the application's name.
     int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
 
@@ -76,6 +92,8 @@ public:
     // WM_COMMAND to this window: on a dialog, Escape is UserCommand(IDCANCEL) and Enter
     // with no push button focused UserCommand(IDOK).
     void UserCommand(int id, WORD code = BN_CLICKED);
+    // WM_DROPFILES: files dropped on a window that accepts them (full paths).
+    void UserDropFiles(const std::vector<std::string>& paths);
     // Paints the window into target (a 32-bit surface of the client size): runs
     // WM_PAINT with target as the paint context's surface. Nothing else draws there.
     void PaintInto(HBITMAP target);
@@ -133,6 +151,8 @@ protected:
     HBITMAP m_hPaintTarget = nullptr;
     std::unique_ptr<GdiDC> m_pPaintDC;  // what BeginPaint hands out
     std::vector<CWnd*> m_children;      // in template (tab) order
+    bool m_bAcceptFiles = false;
+    std::vector<ACCEL> m_accelerators;
 
     friend class CDialog;
 };

@@ -72,6 +72,8 @@ public:
         (void)icon;
         (void)big;
     }
+    virtual void FocusRequested() {}
+    virtual void AcceptFilesChanged(bool accept) { (void)accept; }
 };
 
 // One choice of a file chooser's filter: "IFF files (*.iff)" / "*.iff".
@@ -84,6 +86,7 @@ struct FileChooserRequest {
     bool open = true;
     std::string defaultExtension;  // as the program gave it, e.g. ".iff"
     std::string initialName;       // e.g. "*.iff"
+    std::string initialFolder;     // empty: the chooser's own choice
     DWORD flags = 0;               // OFN_*
     std::vector<FileFilter> filters;
     CWnd* owner = nullptr;

@@ -1,7 +1,7 @@
 #include "sessions.h"
 
 #include "app/control_ids.h"
-#include "builders/spr2_builder.h"
+#include "session_file.h"
 
 namespace desktop {
 
@@ -10,28 +10,6 @@ using Strings = std::vector<std::string>;
 const char kQuickPatchText[] =
     "This will set all items to an invalid palette!\n\nAre you sure you want to continue?";
 const char kQuitText[] = "You haven't saved your changes yet! Are you sure you want to quit?";
-
-std::string WriteSessionFile(const std::string& name) {
-    using namespace builders;
-    IffSpec layout;
-    for (WORD id : {1, 2}) {
-        PaltSpec palette;
-        palette.colors.assign(256, id == 1 ? Rgb{255, 0, 0} : Rgb{0, 0, 255});
-        layout.chunks.push_back(PaltChunk(id, palette));
-    }
-    Spr2Grid grid(10, 8);
-    for (int i = 0; i < 80; ++i) grid.Set(i % 10, i / 10, 5);
-    for (WORD id : {100, 200}) {
-        Spr2Spec sprite;
-        sprite.paletteId = id == 100 ? 1 : 7;
-        for (WORD p : id == 100 ? std::vector<WORD>{1, 2} : std::vector<WORD>{2})
-            sprite.frames.push_back(FrameFromGrid(grid, p));
-        layout.chunks.push_back(Spr2Chunk(id, sprite, id == 100 ? "Orb" : "D\351cor"));
-    }
-    const std::string path = TempPath(name);
-    WriteFileBytes(path, BuildIff(layout));
-    return path;
-}
 
 void DesktopSession::SetUp() {
     hands = GetParam()();

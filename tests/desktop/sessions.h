@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/patch_dlg.h"
+#include "session_file.h"
 
 namespace desktop {
 
@@ -68,11 +69,6 @@ public:
 };
 
 using HandsFactory = std::unique_ptr<Hands> (*)();
-
-// The file the sessions open: palettes 1 (all red) and 2 (all blue); sprite 100 "Orb" with two
-// 10 x 8 frames of colour 5, in palettes 1 and 2; sprite 200 "D\xE9cor" (single-byte text) of
-// palette 7, which the file lacks, with one such frame in palette 2.
-std::string WriteSessionFile(const std::string& name = "demo.iff");
 
 constexpr std::uint32_t kRed = 0xFF0000, kBlue = 0x0000FF;
 extern const char kQuickPatchText[], kQuitText[];

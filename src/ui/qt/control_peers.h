@@ -26,6 +26,7 @@ public:
 
     void Attached(CWnd* wnd) override;
     void EnabledChanged(bool enabled) override;
+    void FocusRequested() override { m_widget->setFocus(Qt::OtherFocusReason); }
 
 protected:
     explicit ControlPeer(QWidget* widget);

@@ -1,10 +1,17 @@
 #include "ui/qt/dialog_host.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -45,6 +52,11 @@ DialogHost::DialogHost(CDialog& dlg, QWidget* owner)
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
     setFixedSize(DialogUnitsToRect(m_units, 0, 0, tpl.cx, tpl.cy).size());
+    // The focused control shows its focus ring always, not only after a key moved it.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && now->window() == this) setAttribute(Qt::WA_KeyboardFocusChange);
+    });
 
     QWidget* previous = nullptr;
     for (const DialogControl& control : tpl.controls) {
@@ -120,6 +132,7 @@ void DialogHost::IconChanged(HICON icon, bool big) {
 
 int DialogHost::RunModal(bool focusFirst) {
     if (m_ended) return m_result;
+    InstallAccelerators();
     if (focusFirst) FocusFirstControl();
     QRect area = m_owner ? m_owner->window()->frameGeometry() : QRect();
     if (area.isEmpty())
@@ -175,6 +188,7 @@ void DialogHost::PopupSystemMenu(const QPoint& globalPos) {
         if (item.id == SC_CLOSE) text += QStringLiteral("\tAlt+F4");
         QAction* action = popup.addAction(text);
         action->setData(QVariant::fromValue<qulonglong>(item.id));
+        action->setEnabled(!(item.flags & MF_GRAYED));
     }
     QAction* chosen = popup.exec(globalPos);
     if (chosen && m_dialog)
@@ -203,6 +217,90 @@ void DialogHost::keyPressEvent(QKeyEvent* event) {
         default:
             QWidget::keyPressEvent(event);
     }
+}
+
+void DialogHost::InstallAccelerators() {
+    if (m_acceleratorsInstalled || !m_dialog) return;
+    m_acceleratorsInstalled = true;
+    for (const ACCEL& accel : m_dialog->GetAccelerators()) {
+        Qt::KeyboardModifiers mods;
+        if (accel.fVirt & FCONTROL) mods |= Qt::ControlModifier;
+        if (accel.fVirt & FSHIFT) mods |= Qt::ShiftModifier;
+        if (accel.fVirt & FALT) mods |= Qt::AltModifier;
+        auto* shortcut =
+            new QShortcut(QKeySequence(QKeyCombination(mods, Qt::Key(accel.key))), this);
+        const WORD command = accel.cmd;
+        connect(shortcut, &QShortcut::activated, this, [this, command] {
+            if (m_dialog) m_dialog->UserCommand(command, kAcceleratorCode);
+        });
+    }
+    // A combo box hands its keys to its field directly, past the field's filters.
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
+    for (QComboBox* combo : findChildren<QComboBox*>())
+        if (combo->lineEdit()) combo->installEventFilter(this);
+}
+
+namespace {
+
+// Local files only: the program opens paths.
+std::vector<std::string> DroppedFiles(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QByteArray path = QFile::encodeName(url.toLocalFile());
+        paths.emplace_back(path.constData(), static_cast<std::size_t>(path.size()));
+    }
+    return paths;
+}
+
+}  // namespace
+
+bool DialogHost::eventFilter(QObject* watched, QEvent* event) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (auto* combo = qobject_cast<QComboBox*>(watched)) edit = combo->lineEdit();
+    if (!edit) return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::ShortcutOverride: {
+            // Left unaccepted, the key goes to the window's shortcuts.
+            auto* key = static_cast<QKeyEvent*>(event);
+            return (key->matches(QKeySequence::Undo) && !edit->isUndoAvailable()) ||
+                   (key->matches(QKeySequence::Redo) && !edit->isRedoAvailable());
+        }
+        // A file dropped on a text field is a file dropped on the window.
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (!acceptDrops() || DroppedFiles(drop->mimeData()).empty()) return false;
+            drop->acceptProposedAction();
+            if (event->type() == QEvent::Drop) OpenDropped(DroppedFiles(drop->mimeData()));
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+void DialogHost::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void DialogHost::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> paths = DroppedFiles(event->mimeData());
+    if (paths.empty()) return;
+    event->acceptProposedAction();
+    OpenDropped(paths);
+}
+
+// After the drop has ended: the source waits for it, and opening may ask questions.
+void DialogHost::OpenDropped(const std::vector<std::string>& paths) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, paths] {
+            if (m_dialog) m_dialog->UserDropFiles(paths);
+        },
+        Qt::QueuedConnection);
 }
 
 void DialogHost::closeEvent(QCloseEvent* event) {

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ui/dialog.h"
@@ -43,8 +44,12 @@ public:
     void EnabledChanged(bool enabled) override { setEnabled(enabled); }
     void TextChanged(const std::string& text) override;
     void IconChanged(HICON icon, bool big) override;
+    void AcceptFilesChanged(bool accept) override { setAcceptDrops(accept); }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -53,6 +58,11 @@ protected:
 private:
     void FocusFirstControl();
     int EnterCommandId() const;
+    // The dialog's accelerators as shortcuts of this window; text fields keep the keys
+    // they can use (undo while they have typing to undo).
+    void InstallAccelerators();
+    void OpenDropped(const std::vector<std::string>& paths);
+    bool m_acceleratorsInstalled = false;
 
     CDialog* m_dialog;
     DialogBaseUnits m_units;

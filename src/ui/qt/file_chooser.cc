@@ -32,6 +32,8 @@ void ConfigureFileDialog(QFileDialog& dialog, const FileChooserRequest& request)
     QString suffix = ToQString(request.defaultExtension);
     if (suffix.startsWith(u'.')) suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
+    if (!request.initialFolder.empty())
+        dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(request.initialFolder)));
     if (!request.initialName.empty()) dialog.selectFile(ToQString(request.initialName));
 }
 

@@ -102,7 +102,12 @@ void DialogHost::IconChanged(HICON icon, bool big) {
 int DialogHost::RunModal(bool focusFirst) {
     if (m_ended) return m_result;
     SyncSystemMenu();
-    win32ui::RunModal(m_window, m_owner, focusFirst, &m_ended);
+    std::vector<KeyCommand> keys;
+    if (m_dialog)
+        for (const ACCEL& accel : m_dialog->GetAccelerators())
+            keys.push_back({static_cast<unsigned>(accel.fVirt & (FCONTROL | FSHIFT | FALT)),
+                            accel.key, accel.cmd});
+    win32ui::RunModal(m_window, m_owner, focusFirst, &m_ended, keys);
     return m_result;
 }
 
@@ -144,9 +149,27 @@ void DialogHost::SyncSystemMenu() {
     if (!menu) return;
     // The system's menu already has its own Close; the program's items follow it.
     ResetSystemMenu(m_window);
+    m_systemMenuItems = SystemMenuCount(m_window);
+    AppendProgramMenuItems();
+}
+
+void DialogHost::AppendProgramMenuItems() {
+    CMenu* menu = m_dialog ? m_dialog->GetSystemMenu(FALSE) : nullptr;
+    if (!menu) return;
     for (const MenuItem& item : menu->GetItems())
         if (item.id != SC_CLOSE || (item.flags & MF_SEPARATOR))
             AppendSystemMenu(m_window, item.flags, static_cast<unsigned>(item.id), item.text);
+}
+
+// The program's items as they stand now (an entry's name and state change as it works).
+void DialogHost::SystemMenuOpening() {
+    if (m_systemMenuItems < 0) return;
+    TrimSystemMenu(m_window, m_systemMenuItems);
+    AppendProgramMenuItems();
+}
+
+void DialogHost::DropFiles(const std::vector<std::string>& paths) {
+    if (m_dialog) m_dialog->UserDropFiles(paths);
 }
 
 }  // namespace win32ui

@@ -36,6 +36,7 @@ public:
     void EnabledChanged(bool enabled) override { Enable(m_window, enabled); }
     void TextChanged(const std::string& text) override { SetText(m_window, text); }
     void IconChanged(HICON icon, bool big) override;
+    void AcceptFilesChanged(bool accept) override { AcceptFiles(m_window, accept); }
 
     // DialogEvents.
     void Command(int id, int code, NativeWindow control) override;
@@ -44,11 +45,15 @@ public:
     void Iconic(bool iconic) override;
     NativeIcon DragIcon() override;
     bool Mirroring() const override { return m_mirror.On(); }
+    void DropFiles(const std::vector<std::string>& paths) override;
+    void SystemMenuOpening() override;
 
 private:
     NativePeer* PeerOf(NativeWindow control) const;
     // The program's items (appended by OnInitDialog) after the system's own.
     void SyncSystemMenu();
+    void AppendProgramMenuItems();
+    int m_systemMenuItems = -1;  // the system's own items, once known
 
     CDialog* m_dialog;
     NativeWindow m_owner;

@@ -43,6 +43,7 @@ public:
 
     void Attached(CWnd* wnd) override;
     void EnabledChanged(bool enabled) override;
+    void FocusRequested() override { FocusControl(m_window); }
 
 protected:
     // Copies the whole model state onto the control (the model just came or changed).

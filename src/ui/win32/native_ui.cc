@@ -4,6 +4,7 @@
 // After windows.h, which they build on.
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -151,6 +152,22 @@ INT_PTR CALLBACK DialogProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) 
             return FALSE;
         case WM_QUERYDRAGICON:
             return reinterpret_cast<INT_PTR>(events->DragIcon());
+        case WM_DROPFILES: {
+            auto drop = reinterpret_cast<HDROP>(wParam);
+            std::vector<std::string> paths;
+            const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            for (UINT i = 0; i < count; ++i) {
+                std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+                path.resize(DragQueryFileW(drop, i, &path[0], static_cast<UINT>(path.size())));
+                paths.push_back(win32::Narrow(path));
+            }
+            DragFinish(drop);
+            if (IsWindowEnabled(h) && !paths.empty()) events->DropFiles(paths);
+            return TRUE;
+        }
+        case WM_INITMENUPOPUP:
+            if (HIWORD(lParam)) events->SystemMenuOpening();
+            return FALSE;
         default:
             return FALSE;
     }
@@ -280,7 +297,37 @@ void SetSurfaceEvents(NativeWindow surface, SurfaceEvents* events, bool notify) 
     SetWindowLongPtrW(H(surface), kNotifySlot, notify ? 1 : 0);
 }
 
-void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bool* ended) {
+namespace {
+
+bool KeyDown(int vk) {
+    return (GetKeyState(vk) & 0x8000) != 0;
+}
+
+// The command of an accelerator this key message presses, or 0.
+unsigned AcceleratorCommand(HWND dialog, const MSG& msg, const std::vector<KeyCommand>& keys) {
+    if ((msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) ||
+        (msg.hwnd != dialog && !IsChild(dialog, msg.hwnd)))
+        return 0;
+    const unsigned flags = (KeyDown(VK_CONTROL) ? FCONTROL : 0) | (KeyDown(VK_SHIFT) ? FSHIFT : 0) |
+                           (KeyDown(VK_MENU) ? FALT : 0);
+    for (const KeyCommand& key : keys) {
+        if (key.key != msg.wParam || key.flags != flags) continue;
+        // Typing is undone in the field first, as in any text field.
+        wchar_t cls[16] = {};
+        GetClassNameW(msg.hwnd, cls, 16);
+        if (key.key == 'Z' && flags == FCONTROL && lstrcmpiW(cls, L"Edit") == 0 &&
+            !(GetWindowLongW(msg.hwnd, GWL_STYLE) & ES_READONLY) &&
+            SendMessageW(msg.hwnd, EM_CANUNDO, 0, 0))
+            return 0;
+        return key.command;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bool* ended,
+              const std::vector<KeyCommand>& keys) {
     HWND h = H(dialog), o = H(owner);
     Centre(h, o);
     const bool disableOwner = o && IsWindowEnabled(o);
@@ -291,6 +338,7 @@ void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bo
         if (HWND first = GetNextDlgTabItem(h, nullptr, FALSE))
             SendMessageW(h, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
     SetForegroundWindow(h);
+    SendMessageW(h, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     MSG msg;
     while (!*ended) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -299,6 +347,10 @@ void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bo
             break;
         }
         if (got < 0) break;
+        if (const unsigned command = AcceleratorCommand(h, msg, keys)) {
+            SendMessageW(h, WM_COMMAND, MAKEWPARAM(command, 1), 0);
+            continue;
+        }
         if (!IsDialogMessageW(h, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
@@ -362,6 +414,15 @@ std::string GetText(NativeWindow window) {
 
 void Enable(NativeWindow window, bool enabled) {
     EnableWindow(H(window), enabled);
+}
+
+void FocusControl(NativeWindow control) {
+    if (HWND parent = GetParent(H(control)))
+        SendMessageW(parent, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(H(control)), TRUE);
+}
+
+void AcceptFiles(NativeWindow window, bool accept) {
+    DragAcceptFiles(H(window), accept);
 }
 
 void Invalidate(NativeWindow window) {
@@ -449,6 +510,18 @@ void AppendSystemMenu(NativeWindow window, unsigned flags, unsigned id, const st
         AppendMenuW(menu, flags, id, Shown(text).c_str());
 }
 
+int SystemMenuCount(NativeWindow window) {
+    HMENU menu = GetSystemMenu(H(window), FALSE);
+    return menu ? GetMenuItemCount(menu) : 0;
+}
+
+void TrimSystemMenu(NativeWindow window, int keep) {
+    HMENU menu = GetSystemMenu(H(window), FALSE);
+    if (!menu) return;
+    for (int n = GetMenuItemCount(menu); n > keep && n > 0; --n)
+        DeleteMenu(menu, n - 1, MF_BYPOSITION);
+}
+
 int ShowMessageBox(NativeWindow owner, const std::string& text, const std::string& caption,
                    unsigned type) {
     // The program's exclamation icon is 0x20 (its Yes/No warnings are type 36 throughout);
@@ -478,6 +551,8 @@ std::optional<std::string> ChooseFile(const OpenFileRequest& request) {
     ofn.lpstrFile = &file[0];
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    const std::wstring folder = win32::Widen(request.initialFolder);
+    if (!folder.empty()) ofn.lpstrInitialDir = folder.c_str();
     ofn.Flags = request.flags | OFN_EXPLORER;
     if (!(request.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return std::nullopt;
     file.resize(file.find(L'\0'));

@@ -47,6 +47,16 @@ public:
     virtual void Iconic(bool iconic) = 0;  // minimised or restored
     virtual NativeIcon DragIcon() = 0;     // WM_QUERYDRAGICON
     virtual bool Mirroring() const = 0;    // the back end is changing a control itself
+    // WM_DROPFILES: the files dropped on the window, full paths.
+    virtual void DropFiles(const std::vector<std::string>& paths) { (void)paths; }
+    virtual void SystemMenuOpening() {}  // WM_INITMENUPOPUP for the system menu
+};
+
+// A key that sends WM_COMMAND (notification 1) to the dialog while its loop runs.
+struct KeyCommand {
+    unsigned flags = 0;  // FCONTROL, FSHIFT, FALT
+    unsigned key = 0;    // virtual-key code
+    unsigned command = 0;
 };
 
 // A 32-bit, bottom-up picture of a surface's client area (BGRX).
@@ -75,7 +85,10 @@ void SetSurfaceEvents(NativeWindow surface, SurfaceEvents* events, bool notify);
 
 // Centres the dialog on its owner (or the screen), shows it, disables the owner and runs the
 // dialog's messages until *ended; the owner comes back enabled and active.
-void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bool* ended);
+// keys: the dialog's accelerators; an edit that can undo keeps Ctrl+Z for itself. Focus
+// rectangles show from the start.
+void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bool* ended,
+              const std::vector<KeyCommand>& keys = {});
 void WakeModal(NativeWindow dialog);  // after *ended changed
 NativeWindow ActiveModal();           // the innermost dialog RunModal runs, NULL: none
 
@@ -86,6 +99,8 @@ void SetText(NativeWindow window, const std::string& text);
 void FitOneLineLabel(NativeWindow label);
 std::string GetText(NativeWindow window);
 void Enable(NativeWindow window, bool enabled);
+void FocusControl(NativeWindow control);  // as the dialog manager moves the focus
+void AcceptFiles(NativeWindow window, bool accept);
 void Invalidate(NativeWindow window);
 
 // List and combo boxes.
@@ -104,6 +119,9 @@ int IconSize(bool big);  // SM_CXICON or SM_CXSMICON
 // The system menu: the system's own, then what the program appends.
 void ResetSystemMenu(NativeWindow window);
 void AppendSystemMenu(NativeWindow window, unsigned flags, unsigned id, const std::string& text);
+int SystemMenuCount(NativeWindow window);
+// Removes the items from position keep on: the menu itself stays (it may be opening).
+void TrimSystemMenu(NativeWindow window, int keep);
 
 int ShowMessageBox(NativeWindow owner, const std::string& text, const std::string& caption,
                    unsigned type);
@@ -113,6 +131,7 @@ struct OpenFileRequest {
     NativeWindow owner = nullptr;
     std::vector<std::pair<std::string, std::string>> filters;  // description, pattern
     std::string initialName;
+    std::string initialFolder;     // empty: the system's choice
     std::string defaultExtension;  // without the dot
     std::uint32_t flags = 0;       // OFN_*
 };

@@ -36,6 +36,7 @@ std::optional<std::string> Win32WindowSystem::ChooseFile(const FileChooserReques
     for (const FileFilter& f : request.filters)
         native.filters.emplace_back(f.description, f.pattern);
     native.initialName = request.initialName;
+    native.initialFolder = request.initialFolder;
     native.defaultExtension = request.defaultExtension;
     if (!native.defaultExtension.empty() && native.defaultExtension[0] == '.')
         native.defaultExtension.erase(0, 1);

@@ -1,0 +1,212 @@
+// The main dialog opening files without the chooser, and taking steps back and forth,
+// driven through the scripted window system.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/control_ids.h"
+#include "app/patch_dlg.h"
+#include "app/start_options.h"
+#include "builders/spr2_builder.h"
+#include "doubles/scripted_window_system.h"
+
+namespace {
+
+using namespace builders;
+using namespace doubles;
+using Action = StartOptions::Action;
+
+ChunkSpec Sprite(WORD id, DWORD paletteId, const std::vector<WORD>& framePalettes) {
+    Spr2Grid grid(2, 2);
+    for (int i = 0; i < 4; ++i) grid.Set(i % 2, i / 2, 3);
+    Spr2Spec layout;
+    layout.paletteId = paletteId;
+    for (WORD p : framePalettes) layout.frames.push_back(FrameFromGrid(grid, p));
+    return Spr2Chunk(id, layout, "s");
+}
+ChunkSpec Palette(WORD id) {
+    PaltSpec layout;
+    layout.colors.assign(256, Rgb{static_cast<BYTE>(id), 0, 0});
+    return PaltChunk(id, layout);
+}
+// Sprite 7 names the invalid palette everywhere already: Quick Patch leaves it alone.
+std::string WriteFile(const std::string& name) {
+    IffSpec layout;
+    layout.chunks = {Palette(1), Palette(2), Sprite(5, 1, {1, 2}), Sprite(6, 2, {2}),
+                     Sprite(7, 41891, {41891})};
+    const std::string path = TempPath(name);
+    WriteFileBytes(path, BuildIff(layout));
+    return path;
+}
+
+std::string Folder(const std::string& path) {
+    return path.substr(0, path.find_last_of(kPathSeparators));
+}
+
+class OpenUndo : public ::testing::Test {
+protected:
+    void Start(const std::string& file = "") {
+        dlg.m_strOpenAtStart = file;
+        ASSERT_TRUE(dlg.Create());
+    }
+    void Click(int id) { static_cast<CButton*>(dlg.GetDlgItem(id))->UserClick(); }
+    std::vector<std::string> Texts() {  // the message boxes since the last call
+        std::vector<std::string> texts;
+        for (const ShownMessageBox& box : ws.MessageBoxes()) texts.push_back(box.text);
+        ws.ClearMessageBoxes();
+        return texts;
+    }
+    std::string MenuText(UINT id) {
+        const MenuItem* item = dlg.GetSystemMenu(FALSE)->FindItem(id);
+        return item ? item->text + ((item->flags & MF_GRAYED) ? " (off)" : "") : "none";
+    }
+    Bytes Saved() {  // through the dialog's own hold: on Windows nobody else may read it
+        Click(IDC_SAVE);
+        return HeldFileBytes(dlg.m_iff);
+    }
+
+    ScriptedWindowSystem ws;
+    CPatchDlg dlg;
+    std::string path = WriteFile("undo.iff");
+};
+
+TEST(StartOptions, OneFileHelpVersionOrAUsageError) {
+    struct Case {
+        std::vector<std::string> args;
+        Action action;
+        std::string fileEnd;
+    };
+    for (const Case& c :
+         {Case{{}, Action::Run, ""}, Case{{"a.iff"}, Action::Run, "a.iff"},
+          Case{{"--", "-x.iff"}, Action::Run, "-x.iff"},
+          Case{{"a.iff", "b.iff"}, Action::Usage, ""}, Case{{"-x"}, Action::Usage, ""},
+          Case{{""}, Action::Usage, ""}, Case{{"a.iff", "--help"}, Action::Help, ""},
+          Case{{"--version"}, Action::Version, ""}}) {
+        const StartOptions o = ParseStartOptions(c.args);
+        EXPECT_EQ(o.action, c.action) << c.args.size();
+        // A file is made a full path, as the chooser gives it.
+        EXPECT_EQ(std::filesystem::u8path(o.file).is_absolute(), !c.fileEnd.empty()) << o.file;
+        EXPECT_EQ(o.file.substr(o.file.size() - std::min(o.file.size(), c.fileEnd.size())),
+                  c.fileEnd);
+        EXPECT_EQ(o.error.empty(), c.action != Action::Usage);
+    }
+}
+
+TEST_F(OpenUndo, AFileAtStartOrDroppedOpensAsBrowseWouldAndTheChooserStartsInItsFolder) {
+    Start(TempPath("missing.iff"));
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Unable to open file!"});
+    EXPECT_FALSE(dlg.m_lbSprites.IsWindowEnabled());
+    ws.ChooseFileAnswer(path);
+    Click(IDC_BROWSE);  // starts where the last file was tried
+    ASSERT_EQ(ws.FileChoosers().size(), 1u);
+    EXPECT_EQ(ws.FileChoosers()[0].initialFolder, Folder(TempPath("missing.iff")));
+    EXPECT_EQ(dlg.m_lbSprites.GetCount(), 3);
+
+    // A drop with nothing unsaved asks nothing; with unsaved changes it asks as Browse does.
+    const std::string other = WriteFile("other.iff");
+    dlg.m_lbSprites.UserSelect(1);
+    dlg.m_cbCommonPalette.UserSelect(0);
+    ASSERT_TRUE(dlg.m_bDirty);
+    dlg.UserDropFiles({other});
+    EXPECT_EQ(dlg.m_strFile, path);  // answered No
+    EXPECT_TRUE(dlg.m_bDirty);
+    ws.AnswerMessageBox(IDYES);
+    dlg.UserDropFiles({other});
+    EXPECT_EQ(Texts(), std::vector<std::string>(2,
+                                                "You haven't saved your changes yet! Are "
+                                                "you sure you want to open an other file?"));
+    EXPECT_EQ(dlg.GetDlgItem(IDC_FILE)->GetWindowText(), other);
+    EXPECT_EQ(dlg.m_lbSprites.GetCurSel(), 0);
+    EXPECT_FALSE(dlg.m_bDirty);
+    EXPECT_FALSE(dlg.m_history.CanUndo());
+    dlg.UserDropFiles({path});
+    EXPECT_EQ(dlg.m_strFile, path);
+    EXPECT_TRUE(Texts().empty());
+}
+
+TEST_F(OpenUndo, EachKindOfStepIsUndoneAndRedoneToTheBytesTheOtherStepsGive) {
+    Start(path);
+    EXPECT_EQ(dlg.m_lbSprites.GetCount(), 3);
+    EXPECT_EQ(MenuText(IDM_UNDO), "&Undo\tCtrl+Z (off)");
+    // States on disk after each step, each saved before the next (saving keeps the steps).
+    std::vector<Bytes> states{Saved()};
+    dlg.m_cbFrame.UserSelect(1);
+    dlg.m_cbItemPalette.UserSelect(0);  // frame 1 of sprite 5 takes palette 1
+    states.push_back(Saved());
+    dlg.m_cbCommonPalette.UserEditText("4");  // keystrokes in one box are one step
+    dlg.m_cbCommonPalette.UserEditText("41");
+    states.push_back(Saved());
+    EXPECT_EQ(dlg.m_history.NextUndo()->changes.size(), 1u);  // sprite 5 only
+    ws.AnswerMessageBox(IDYES);
+    Click(IDC_QUICK_PATCH);
+    EXPECT_EQ(dlg.m_history.NextUndo()->changes.size(), 2u);  // sprite 7 was 41891 already
+    states.push_back(Saved());
+    dlg.m_lbSprites.UserSelect(1);
+    dlg.m_cbItemPalette.UserSelect(1);  // sprite 6 takes "2" again, for Manual Patch
+    states.push_back(Saved());
+    ws.AnswerMessageBox(IDYES);
+    Click(IDC_MANUAL_PATCH);
+    EXPECT_EQ(MenuText(IDM_UNDO), "&Undo Manual Patch\tCtrl+Z");
+    EXPECT_EQ(MenuText(IDM_REDO), "&Redo\tCtrl+Y (off)");
+    states.push_back(Saved());
+
+    // Back through every step, by key and by menu in turn, and forward again.
+    const char* names[] = {"Sprite Item Palette ID", "Common Palette ID", "Quick Patch",
+                           "Sprite Item Palette ID", "Manual Patch"};
+    for (int k = 5; k > 0; --k) {
+        EXPECT_EQ(MenuText(IDM_UNDO), std::string("&Undo ") + names[k - 1] + "\tCtrl+Z");
+        k % 2 ? dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode) : dlg.UserSysCommand(IDM_UNDO);
+        EXPECT_TRUE(dlg.m_bDirty);
+        EXPECT_EQ(MenuText(IDM_REDO), std::string("&Redo ") + names[k - 1] + "\tCtrl+Y");
+        EXPECT_EQ(Saved(), states[k - 1]) << names[k - 1];
+    }
+    EXPECT_EQ(MenuText(IDM_UNDO), "&Undo\tCtrl+Z (off)");
+    // Shown as choosing the step's sprite and frame shows it: sprite 5, frame 1, palette 2.
+    EXPECT_EQ(dlg.m_lbSprites.GetCurSel(), 0);
+    EXPECT_EQ(dlg.m_cbFrame.GetCurSel(), 1);
+    EXPECT_EQ(dlg.m_cbItemPalette.GetWindowText(), "2");
+    for (int k = 1; k <= 5; ++k) {
+        k % 2 ? dlg.UserCommand(ID_EDIT_REDO, kAcceleratorCode) : dlg.UserSysCommand(IDM_REDO);
+        EXPECT_EQ(Saved(), states[k]) << names[k - 1];
+    }
+    for (const ShownMessageBox& box : ws.MessageBoxes()) EXPECT_NE(box.caption, "Error");
+}
+
+TEST_F(OpenUndo, TheUnsavedFlagFollowsTheDocumentAndBrowseClearsTheSteps) {
+    Start(path);
+    dlg.m_cbCommonPalette.UserSelect(1);
+    dlg.m_cbItemPalette.UserSelect(1);
+    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);
+    EXPECT_TRUE(dlg.m_bDirty);
+    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);
+    EXPECT_FALSE(dlg.m_bDirty);                       // back where the file was opened
+    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);  // nothing left: nothing happens
+    EXPECT_FALSE(dlg.m_bDirty);
+    dlg.UserCommand(ID_EDIT_REDO, kAcceleratorCode);
+    EXPECT_TRUE(dlg.m_bDirty);
+    Saved();
+    EXPECT_FALSE(dlg.m_bDirty);
+    dlg.UserCommand(ID_EDIT_REDO, kAcceleratorCode);
+    EXPECT_TRUE(dlg.m_bDirty);
+    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);
+    EXPECT_FALSE(dlg.m_bDirty);  // back to what was saved
+    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);
+    EXPECT_TRUE(dlg.m_bDirty);
+    dlg.m_cbItemPalette.UserSelect(1);  // a new step drops the ones undone, saved state too
+    EXPECT_FALSE(dlg.m_history.CanRedo());
+    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);
+    EXPECT_TRUE(dlg.m_bDirty);
+
+    ws.AnswerMessageBox(IDYES);  // discard
+    ws.ChooseFileAnswer(path);
+    Click(IDC_BROWSE);
+    EXPECT_FALSE(dlg.m_history.CanUndo());
+    EXPECT_FALSE(dlg.m_history.CanRedo());
+    EXPECT_EQ(MenuText(IDM_REDO), "&Redo\tCtrl+Y (off)");
+    EXPECT_EQ(ws.FileChoosers().back().initialFolder, Folder(path));
+}
+
+}  // namespace
