@@ -10,8 +10,8 @@
 #include "cli/overview_html.h"
 #include "cli/palette_file.h"
 #include "cli/picture_file.h"
-#include "cli/replacement_file.h"
 #include "cli/report.h"
+#include "files/file.h"
 #include "files/file_system.h"
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
@@ -22,6 +22,26 @@ constexpr int kThumbnailSide = 64;
 constexpr int kSwatchScale = 4;  // 16 x 16 colours as 64 x 64 pixels
 constexpr int kMaxPlaceholder = 256;
 constexpr DWORD kColoursAt = 16;
+
+// Plainly, with no flush to the disk: the folder holds only what a run makes, and a run
+// cut short is run again. A safe replacement per picture would cost a flush each, most
+// of the time of a large overview.
+bool WriteOutput(const std::string& path, const std::vector<BYTE>& bytes, std::string* pWhy) {
+    CFile file;
+    CFileException error;
+    if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite, &error)) {
+        *pWhy = OsErrorText(error.m_lOsError);
+        return false;
+    }
+    try {
+        file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+        file.Close();
+    } catch (const CFileException& e) {
+        *pWhy = OsErrorText(e.m_lOsError);
+        return false;
+    }
+    return true;
+}
 
 std::string Num(long long n) {
     return std::to_string(n);
@@ -83,7 +103,7 @@ public:
         pEntry->findings = static_cast<long long>(m_check.Count());
         const std::string target = JoinFilePath(m_outDir, pEntry->page);
         std::string detail;
-        if (!WriteFileReplacing(target, std::vector<BYTE>(page.begin(), page.end()), &detail)) {
+        if (!WriteOutput(target, std::vector<BYTE>(page.begin(), page.end()), &detail)) {
             ReportMessage(target, "Unable to write this page!", detail);
             m_ok = false;
         }
@@ -205,8 +225,11 @@ private:
     std::string Src(const std::string& name) const { return m_stem + "/" + name; }
 
     bool Picture(const std::string& name, const CBitmap& plane, int scale, const CBitmap* alpha) {
-        if (WritePicture(JoinFilePath(JoinFilePath(m_outDir, m_stem), name), plane, scale, alpha))
-            return true;
+        const std::string path = JoinFilePath(JoinFilePath(m_outDir, m_stem), name);
+        std::string why;
+        const std::vector<BYTE> bytes = EncodePicture(path, plane, scale, alpha, &why);
+        if (!bytes.empty() && WriteOutput(path, bytes, &why)) return true;
+        ReportMessage(path, "Unable to write this bitmap!", why);
         m_ok = false;
         return false;
     }
