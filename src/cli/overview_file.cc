@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "cli/batch.h"
 #include "cli/check_findings.h"
 #include "cli/overview_html.h"
 #include "cli/palette_file.h"
@@ -95,8 +96,10 @@ public:
         std::string page =
             HtmlPageStart(HtmlText(path)) + "<h1>" + HtmlText(path) +
             "</h1>\n<p class=\"meta\"><a href=\"index.html\">All files</a> &middot; " +
-            Num(m_check.spritesSeen) + " sprites, " + Num(m_check.framesSeen) + " frames, " +
-            Num(static_cast<long long>(m_check.Count())) + " findings</p>\n" + body + HtmlPageEnd();
+            GroupedCount(m_check.spritesSeen, "sprite") + ", " +
+            GroupedCount(m_check.framesSeen, "frame") + ", " +
+            GroupedCount(static_cast<long long>(m_check.Count()), "finding") + "</p>\n" + body +
+            HtmlPageEnd();
         pEntry->page = m_stem + ".html";
         pEntry->sprites = m_check.spritesSeen;
         pEntry->frames = m_check.framesSeen;
