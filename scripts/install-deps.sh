@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the tests, the benchmarks and the fuzzers need,
 # but only when something is missing. As root it runs apt-get itself; otherwise it prints
 # the one command to run and fails. With "windows", also the cross compiler, Wine and
-# what the Windows build, its package and its desktop tests (on a virtual display) need.
+# what the Windows build, its package and its desktop tests (on a virtual display) need;
+# with "screenshot", the browser that draws the overview page for the README.
 set -euo pipefail
 preset=${1:-}
 
@@ -20,6 +21,9 @@ if [ "$preset" = windows ]; then
     mingw-w64-x86-64-dev googletest wine wine64 zip
     xvfb xauth
   )
+fi
+if [ "$preset" = screenshot ]; then
+  packages+=(chromium)  # scripts/screenshot-overview.sh only
 fi
 
 missing=()

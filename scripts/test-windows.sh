@@ -129,6 +129,15 @@ sed -i 's#dir-w\\#dir-l/#g' windows.out
 check "wildcards expanded as a shell does" cmp linux.out windows.out
 check "the dry runs wrote nothing" cmp dir-w/demo.iff finding.iff
 
+# The overview of that folder: the same pages, paths aside, and the same pictures.
+status=0
+"$linux_cli" overview dir-l --out overview-l >/dev/null || status=$?
+wstatus=0
+"$wine_run" "$win_cli" overview dir-w --out overview-w >/dev/null || wstatus=$?
+sed -i 's#dir-w\\#dir-l/#g' overview-w/*.html
+check "overview of a folder (exit $status and $wstatus)" [ "$status" = "$wstatus" ]
+check "overview: the same pages and pictures" diff -r overview-l overview-w
+
 # Another Windows program holding the file: the tool refuses it at once.
 cp linux-demo/demo.iff held.iff
 mkfifo hold.in

@@ -245,6 +245,16 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
         ->type_name("OUT.gpl|OUT.pal|OUT.png");
     addScale(palette, "Enlarge the swatch picture N times (1..16)");
 
+    CLI::App* overview = app.add_subcommand(
+        "overview",
+        "Write an HTML page of every file's palettes, sprites and frames, with check's findings, "
+        "into the folder --out (index.html and what it shows), writing nothing else. Exit status "
+        "1 when anything is found.");
+    addFiles(overview);
+    overview->add_option("--out", cmd.outBmp, "The folder for the pages and pictures")
+        ->required()
+        ->type_name("DIR");
+
     try {
         app.parse(argc, argv);
         if (setPalette->parsed() && !cmd.common && !cmd.allFrames && raw.frame.empty())
@@ -261,6 +271,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     if (resave->parsed()) cmd.command = Command::resave;
     if (check->parsed()) cmd.command = Command::check;
     if (palette->parsed()) cmd.command = Command::palette;
+    if (overview->parsed()) cmd.command = Command::overview;
 
     // The validators have accepted these, so each conversion succeeds.
     if (!raw.sprite.empty()) cmd.spriteId = static_cast<WORD>(*ParseDecimal(raw.sprite, kMaxId));

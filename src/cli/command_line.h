@@ -7,7 +7,7 @@
 
 #include "base/types.h"
 
-enum class Command { info, render, quickPatch, manualPatch, setPalette, resave, check, palette };
+enum class Command { info, render, quickPatch, manualPatch, setPalette, resave, check, palette, overview };
 
 struct CommandLine {
     Command command = Command::info;
@@ -18,7 +18,7 @@ struct CommandLine {
     std::optional<int> frame;           // render; set-palette --frame
     bool common = false;                // set-palette --common
     bool allFrames = false;             // set-palette --all-frames
-    std::string outBmp;                 // render --out, palette --out: BMP, PNG, palette text
+    std::string outBmp;                 // --out: BMP, PNG, palette text; overview's folder
     std::optional<std::string> depthBmp;
     std::optional<std::string> alphaBmp;
     int scale = 1;             // render, palette: each pixel becomes scale x scale pixels

@@ -16,3 +16,4 @@ ExitStatus RunSetPalette(const CommandLine& cmd);
 ExitStatus RunResave(const CommandLine& cmd);
 ExitStatus RunCheck(const CommandLine& cmd);
 ExitStatus RunPalette(const CommandLine& cmd);
+ExitStatus RunOverview(const CommandLine& cmd);

@@ -101,21 +101,24 @@ bool IsPngName(const std::string& path) {
     return ext == ".png";
 }
 
-bool WritePicture(const std::string& path, const CBitmap& plane, int scale, const CBitmap* pAlpha) {
-    std::string detail;
+std::vector<BYTE> EncodePicture(const std::string& path, const CBitmap& plane, int scale,
+                                const CBitmap* pAlpha, std::string* pWhy) {
     CBitmap bigPlane, bigAlpha;
     const CBitmap* p = &plane;
     const CBitmap* a = pAlpha;
     if (scale > 1) {
-        if (!Enlarge(plane, scale, &bigPlane, &detail) ||
-            (pAlpha && !Enlarge(*pAlpha, scale, &bigAlpha, &detail))) {
-            ReportMessage(path, kWriteFailed, detail);
-            return false;
-        }
+        if (!Enlarge(plane, scale, &bigPlane, pWhy) ||
+            (pAlpha && !Enlarge(*pAlpha, scale, &bigAlpha, pWhy)))
+            return {};
         p = &bigPlane;
         a = pAlpha ? &bigAlpha : nullptr;
     }
-    const std::vector<BYTE> bytes = IsPngName(path) ? EncodePngOf(*p, a) : EncodeBmp(*p);
+    return IsPngName(path) ? EncodePngOf(*p, a) : EncodeBmp(*p);
+}
+
+bool WritePicture(const std::string& path, const CBitmap& plane, int scale, const CBitmap* pAlpha) {
+    std::string detail;
+    const std::vector<BYTE> bytes = EncodePicture(path, plane, scale, pAlpha, &detail);
     if (!bytes.empty() && WriteFileReplacing(path, bytes, &detail)) return true;
     ReportMessage(path, kWriteFailed, detail);
     return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "raster/bitmap.h"
 
@@ -16,3 +17,8 @@ bool IsPngName(const std::string& path);
 // alpha. A failure is reported against `path`; false then.
 bool WritePicture(const std::string& path, const CBitmap& plane, int scale,
                   const CBitmap* pAlpha = nullptr);
+
+// The bytes WritePicture writes, for a caller that writes them its own way; empty with
+// the reason in *pWhy when they cannot be made.
+std::vector<BYTE> EncodePicture(const std::string& path, const CBitmap& plane, int scale,
+                                const CBitmap* pAlpha, std::string* pWhy);

@@ -17,6 +17,8 @@ ExitStatus RunCommand(const CommandLine& cmd) {
             return RunCheck(cmd);
         case Command::palette:
             return RunPalette(cmd);
+        case Command::overview:
+            return RunOverview(cmd);
     }
     return ExitStatus::failed;
 }

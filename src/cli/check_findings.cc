@@ -1,0 +1,142 @@
+#include "cli/check_findings.h"
+
+#include "cli/json_text.h"
+#include "iff/iff_types.h"
+#include "sprites/palette.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string FaultText(PaletteFault fault, const CIffChunk& palette) {
+    switch (fault) {
+        case PaletteFault::unreadable:
+            return "its data cannot be read";
+        case PaletteFault::tooShort:
+            return "it has " + std::to_string(palette.m_dwSize) + " bytes, " +
+                   std::to_string(PALT_MIN_SIZE) + " needed";
+        case PaletteFault::version:
+            return "its version is not 1";
+        case PaletteFault::colours:
+            return "it does not have 256 colours";
+        case PaletteFault::none:
+            break;
+    }
+    return "it is usable";
+}
+
+}  // namespace
+
+void FileCheck::Run() {
+    for (POSITION pos = m_iff.FindLowestIdOfType(IFF_TYPE_PALT); pos != nullptr;) {
+        const CIffChunk* chunk = m_iff.GetNextByIdOfType(pos);
+        if (!chunk) break;
+        const PaletteFault fault = m_palettes.Fault(*chunk);
+        if (fault == PaletteFault::none) continue;
+        Finding f;
+        f.fields = {{"kind", "unusable_palette"},
+                    {"palette", chunk->m_wID},
+                    {"reason", FaultText(fault, *chunk)}};
+        f.text = "palette " + Named(*chunk) + ": cannot be used: " + FaultText(fault, *chunk);
+        paletteFindings.push_back(std::move(f));
+    }
+    m_iff.LoadChunkDataOfType(IFF_TYPE_SPR2);
+    CSpr2 sprite;
+    for (POSITION pos = m_iff.FindLowestIdOfType(IFF_TYPE_SPR2); pos != nullptr;) {
+        CIffChunk* chunk = m_iff.GetNextByIdOfType(pos);
+        if (!chunk) break;
+        SpriteFindings s{chunk, {}};
+        CheckSprite(sprite, *chunk, s.findings);
+        if (!s.findings.empty()) sprites.push_back(std::move(s));
+    }
+}
+
+std::string FileCheck::Named(const CIffChunk& chunk) {
+    std::string text = std::to_string(chunk.m_wID);
+    if (!chunk.m_strName.empty()) text += " \"" + Latin1ToUtf8(chunk.m_strName) + "\"";
+    return text;
+}
+
+size_t FileCheck::Count() const {
+    size_t n = paletteFindings.size();
+    for (const SpriteFindings& s : sprites) n += s.findings.size();
+    return n;
+}
+
+// "palette 5: not in the file" or "palette 5: cannot be used: ..."
+std::string FileCheck::PaletteState(WORD id, const CIffChunk* chunk) const {
+    const std::string name = "palette " + std::to_string(id);
+    if (!chunk) return name + ": not in the file";
+    const PaletteFault fault = m_palettes.Fault(*chunk);
+    if (fault == PaletteFault::none) return name + ": usable";
+    return name + ": cannot be used: " + FaultText(fault, *chunk);
+}
+
+CIffChunk* FileCheck::PaletteChunk(WORD id) const {
+    CIffChunk* chunk = nullptr;
+    return m_iff.FindChunk(&chunk, IFF_TYPE_PALT, id) ? chunk : nullptr;
+}
+
+void FileCheck::CheckSprite(CSpr2& sprite, CIffChunk& chunk, std::vector<Finding>& out) {
+    ++spritesSeen;
+    if (!sprite.Attach(&m_iff, &chunk)) {
+        Finding f;
+        f.fields = {{"kind", "undecodable_sprite"}, {"sprite", chunk.m_wID}};
+        f.text = "does not decode";
+        out.push_back(std::move(f));
+        return;
+    }
+    const WORD fallback = sprite.GetPaletteId();
+    const int count = static_cast<int>(sprite.m_frames.size());
+    for (int i = 0; i < count; ++i) {
+        Spr2FrameInfo info{};
+        if (!sprite.GetFrameInfo(&info, i)) continue;
+        ++framesSeen;
+        CheckFrame(sprite, chunk, i, info, fallback, out);
+    }
+}
+
+void FileCheck::CheckFrame(const CSpr2& sprite, const CIffChunk& chunk, int frame,
+                           const Spr2FrameInfo& info, WORD fallback, std::vector<Finding>& out) {
+    // The lookup drawing makes: the frame's own palette when the file has one of that
+    // ID, usable or not; otherwise the sprite's.
+    const WORD own = info.wPaletteId;
+    const CIffChunk* ownChunk = PaletteChunk(own);
+    const CIffChunk* fallbackChunk = ownChunk ? nullptr : PaletteChunk(fallback);
+    const CIffChunk* used = m_palettes.Find(own, fallback);
+    Finding f;
+    const auto fields = [&](const char* kind) {
+        return Json{{"kind", kind}, {"sprite", chunk.m_wID}, {"frame", frame}, {"palette", own}};
+    };
+    if (!sprite.IsFrameDrawable(frame, used != nullptr, 0)) {
+        std::string why;
+        if (!used) {
+            why = "no usable palette (" + PaletteState(own, ownChunk);
+            if (!ownChunk) why += "; the sprite's " + PaletteState(fallback, fallbackChunk);
+            why += ")";
+        } else if (info.wWidth == 0 || info.wHeight == 0) {
+            why = "it is " + std::to_string(info.wWidth) + " x " + std::to_string(info.wHeight) +
+                  " pixels";
+        } else if (!IsFrameSizeDrawable(info.wWidth, info.wHeight)) {
+            why = "it is too large to draw (" + std::to_string(info.wWidth) + " x " +
+                  std::to_string(info.wHeight) + " pixels)";
+        } else {
+            why = "its pixel data is damaged";
+        }
+        f.fields = fields("undrawable_frame");
+        if (!ownChunk) f.fields["fallback"] = fallback;
+        f.fields["reason"] = why;
+        f.text = "frame " + std::to_string(frame) + ": cannot be drawn: " + why;
+        out.push_back(std::move(f));
+        return;
+    }
+    // What Quick Patch makes: the invalid ID standing for the sprite's palette.
+    if (ownChunk || own == INVALID_PALETTE_ID) return;
+    f.fields = fields("missing_palette");
+    f.fields["fallback"] = fallback;
+    f.fields["fallback_usable"] = true;
+    f.text = "frame " + std::to_string(frame) + ": palette " + std::to_string(own) +
+             " is not in the file; the sprite's palette " + std::to_string(fallback) +
+             " is used instead, which is usable";
+    out.push_back(std::move(f));
+}
