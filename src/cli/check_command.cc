@@ -38,7 +38,11 @@ FileResult CheckOneFile(const CommandLine& cmd, const std::string& path) {
     IffSession session(path);
     // The messages of a failure go to stderr as ever; a script finds the file's line too.
     if (!session.Open(OpenFor::reading)) {
-        if (cmd.json) PrintLine(FileObject(path, "failed").dump());
+        if (cmd.json) {
+            Json line = FileObject(path, "failed");
+            line["error"] = ToUtf8Lenient(session.LastFailure());
+            PrintLine(line.dump());
+        }
         r.status = ExitStatus::failed;
         r.outcome = Outcome::failed;
         return r;

@@ -22,14 +22,18 @@ private:
     ReplacementFile m_file;
 };
 
-void Report(const std::string& path, const StepFailure& failure) {
-    ReportMessage(path, failure.message,
-                  failure.osError ? OsErrorText(failure.osError) : failure.detail);
-}
-
 }  // namespace
 
 IffSession::IffSession(std::string path) : m_path(std::move(path)) {}
+
+void IffSession::Report(const std::string& message, const std::string& detail) {
+    ReportMessage(m_path, message, detail);
+    m_lastFailure = detail.empty() ? message : message + " (" + detail + ")";
+}
+
+void IffSession::Report(const StepFailure& failure) {
+    Report(failure.message, failure.osError ? OsErrorText(failure.osError) : failure.detail);
+}
 
 IffSession::~IffSession() {
     // A container that Load attached is not owned by m_iff; only Reset closes it, and with
@@ -47,7 +51,7 @@ bool IffSession::Open(OpenFor purpose) {
     } catch (const CFileException& e) {
         failure = LoadFailure(e);
     }
-    Report(m_path, failure);
+    Report(failure);
     return false;
 }
 
@@ -56,7 +60,7 @@ bool IffSession::Save(const std::optional<std::string>& output) {
     std::optional<ReplacementTarget> target;
     if (output) target.emplace(*output);
     if (SaveDocument(m_iff, target ? &*target : nullptr, &failure)) return true;
-    Report(m_path, failure);
+    Report(failure);
     return false;
 }
 
@@ -64,7 +68,7 @@ IffSession::SaveResult IffSession::Save(const std::optional<std::string>& output
                                         bool leaveUnchanged) {
     StepFailure failure;
     if (!LoadDocumentForSave(m_iff, &failure)) {
-        Report(m_path, failure);
+        Report(failure);
         return SaveResult::failed;
     }
     if (leaveUnchanged && !output && m_iff.SaveMatchesFile()) return SaveResult::unchanged;
@@ -72,13 +76,13 @@ IffSession::SaveResult IffSession::Save(const std::optional<std::string>& output
     std::optional<ReplacementTarget> target;
     if (output) target.emplace(*output);
     if (WriteDocument(m_iff, target ? &*target : nullptr, &failure)) return SaveResult::saved;
-    Report(m_path, failure);
+    Report(failure);
     return SaveResult::failed;
 }
 
 bool IffSession::AttachSprite(WORD id, CSpr2& sprite) {
     StepFailure failure;
     if (::AttachSprite(m_iff, id, sprite, &failure)) return true;
-    ReportMessage(m_path, failure.message, "sprite " + std::to_string(id));
+    Report(failure.message, "sprite " + std::to_string(id));
     return false;
 }

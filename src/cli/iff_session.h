@@ -38,8 +38,14 @@ public:
 
     CIffFile& Iff() { return m_iff; }
     const std::string& Path() const { return m_path; }
+    // The last failure reported, as printed after the path; empty when none was.
+    const std::string& LastFailure() const { return m_lastFailure; }
 
 private:
+    void Report(const std::string& message, const std::string& detail);
+    void Report(const StepFailure& failure);
+
     std::string m_path;
     CIffFile m_iff;
+    std::string m_lastFailure;
 };

@@ -444,6 +444,9 @@ TEST(CliCheck, FindsWhatCannotBeDrawnOrUsedAndWritesNothing) {
     for (std::string line; std::getline(lines, line);) {
         const nlohmann::json object = nlohmann::json::parse(line);
         statuses.push_back(object["status"]);
+        if (object["status"] == "failed") {
+            EXPECT_EQ(object["error"], "Unable to open file! (No such file or directory)");
+        }
         for (const auto& f : object.value("findings", nlohmann::json::array()))
             kinds.push_back(f["kind"]);
     }
