@@ -55,6 +55,8 @@ DialogTemplate MakeMainDialog() {
         Control(IDC_SAVE, K::PushButton, "&Save file", kButton, 291, 245, 50, 14),
         Control(IDC_QUICK_PATCH, K::PushButton, "&Quick Patch", kButton, 231, 245, 50, 14),
         Control(IDC_MANUAL_PATCH, K::PushButton, "&Manual Patch", kButton, 172, 245, 50, 14),
+        // What the preview shows, one line that clips rather than grows over its neighbours.
+        Control(IDC_STATUS, K::Static, "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 112, 227, 277, 8),
     };
     return t;
 }

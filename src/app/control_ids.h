@@ -24,3 +24,4 @@ constexpr int IDC_ITEM_PALETTE = 1012;
 constexpr int IDC_SAVE = 1013;
 constexpr int IDC_QUICK_PATCH = 1014;
 constexpr int IDC_MANUAL_PATCH = 1015;
+constexpr int IDC_STATUS = 1016;

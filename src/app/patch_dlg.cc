@@ -73,6 +73,7 @@ BOOL CPatchDlg::OnInitDialog() {
     m_rgbBackground = RGBQUAD{GetBValue(face), GetGValue(face), GetRValue(face), 0};
     m_preview.m_rgbBackground = m_rgbBackground;
     m_preview.SetFrameBitmap(nullptr);
+    m_preview.m_onHover = [this](int x, int y) { OnPreviewHover(x, y); };
 
     DisableWorkingControls();
     m_bDirty = false;
@@ -144,6 +145,7 @@ void CPatchDlg::DisableWorkingControls() {
     m_btnSave.EnableWindow(FALSE);
     m_btnQuickPatch.EnableWindow(FALSE);
     m_btnManualPatch.EnableWindow(FALSE);
+    ShowStatus({});
 }
 
 int CPatchDlg::ShowError(const char* text) {

@@ -2,6 +2,9 @@
 // palette IDs, patches every frame and saves.
 #pragma once
 
+#include <string>
+
+#include "app/palette_status.h"
 #include "iff/iff_file.h"
 #include "preview/sprite_preview.h"
 #include "raster/bitmap.h"
@@ -70,6 +73,14 @@ private:
     void StoreCommonPaletteId(WORD wPaletteId);
     void PatchAllFrames(WORD wPaletteId);
     int ShowError(const char* text);
+
+    // The status line (patch_dlg_status.cc): what the preview shows and why.
+    void ShowFrameStatus(int nFrame, bool bDrawn);
+    void ShowNoFrameStatus(NoFrameReason reason);
+    void OnPreviewHover(int x, int y);  // frame pixel under the cursor
+    void ShowStatus(const std::string& text);
+    std::string m_strFrameStatus;
+    int m_nShownFrame = -1;  // -1: no frame to read pixels from
 
     // m_sprite mirrors its chunk: decoded in full and bound to a chunk of the container
     // that is open now. Only such a sprite may be written back.

@@ -94,6 +94,7 @@ void CPatchDlg::OnSelchangeSprites() {
     const int nSel = m_lbSprites.GetCurSel();
     if (nSel == LB_ERR) {
         fail();
+        ShowNoFrameStatus(NoFrameReason::NoSprites);
         return;
     }
     const WORD wId = static_cast<WORD>(m_lbSprites.GetItemData(nSel));
@@ -101,11 +102,13 @@ void CPatchDlg::OnSelchangeSprites() {
     if (!m_iff.FindChunk(&pChunk, IFF_TYPE_SPR2, wId)) {
         ShowError("Can't find this item!");
         fail();
+        ShowNoFrameStatus(NoFrameReason::SpriteMissing);
         return;
     }
     if (!m_sprite.Attach(&m_iff, pChunk)) {
         ShowError("Can't load this resource!");
         fail();
+        ShowNoFrameStatus(NoFrameReason::SpriteUndecodable);
         return;
     }
     m_bSpriteDecoded = true;
@@ -137,6 +140,7 @@ void CPatchDlg::OnSelchangeFrame() {
     };
     if (m_nFrame == -1) {
         fail();
+        ShowNoFrameStatus(NoFrameReason::NoFrames);
         return;
     }
     const int nFrame = static_cast<int>(m_cbFrame.GetItemData(m_nFrame));
@@ -159,6 +163,7 @@ void CPatchDlg::ShowFrame(int frame) {
         m_bSpriteDecoded && m_sprite.BuildFrameBitmaps(&m_iff, frame, &m_bmpFrame, &bmpDepth,
                                                        &bmpAlpha, m_rgbBackground, 0, 0, 0);
     m_preview.SetFrameBitmap(built ? &m_bmpFrame : nullptr);
+    ShowFrameStatus(frame, built);
 }
 
 // The first entry that begins with the ID's text is the one shown, even when it names

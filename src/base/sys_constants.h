@@ -14,6 +14,7 @@ constexpr UINT WM_QUERYDRAGICON = 0x0037;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
 
 // Control notifications (the high word of WM_COMMAND's WPARAM).
 constexpr WORD BN_CLICKED = 0;
@@ -30,6 +31,9 @@ constexpr UINT MK_RBUTTON = 0x0002;
 constexpr UINT MK_SHIFT = 0x0004;
 constexpr UINT MK_CONTROL = 0x0008;
 constexpr UINT MK_MBUTTON = 0x0010;
+
+// One notch of a mouse wheel.
+constexpr short WHEEL_DELTA = 120;
 
 // WM_SIZE types.
 constexpr UINT SIZE_RESTORED = 0;
@@ -76,6 +80,7 @@ constexpr DWORD CBS_TYPEMASK = 0x0003;
 constexpr DWORD SS_LEFT = 0x0000;
 constexpr DWORD SS_ICON = 0x0003;
 constexpr DWORD SS_GRAYRECT = 0x0008;
+constexpr DWORD SS_LEFTNOWORDWRAP = 0x000C;
 constexpr DWORD SS_ETCHEDFRAME = 0x0012;
 constexpr DWORD SS_TYPEMASK = 0x001F;
 constexpr DWORD SS_NOPREFIX = 0x0080;

@@ -11,7 +11,8 @@ const MessageMap* CSpritePreview::GetThisMessageMap() {
     static const MessageMap map{
         CStatic::GetThisMessageMap(),
         {MapEraseBkgnd(&CSpritePreview::OnEraseBkgnd), MapPaint(&CSpritePreview::OnPaint),
-         MapSize(&CSpritePreview::OnSize), MapMouseMove(&CSpritePreview::OnMouseMove)}};
+         MapSize(&CSpritePreview::OnSize), MapMouseMove(&CSpritePreview::OnMouseMove),
+         MapMouseWheel(&CSpritePreview::OnMouseWheel)}};
     return &map;
 }
 
@@ -33,8 +34,8 @@ void CSpritePreview::CenterBitmap() {
     GetClientRect(&rc);
     LONG w = 0, h = 0;
     GetBitmapSize(w, h);  // without a picture the size 0 centres the origin itself
-    m_nOriginX = preview::CenterOrigin(rc.left, rc.right, w);
-    m_nOriginY = preview::CenterOrigin(rc.top, rc.bottom, h);
+    m_nOriginX = preview::CenterOrigin(rc.left, rc.right, w * m_nZoom);
+    m_nOriginY = preview::CenterOrigin(rc.top, rc.bottom, h * m_nZoom);
     m_nLastMouseX = -1;
     m_nLastMouseY = -1;
     InvalidateRect(nullptr, TRUE);
@@ -64,7 +65,16 @@ void CSpritePreview::OnPaint() {
     memDC.ExtTextOut(0, 0, ETO_OPAQUE, &all, nullptr, 0);
 
     LONG w = 0, h = 0;
-    if (GetBitmapSize(w, h)) {
+    if (GetBitmapSize(w, h) && m_nZoom > 1) {
+        CDC frameDC;
+        if (frameDC.CreateCompatibleDC(&dc)) {
+            HGDIOBJ oldFrame = frameDC.SelectObject(m_pBitmap);
+            memDC.StretchBlt(m_nOriginX, m_nOriginY, w * m_nZoom, h * m_nZoom, &frameDC, 0, 0, w, h,
+                             SRCCOPY);
+            frameDC.SelectObject(oldFrame);
+            frameDC.DeleteDC();
+        }
+    } else if (GetBitmapSize(w, h)) {
         const preview::Span cols = preview::ClipSpan(m_nOriginX, w, W);
         const preview::Span rows = preview::ClipSpan(m_nOriginY, h, H);
         if (cols.length >= 1 && rows.length >= 1) {
@@ -99,5 +109,36 @@ void CSpritePreview::OnMouseMove(UINT nFlags, CPoint point) {
     }
     m_nLastMouseX = drag.lastX;
     m_nLastMouseY = drag.lastY;
+    if (m_onHover)
+        m_onHover(preview::FramePixelAt(m_nOriginX, m_nZoom, point.x),
+                  preview::FramePixelAt(m_nOriginY, m_nZoom, point.y));
     CStatic::OnMouseMove(nFlags, point);
+}
+
+void CSpritePreview::OnMouseWheel(UINT nFlags, short zDelta, CPoint point) {
+    if (!(nFlags & MK_CONTROL)) return;
+    // A notch is WHEEL_DELTA; finer wheels add up to one.
+    m_nWheelDelta += zDelta;
+    const int steps = m_nWheelDelta / WHEEL_DELTA;
+    m_nWheelDelta -= steps * WHEEL_DELTA;
+    if (steps != 0) StepZoom(steps, point.x, point.y);
+}
+
+void CSpritePreview::StepZoom(int steps, int x, int y) {
+    SetZoom(preview::StepZoom(m_nZoom, steps), x, y);
+}
+
+void CSpritePreview::StepZoomAboutCenter(int steps) {
+    CRect rc;
+    GetClientRect(&rc);
+    const int zoom = steps == 0 ? 1 : preview::StepZoom(m_nZoom, steps);
+    SetZoom(zoom, rc.right / 2, rc.bottom / 2);
+}
+
+void CSpritePreview::SetZoom(int zoom, int x, int y) {
+    if (zoom == m_nZoom) return;
+    m_nOriginX = preview::ZoomOrigin(m_nOriginX, m_nZoom, zoom, x);
+    m_nOriginY = preview::ZoomOrigin(m_nOriginY, m_nZoom, zoom, y);
+    m_nZoom = zoom;
+    InvalidateRect(nullptr, TRUE);
 }

@@ -9,8 +9,38 @@ constexpr DWORD kPaltColors = 256;
 }  // namespace
 
 BOOL IsPaletteDataUsable(const BYTE* pData, DWORD dwSize) {
-    return pData && dwSize >= PALT_MIN_SIZE && LoadLE32(pData) == kPaltVersion &&
-           LoadLE32(pData + 4) == kPaltColors;
+    return CheckPaletteData(pData, dwSize).fault == PaletteFault::None;
+}
+
+PaletteCheck CheckPaletteData(const BYTE* pData, DWORD dwSize) {
+    PaletteCheck check{PaletteFault::None, dwSize, 0, 0};
+    if (!pData) {
+        check.fault = PaletteFault::Unreadable;
+        return check;
+    }
+    if (dwSize >= 8) {
+        check.dwVersion = LoadLE32(pData);
+        check.dwColors = LoadLE32(pData + 4);
+    }
+    if (dwSize < PALT_MIN_SIZE)
+        check.fault = PaletteFault::Length;
+    else if (check.dwVersion != kPaltVersion)
+        check.fault = PaletteFault::Version;
+    else if (check.dwColors != kPaltColors)
+        check.fault = PaletteFault::ColorCount;
+    return check;
+}
+
+PaletteChoice ChoosePalette(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId) {
+    PaletteChoice choice{FindPaletteChunk(pFile, wPaletteId, wFallbackPaletteId),
+                         false,
+                         {PaletteFault::Unreadable, 0, 0, 0}};
+    if (!choice.pChunk) return choice;
+    choice.bFallback = choice.pChunk->m_wID != wPaletteId;
+    const bool loaded = pFile->LoadChunkData(choice.pChunk) != FALSE;
+    choice.check =
+        CheckPaletteData(loaded ? choice.pChunk->m_pData.get() : nullptr, choice.pChunk->m_dwSize);
+    return choice;
 }
 
 BOOL IsPaletteUsable(CIffFile* pFile, CIffChunk* pChunk) {

@@ -19,3 +19,22 @@ CIffChunk* FindPalette(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId
 BOOL IsPaletteUsable(CIffFile* pFile, CIffChunk* pChunk);
 // The same test on data at hand; NULL for data that could not be loaded.
 BOOL IsPaletteDataUsable(const BYTE* pData, DWORD dwSize);
+
+// Why a palette's data is not usable, for telling the user.
+enum class PaletteFault { None, Unreadable, Length, Version, ColorCount };
+struct PaletteCheck {
+    PaletteFault fault;
+    DWORD dwSize;     // bytes of data
+    DWORD dwVersion;  // as stored, when there are enough bytes
+    DWORD dwColors;
+};
+PaletteCheck CheckPaletteData(const BYTE* pData, DWORD dwSize);
+
+// Which palette draws a frame and why: the frame's own, the sprite's common one when no
+// chunk has the frame's ID, or none.
+struct PaletteChoice {
+    CIffChunk* pChunk;  // NULL: neither ID names a palette
+    bool bFallback;     // pChunk is the common palette
+    PaletteCheck check;
+};
+PaletteChoice ChoosePalette(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId);

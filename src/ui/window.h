@@ -76,6 +76,9 @@ public:
     // WM_COMMAND to this window: on a dialog, Escape is UserCommand(IDCANCEL) and Enter
     // with no push button focused UserCommand(IDOK).
     void UserCommand(int id, WORD code = BN_CLICKED);
+    // The wheel turned by delta (WHEEL_DELTA a notch, positive away from the user) with
+    // the cursor at (x, y), client pixels.
+    void UserMouseWheel(UINT flags, int delta, int x, int y);
     // Paints the window into target (a 32-bit surface of the client size): runs
     // WM_PAINT with target as the paint context's surface. Nothing else draws there.
     void PaintInto(HBITMAP target);
