@@ -25,3 +25,8 @@ constexpr int IDC_SAVE = 1013;
 constexpr int IDC_QUICK_PATCH = 1014;
 constexpr int IDC_MANUAL_PATCH = 1015;
 constexpr int IDC_STATUS = 1016;
+
+// Commands of the main dialog's keys.
+constexpr int ID_ZOOM_IN = 2001;
+constexpr int ID_ZOOM_OUT = 2002;
+constexpr int ID_ZOOM_RESET = 2003;

@@ -37,7 +37,10 @@ const MessageMap* CPatchDlg::GetThisMessageMap() {
          MapCommand(IDC_COMMON_PALETTE, CBN_SELCHANGE, &D::OnSelchangeCommonPalette),
          MapCommand(IDC_SAVE, BN_CLICKED, &D::OnSave),
          MapCommand(IDC_QUICK_PATCH, BN_CLICKED, &D::OnQuickPatch),
-         MapCommand(IDC_MANUAL_PATCH, BN_CLICKED, &D::OnManualPatch)}};
+         MapCommand(IDC_MANUAL_PATCH, BN_CLICKED, &D::OnManualPatch),
+         MapCommand(ID_ZOOM_IN, CMD_FROM_ACCELERATOR, &D::OnZoomIn),
+         MapCommand(ID_ZOOM_OUT, CMD_FROM_ACCELERATOR, &D::OnZoomOut),
+         MapCommand(ID_ZOOM_RESET, CMD_FROM_ACCELERATOR, &D::OnZoomReset)}};
     return &map;
 }
 

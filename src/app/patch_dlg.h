@@ -74,10 +74,13 @@ private:
     void PatchAllFrames(WORD wPaletteId);
     int ShowError(const char* text);
 
-    // The status line (patch_dlg_status.cc): what the preview shows and why.
+    // The status line and the zoom keys (patch_dlg_view.cc).
     void ShowFrameStatus(int nFrame, bool bDrawn);
     void ShowNoFrameStatus(NoFrameReason reason);
     void OnPreviewHover(int x, int y);  // frame pixel under the cursor
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnZoomReset();
     void ShowStatus(const std::string& text);
     std::string m_strFrameStatus;
     int m_nShownFrame = -1;  // -1: no frame to read pixels from

@@ -18,6 +18,7 @@ constexpr UINT WM_MOUSEWHEEL = 0x020A;
 
 // Control notifications (the high word of WM_COMMAND's WPARAM).
 constexpr WORD BN_CLICKED = 0;
+constexpr WORD CMD_FROM_ACCELERATOR = 1;  // the command came from a key of the dialog
 constexpr WORD LBN_SELCHANGE = 1;
 constexpr WORD CBN_SELCHANGE = 1;
 constexpr WORD CBN_EDITCHANGE = 5;
@@ -31,6 +32,17 @@ constexpr UINT MK_RBUTTON = 0x0002;
 constexpr UINT MK_SHIFT = 0x0004;
 constexpr UINT MK_CONTROL = 0x0008;
 constexpr UINT MK_MBUTTON = 0x0010;
+
+// Accelerator keys: flags and the virtual-key codes the program uses besides digits and
+// letters (whose codes are their ASCII capitals).
+constexpr BYTE FVIRTKEY = 0x01;
+constexpr BYTE FSHIFT = 0x04;
+constexpr BYTE FCONTROL = 0x08;
+constexpr BYTE FALT = 0x10;
+constexpr WORD VK_ADD = 0x6B;        // keypad +
+constexpr WORD VK_SUBTRACT = 0x6D;   // keypad -
+constexpr WORD VK_OEM_PLUS = 0xBB;   // the key that types + (= below it on some layouts)
+constexpr WORD VK_OEM_MINUS = 0xBD;  // the key that types -
 
 // One notch of a mouse wheel.
 constexpr short WHEEL_DELTA = 120;

@@ -10,6 +10,7 @@
 #include <QShortcut>
 #include <QWindow>
 
+#include "ui/qt/accelerators.h"
 #include "ui/qt/icons.h"
 #include "ui/qt/peer_factory.h"
 #include "ui/qt/surface_widget.h"
@@ -83,6 +84,9 @@ DialogHost::DialogHost(CDialog& dlg, QWidget* owner)
     auto* closeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
     connect(closeKey, &QShortcut::activated, this, [this] {
         if (m_dialog) m_dialog->UserClose();
+    });
+    InstallAccelerators(this, tpl.accelerators, [this](int cmd) {
+        if (m_dialog) m_dialog->UserCommand(cmd, CMD_FROM_ACCELERATOR);
     });
 }
 

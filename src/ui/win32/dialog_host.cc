@@ -32,6 +32,8 @@ NativeDialog ToNative(const DialogTemplate& tpl) {
         n.cy = c.cy;
         d.controls.push_back(n);
     }
+    for (const DialogAccelerator& a : tpl.accelerators)
+        d.accelerators.push_back({a.fVirt, a.key, a.cmd});
     return d;
 }
 

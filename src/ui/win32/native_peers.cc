@@ -119,6 +119,10 @@ public:
         constexpr unsigned kKeys = MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL | MK_MBUTTON;
         if (m_model) m_model->UserMouseMove(keys & kKeys, x, y);
     }
+    void MouseWheel(unsigned keys, int delta, int x, int y) override {
+        constexpr unsigned kKeys = MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL | MK_MBUTTON;
+        if (m_model) m_model->UserMouseWheel(keys & kKeys, delta, x, y);
+    }
     void Resized(int cx, int cy) override {
         if (m_model) m_model->UserResize(cx, cy);
     }

@@ -7,6 +7,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <utility>
 
 #include "files/file_api_win32.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr wchar_t kSurfaceClass[] = L"PalvaneSurface";
 constexpr int kEventsSlot = 0;                 // SurfaceEvents*
 constexpr int kNotifySlot = sizeof(LONG_PTR);  // nonzero: the surface hears the mouse
+constexpr wchar_t kAcceleratorsProp[] = L"PalvaneAccelerators";  // a dialog's HACCEL
 
 HWND H(NativeWindow w) {
     return static_cast<HWND>(w);
@@ -200,6 +202,15 @@ LRESULT CALLBACK SurfaceProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam)
         case WM_SIZE:
             if (events) events->Resized(LOWORD(lParam), HIWORD(lParam));
             return 0;
+        case WM_MOUSEWHEEL:
+            if (events && notify) {
+                POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};  // screen coordinates
+                ScreenToClient(h, &at);
+                events->MouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam),
+                                   at.x, at.y);
+                return 0;
+            }
+            break;
         case WM_NCHITTEST:
             if (!notify) return HTTRANSPARENT;
             break;
@@ -251,20 +262,52 @@ void Centre(HWND h, HWND owner) {
     SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool IsSurface(HWND h) {
+    wchar_t name[32] = {};
+    return GetClassNameW(h, name, 32) && wcscmp(name, kSurfaceClass) == 0;
+}
+
+// Before the dialog's own keyboard handling: its accelerator keys, from any of its
+// windows; and the wheel, which the system sends to the focus, goes to the preview under
+// the cursor instead (the focus can never be on it).
+bool KeyOrWheelHandled(HWND dialog, MSG& msg) {
+    if (msg.hwnd != dialog && !IsChild(dialog, msg.hwnd)) return false;
+    if (msg.message == WM_MOUSEWHEEL) {
+        const POINT at{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+        HWND under = WindowFromPoint(at);
+        if (!under || under == msg.hwnd || !IsChild(dialog, under) || !IsSurface(under))
+            return false;
+        SendMessageW(under, WM_MOUSEWHEEL, msg.wParam, msg.lParam);
+        return true;
+    }
+    auto accel = static_cast<HACCEL>(GetPropW(dialog, kAcceleratorsProp));
+    return accel && TranslateAcceleratorW(dialog, accel, &msg);
+}
+
 }  // namespace
 
 NativeWindow CreateDialogHost(const NativeDialog& dialog, NativeWindow owner,
                               DialogEvents* events) {
     RegisterClasses();
     const std::vector<BYTE> bytes = BuildTemplate(dialog);
-    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                                      reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), H(owner),
-                                      DialogProc, reinterpret_cast<LPARAM>(events));
+    HWND h = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                        reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), H(owner),
+                                        DialogProc, reinterpret_cast<LPARAM>(events));
+    if (h && !dialog.accelerators.empty()) {
+        std::vector<ACCEL> table;
+        for (const NativeAccelerator& a : dialog.accelerators)
+            table.push_back(ACCEL{a.virt, a.key, a.cmd});
+        if (HACCEL accel = CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())))
+            SetPropW(h, kAcceleratorsProp, accel);
+    }
+    return h;
 }
 
 void DestroyWindow(NativeWindow window) {
     if (!window) return;
     SetWindowLongPtrW(H(window), DWLP_USER, 0);
+    if (HANDLE accel = RemovePropW(H(window), kAcceleratorsProp))
+        DestroyAcceleratorTable(static_cast<HACCEL>(accel));
     ::DestroyWindow(H(window));
 }
 
@@ -299,6 +342,7 @@ void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bo
             break;
         }
         if (got < 0) break;
+        if (KeyOrWheelHandled(h, msg)) continue;
         if (!IsDialogMessageW(h, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);

@@ -25,6 +25,13 @@ struct NativeControl {
     short x = 0, y = 0, cx = 0, cy = 0;  // dialog units
 };
 
+// A key that sends the dialog WM_COMMAND(cmd, 1) wherever the focus is in it (ACCEL).
+struct NativeAccelerator {
+    std::uint8_t virt = 0;  // FVIRTKEY, FSHIFT, FCONTROL, FALT
+    std::uint16_t key = 0;
+    std::uint16_t cmd = 0;
+};
+
 struct NativeDialog {
     std::uint32_t style = 0;  // WS_VISIBLE is dropped: the window shows when its loop runs
     std::uint32_t exStyle = 0;
@@ -33,6 +40,7 @@ struct NativeDialog {
     std::string fontName;
     std::uint16_t fontSize = 8;
     std::vector<NativeControl> controls;
+    std::vector<NativeAccelerator> accelerators;
 };
 
 // What a dialog window reports to the back end.
@@ -63,6 +71,8 @@ public:
     // The pixels to show for a client area of cx x cy; false: show the dialog face.
     virtual bool Paint(int cx, int cy, SurfaceImage& image) = 0;
     virtual void MouseMove(unsigned keys, int x, int y) = 0;  // MK_* keys, client pixels
+    // The wheel turned by delta (WHEEL_DELTA a notch) over the surface, client pixels.
+    virtual void MouseWheel(unsigned keys, int delta, int x, int y) = 0;
     virtual void Resized(int cx, int cy) = 0;
 };
 

@@ -1,4 +1,4 @@
-// The status line under the preview.
+// What the preview shows: the status line under it and the zoom keys.
 #include "app/control_ids.h"
 #include "app/patch_dlg.h"
 
@@ -30,4 +30,16 @@ void CPatchDlg::OnPreviewHover(int x, int y) {
     if (m_nShownFrame >= 0 && m_bSpriteDecoded)
         text = PixelStatus(&m_iff, m_sprite, m_nShownFrame, x, y);
     ShowStatus(text.empty() ? m_strFrameStatus : text);
+}
+
+void CPatchDlg::OnZoomIn() {
+    m_preview.StepZoomAboutCenter(1);
+}
+
+void CPatchDlg::OnZoomOut() {
+    m_preview.StepZoomAboutCenter(-1);
+}
+
+void CPatchDlg::OnZoomReset() {
+    m_preview.StepZoomAboutCenter(0);
 }
