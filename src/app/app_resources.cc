@@ -33,7 +33,9 @@ DialogTemplate MakeMainDialog() {
     DialogTemplate t;
     t.id = IDD_PALVANE2_DIALOG;
     t.extended = true;
-    t.style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    // Sizable and maximisable: the preview takes the room (see the anchors below).
+    t.style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
+              WS_THICKFRAME | WS_MAXIMIZEBOX;
     t.exStyle = WS_EX_APPWINDOW;
     t.cx = 408;
     t.cy = 266;

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "app/control_ids.h"
@@ -150,6 +151,51 @@ private slots:
                 QString("Pixel 3, 5: colour 5 (red 255, green 0, blue 0), depth 255, alpha 255"));
             Hover(QPoint(3, 4));
             QCOMPARE(status->text(), QString("Frame 0 uses its own palette 1."));
+        });
+    }
+
+    // Grown, the preview, the frame list, the file name and the status line take the room,
+    // the buttons keep to their corners and the left column stays; the dragged picture
+    // stays where it was. The template's size is the smallest.
+    void growingWindow() {
+        RunModal(*dlg, [&] {
+            qtui::DialogHost* host = ws->WindowOf(*dlg);
+            const QSize base = host->size();
+            QCOMPARE(host->minimumSize(), base);
+            QVERIFY(host->windowFlags() & Qt::WindowMaximizeButtonHint);
+            QTest::mouseClick(Widget(IDC_BROWSE), Qt::LeftButton);
+            QTest::mousePress(Preview(), Qt::LeftButton, {}, QPoint(20, 20));
+            QTest::mouseMove(Preview(), QPoint(21, 20));
+            QTest::mouseMove(Preview(), QPoint(24, 26));
+            QTest::mouseRelease(Preview(), Qt::LeftButton, {}, QPoint(24, 26));
+            const QPoint dragged(dlg->m_preview.m_nOriginX, dlg->m_preview.m_nOriginY);
+            std::map<int, QRect> before;
+            for (int id : {IDC_PREVIEW, IDC_STATUS, IDC_FRAME, IDC_FILE, IDC_BROWSE, IDC_CLOSE,
+                           IDC_SAVE, IDC_SPRITES, IDC_COMMON_PALETTE})
+                before[id] = Widget(id)->geometry();
+
+            host->resize(base + QSize(100, 60));
+            QCOMPARE(host->size(), base + QSize(100, 60));
+            const auto grown = [&](int id, int x, int y, int cx, int cy) {
+                return before[id].adjusted(x, y, x + cx, y + cy);
+            };
+            QCOMPARE(Widget(IDC_PREVIEW)->geometry(), grown(IDC_PREVIEW, 0, 0, 100, 60));
+            QCOMPARE(Widget(IDC_STATUS)->geometry(), grown(IDC_STATUS, 0, 60, 100, 0));
+            QCOMPARE(Widget(IDC_FRAME)->geometry(), grown(IDC_FRAME, 0, 0, 100, 0));
+            QCOMPARE(Widget(IDC_FILE)->geometry(), grown(IDC_FILE, 0, 0, 100, 0));
+            QCOMPARE(Widget(IDC_BROWSE)->geometry(), grown(IDC_BROWSE, 100, 0, 0, 0));
+            for (int id : {IDC_CLOSE, IDC_SAVE})
+                QCOMPARE(Widget(id)->geometry(), grown(id, 100, 60, 0, 0));
+            for (int id : {IDC_SPRITES, IDC_COMMON_PALETTE})
+                QCOMPARE(Widget(id)->geometry(), before[id]);
+            CRect rc;
+            dlg->m_preview.GetClientRect(&rc);
+            QCOMPARE(QSize(rc.Width(), rc.Height()), Preview()->DeviceSize());
+            QCOMPARE(QPoint(dlg->m_preview.m_nOriginX, dlg->m_preview.m_nOriginY), dragged);
+
+            host->resize(base - QSize(50, 50));
+            QCOMPARE(host->size(), base);
+            for (const auto& [id, rect] : before) QCOMPARE(Widget(id)->geometry(), rect);
         });
     }
 };

@@ -45,13 +45,22 @@ DialogHost::DialogHost(CDialog& dlg, QWidget* owner)
     QPalette face = palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
-    setFixedSize(DialogUnitsToRect(m_units, 0, 0, tpl.cx, tpl.cy).size());
+    // A dialog with a sizing border grows from the template's size, never below it.
+    m_templateSize = DialogUnitsToRect(m_units, 0, 0, tpl.cx, tpl.cy).size();
+    if (tpl.style & WS_THICKFRAME) {
+        setMinimumSize(m_templateSize);
+        resize(m_templateSize);
+    } else {
+        setFixedSize(m_templateSize);
+    }
 
     QWidget* previous = nullptr;
     for (const DialogControl& control : tpl.controls) {
         m_peers.push_back(MakeControlPeer(control, this));
         ControlPeer& peer = *m_peers.back();
-        peer.SetGeometry(DialogUnitsToRect(m_units, control.x, control.y, control.cx, control.cy));
+        m_places.push_back(
+            DialogUnitsToRect(m_units, control.x, control.y, control.cx, control.cy));
+        peer.SetGeometry(m_places.back());
         QWidget* widget = peer.Widget();
         if (widget->focusPolicy() & Qt::TabFocus) {
             if (previous) setTabOrder(previous, widget);
@@ -207,6 +216,21 @@ void DialogHost::keyPressEvent(QKeyEvent* event) {
         default:
             QWidget::keyPressEvent(event);
     }
+}
+
+void DialogHost::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int dx = width() - m_templateSize.width(), dy = height() - m_templateSize.height();
+    const DialogTemplate* tpl = m_dialog ? m_dialog->GetTemplate() : nullptr;
+    for (int i = 0; tpl && i < ControlCount() && i < static_cast<int>(tpl->controls.size()); ++i) {
+        const DWORD anchor = tpl->controls[i].anchor;
+        if (!anchor) continue;  // in place: a label may have grown to its text
+        const QRect& r = m_places[i];
+        const CRect moved = AnchoredRect(
+            CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()), anchor, dx, dy);
+        m_peers[i]->SetGeometry(QRect(moved.left, moved.top, moved.Width(), moved.Height()));
+    }
+    if (m_dialog) m_dialog->UserResize(width(), height());
 }
 
 void DialogHost::closeEvent(QCloseEvent* event) {

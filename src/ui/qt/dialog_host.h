@@ -49,6 +49,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FocusFirstControl();
@@ -57,6 +58,8 @@ private:
     CDialog* m_dialog;
     DialogBaseUnits m_units;
     std::vector<std::unique_ptr<ControlPeer>> m_peers;  // template order
+    std::vector<QRect> m_places;                        // each control at the template's size
+    QSize m_templateSize;
     QPointer<QWidget> m_owner;
     QPointer<QEventLoop> m_loop;
     int m_result = 0;

@@ -44,6 +44,7 @@ public:
     void Iconic(bool iconic) override;
     NativeIcon DragIcon() override;
     bool Mirroring() const override { return m_mirror.On(); }
+    void Resized(int cx, int cy) override;
 
 private:
     NativePeer* PeerOf(NativeWindow control) const;
@@ -56,6 +57,8 @@ private:
     MirrorFlag m_mirror;
     IconCache m_icons;                                 // before the peers, which show its icons
     std::vector<std::unique_ptr<NativePeer>> m_peers;  // template order
+    std::vector<CRect> m_places;  // each control at the template's size, client pixels
+    int m_templateCx = 0, m_templateCy = 0;
     int m_result = 0;
     bool m_ended = false;
 };

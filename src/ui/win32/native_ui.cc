@@ -20,6 +20,8 @@ constexpr wchar_t kSurfaceClass[] = L"PalvaneSurface";
 constexpr int kEventsSlot = 0;                 // SurfaceEvents*
 constexpr int kNotifySlot = sizeof(LONG_PTR);  // nonzero: the surface hears the mouse
 constexpr wchar_t kAcceleratorsProp[] = L"PalvaneAccelerators";  // a dialog's HACCEL
+constexpr wchar_t kMinWidthProp[] = L"PalvaneMinWidth";          // a sizable dialog's first size
+constexpr wchar_t kMinHeightProp[] = L"PalvaneMinHeight";
 
 HWND H(NativeWindow w) {
     return static_cast<HWND>(w);
@@ -150,6 +152,17 @@ INT_PTR CALLBACK DialogProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_SIZE:
             if (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED)
                 events->Iconic(wParam == SIZE_MINIMIZED);
+            if (wParam != SIZE_MINIMIZED) events->Resized(LOWORD(lParam), HIWORD(lParam));
+            return FALSE;
+        case WM_GETMINMAXINFO:
+            // A dialog with a sizing border is never smaller than when it was made.
+            if (HANDLE w = GetPropW(h, kMinWidthProp)) {
+                auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+                info->ptMinTrackSize.x = static_cast<LONG>(reinterpret_cast<INT_PTR>(w));
+                info->ptMinTrackSize.y =
+                    static_cast<LONG>(reinterpret_cast<INT_PTR>(GetPropW(h, kMinHeightProp)));
+                return TRUE;
+            }
             return FALSE;
         case WM_QUERYDRAGICON:
             return reinterpret_cast<INT_PTR>(events->DragIcon());
@@ -293,6 +306,11 @@ NativeWindow CreateDialogHost(const NativeDialog& dialog, NativeWindow owner,
     HWND h = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                         reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), H(owner),
                                         DialogProc, reinterpret_cast<LPARAM>(events));
+    RECT first;
+    if (h && (dialog.style & WS_THICKFRAME) && GetWindowRect(h, &first)) {
+        SetPropW(h, kMinWidthProp, reinterpret_cast<HANDLE>(INT_PTR{first.right - first.left}));
+        SetPropW(h, kMinHeightProp, reinterpret_cast<HANDLE>(INT_PTR{first.bottom - first.top}));
+    }
     if (h && !dialog.accelerators.empty()) {
         std::vector<ACCEL> table;
         for (const NativeAccelerator& a : dialog.accelerators)
@@ -306,6 +324,8 @@ NativeWindow CreateDialogHost(const NativeDialog& dialog, NativeWindow owner,
 void DestroyWindow(NativeWindow window) {
     if (!window) return;
     SetWindowLongPtrW(H(window), DWLP_USER, 0);
+    RemovePropW(H(window), kMinWidthProp);
+    RemovePropW(H(window), kMinHeightProp);
     if (HANDLE accel = RemovePropW(H(window), kAcceleratorsProp))
         DestroyAcceleratorTable(static_cast<HACCEL>(accel));
     ::DestroyWindow(H(window));
@@ -342,8 +362,7 @@ void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bo
             break;
         }
         if (got < 0) break;
-        if (KeyOrWheelHandled(h, msg)) continue;
-        if (!IsDialogMessageW(h, &msg)) {
+        if (!HandleDialogMessage(h, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -353,6 +372,11 @@ void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bo
     ShowWindow(h, SW_HIDE);
     if (o) SetActiveWindow(o);
     ModalStack().pop_back();
+}
+
+bool HandleDialogMessage(NativeWindow dialog, void* msg) {
+    MSG& m = *static_cast<MSG*>(msg);
+    return KeyOrWheelHandled(H(dialog), m) || IsDialogMessageW(H(dialog), &m);
 }
 
 void WakeModal(NativeWindow dialog) {
@@ -368,6 +392,23 @@ void ClientSize(NativeWindow window, int* cx, int* cy) {
     GetClientRect(H(window), &r);
     *cx = r.right;
     *cy = r.bottom;
+}
+
+void DialogUnitsToClient(NativeWindow dialog, int units[4]) {
+    RECT r{units[0], units[1], units[0] + units[2], units[1] + units[3]};
+    MapDialogRect(H(dialog), &r);
+    units[0] = r.left;
+    units[1] = r.top;
+    units[2] = r.right - r.left;
+    units[3] = r.bottom - r.top;
+}
+
+void Place(NativeWindow control, int x, int y, int cx, int cy) {
+    SetWindowPos(H(control), nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void RedrawAll(NativeWindow dialog) {
+    RedrawWindow(H(dialog), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void SetText(NativeWindow window, const std::string& text) {

@@ -51,10 +51,11 @@ public:
     virtual void Command(int id, int code, NativeWindow control) = 0;
     // WM_SYSCOMMAND for an item the program added to the system menu (low 4 bits masked).
     virtual void SysCommand(unsigned command) = 0;
-    virtual void Close() = 0;              // WM_CLOSE: close box, Alt+F4, Close in the menu
-    virtual void Iconic(bool iconic) = 0;  // minimised or restored
-    virtual NativeIcon DragIcon() = 0;     // WM_QUERYDRAGICON
-    virtual bool Mirroring() const = 0;    // the back end is changing a control itself
+    virtual void Close() = 0;                  // WM_CLOSE: close box, Alt+F4, Close in the menu
+    virtual void Iconic(bool iconic) = 0;      // minimised or restored
+    virtual NativeIcon DragIcon() = 0;         // WM_QUERYDRAGICON
+    virtual bool Mirroring() const = 0;        // the back end is changing a control itself
+    virtual void Resized(int cx, int cy) = 0;  // the client area's new size, not minimised
 };
 
 // A 32-bit, bottom-up picture of a surface's client area (BGRX).
@@ -87,9 +88,19 @@ void SetSurfaceEvents(NativeWindow surface, SurfaceEvents* events, bool notify);
 // dialog's messages until *ended; the owner comes back enabled and active.
 void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bool* ended);
 void WakeModal(NativeWindow dialog);  // after *ended changed
-NativeWindow ActiveModal();           // the innermost dialog RunModal runs, NULL: none
+// What the modal loop does with one queued message (msg: a MSG*) before the window's own
+// handling: the dialog's accelerator keys, the wheel sent on to the preview under the
+// cursor, the dialog keys. False: the message is the window's, to translate and dispatch.
+bool HandleDialogMessage(NativeWindow dialog, void* msg);
+NativeWindow ActiveModal();  // the innermost dialog RunModal runs, NULL: none
 
 void ClientSize(NativeWindow window, int* cx, int* cy);
+// Template dialog units to the dialog's client pixels (MapDialogRect): x, y, cx, cy.
+void DialogUnitsToClient(NativeWindow dialog, int units[4]);
+// Moves and sizes a control within its dialog, client pixels; a combo box's height takes
+// its list in, as in a template.
+void Place(NativeWindow control, int x, int y, int cx, int cy);
+void RedrawAll(NativeWindow dialog);  // after controls moved
 void SetText(NativeWindow window, const std::string& text);
 // A label one line high whose text is wider than its place (the template was measured in a
 // narrower font than the system may have) grows to the right to show it whole.
