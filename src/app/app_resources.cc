@@ -70,9 +70,16 @@ DialogTemplate MakeMainDialog() {
     };
     // Zoom: Ctrl with + (also Shift+= and the keypad's), - and 0.
     constexpr BYTE ctrl = FVIRTKEY | FCONTROL, ctrlShift = ctrl | FSHIFT;
-    t.accelerators = {{ctrl, VK_OEM_PLUS, ID_ZOOM_IN},  {ctrlShift, VK_OEM_PLUS, ID_ZOOM_IN},
-                      {ctrl, VK_ADD, ID_ZOOM_IN},       {ctrl, VK_OEM_MINUS, ID_ZOOM_OUT},
-                      {ctrl, VK_SUBTRACT, ID_ZOOM_OUT}, {ctrl, '0', ID_ZOOM_RESET}};
+    t.accelerators = {{ctrl, VK_OEM_PLUS, ID_ZOOM_IN},
+                      {ctrlShift, VK_OEM_PLUS, ID_ZOOM_IN},
+                      {ctrl, VK_ADD, ID_ZOOM_IN},
+                      {ctrl, VK_OEM_MINUS, ID_ZOOM_OUT},
+                      {ctrl, VK_SUBTRACT, ID_ZOOM_OUT},
+                      {ctrl, '0', ID_ZOOM_RESET},
+                      // The palette's colours, and the file's other palettes.
+                      {ctrl, 'P', ID_SWATCH},
+                      {ctrl, VK_PRIOR, ID_PREV_PALETTE},
+                      {ctrl, VK_NEXT, ID_NEXT_PALETTE}};
     return t;
 }
 

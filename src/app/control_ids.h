@@ -30,3 +30,6 @@ constexpr int IDC_STATUS = 1016;
 constexpr int ID_ZOOM_IN = 2001;
 constexpr int ID_ZOOM_OUT = 2002;
 constexpr int ID_ZOOM_RESET = 2003;
+constexpr int ID_SWATCH = 2004;
+constexpr int ID_PREV_PALETTE = 2005;
+constexpr int ID_NEXT_PALETTE = 2006;

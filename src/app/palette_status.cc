@@ -103,3 +103,16 @@ std::string PixelStatus(CIffFile* pFile, const CSpr2& sprite, int nFrame, int x,
            Num(rgb[1]) + ", blue " + Num(rgb[2]) + "), depth " + Num(pixel.bDepth) + ", alpha " +
            Num(pixel.bAlpha);
 }
+
+std::string SwatchStatus(WORD wId, const PaletteChoice& choice) {
+    const std::string palette = "Palette " + Num(wId);
+    if (!choice.pChunk) return "This file has no palettes.";
+    if (choice.check.fault != PaletteFault::None)
+        return palette + " can't be shown: it " + PaletteFaultText(choice.check) + ".";
+    return palette + ": Ctrl+PgUp/PgDn for the others, Ctrl+P for the frame.";
+}
+
+std::string SwatchColorStatus(WORD wId, int index, RGBQUAD c) {
+    return "Palette " + Num(wId) + ", colour " + Num(static_cast<unsigned>(index)) + ": red " +
+           Num(c.rgbRed) + ", green " + Num(c.rgbGreen) + ", blue " + Num(c.rgbBlue);
+}

@@ -7,6 +7,7 @@
 
 #include "base/types.h"
 #include "iff/iff_file.h"
+#include "sprites/palette.h"
 #include "sprites/spr2.h"
 
 enum class NoFrameReason { NoSprites, SpriteMissing, SpriteUndecodable, NoFrames };
@@ -19,3 +20,8 @@ std::string FrameStatus(CIffFile* pFile, const CSpr2& sprite, int nFrame, bool b
 
 // Pixel (x, y) of the frame; empty when the frame is not drawn or (x, y) lies outside it.
 std::string PixelStatus(CIffFile* pFile, const CSpr2& sprite, int nFrame, int x, int y);
+
+// The swatch of palette wId (NULL choice.pChunk: none has that ID) and its colour index
+// under the cursor.
+std::string SwatchStatus(WORD wId, const PaletteChoice& choice);
+std::string SwatchColorStatus(WORD wId, int index, RGBQUAD color);

@@ -25,8 +25,10 @@ const MessageMap* CPatchDlg::GetThisMessageMap() {
     using D = CPatchDlg;
     static const MessageMap map{
         CDialog::GetThisMessageMap(),
-        {MapSysCommand(&D::OnSysCommand), MapPaint(&D::OnPaint),
-         MapQueryDragIcon(&D::OnQueryDragIcon), MapClose(&D::OnClose),
+        {MapSysCommand(&D::OnSysCommand),
+         MapPaint(&D::OnPaint),
+         MapQueryDragIcon(&D::OnQueryDragIcon),
+         MapClose(&D::OnClose),
          MapCommand(IDC_CLOSE, BN_CLICKED, &D::OnClose),
          MapCommand(IDC_BROWSE, BN_CLICKED, &D::OnBrowse),
          MapCommand(IDC_SPRITES, LBN_SELCHANGE, &D::OnSelchangeSprites),
@@ -40,7 +42,10 @@ const MessageMap* CPatchDlg::GetThisMessageMap() {
          MapCommand(IDC_MANUAL_PATCH, BN_CLICKED, &D::OnManualPatch),
          MapCommand(ID_ZOOM_IN, CMD_FROM_ACCELERATOR, &D::OnZoomIn),
          MapCommand(ID_ZOOM_OUT, CMD_FROM_ACCELERATOR, &D::OnZoomOut),
-         MapCommand(ID_ZOOM_RESET, CMD_FROM_ACCELERATOR, &D::OnZoomReset)}};
+         MapCommand(ID_ZOOM_RESET, CMD_FROM_ACCELERATOR, &D::OnZoomReset),
+         MapCommand(ID_SWATCH, CMD_FROM_ACCELERATOR, &D::OnSwatch),
+         MapCommand(ID_PREV_PALETTE, CMD_FROM_ACCELERATOR, &D::OnPrevPalette),
+         MapCommand(ID_NEXT_PALETTE, CMD_FROM_ACCELERATOR, &D::OnNextPalette)}};
     return &map;
 }
 
@@ -77,6 +82,7 @@ BOOL CPatchDlg::OnInitDialog() {
     m_preview.m_rgbBackground = m_rgbBackground;
     m_preview.SetFrameBitmap(nullptr);
     m_preview.m_onHover = [this](int x, int y) { OnPreviewHover(x, y); };
+    m_preview.m_onSwatchHover = [this](int index) { OnSwatchHover(index); };
 
     DisableWorkingControls();
     m_bDirty = false;

@@ -81,9 +81,20 @@ private:
     void OnZoomIn();
     void OnZoomOut();
     void OnZoomReset();
+    void OnSwatch();
+    void OnPrevPalette();
+    void OnNextPalette();
+    void ShowSwatch(WORD wId);
+    void HideSwatch();
+    void OnSwatchHover(int index);
+    WORD m_wSwatchPalette = 0;
+    RGBQUAD m_swatchColors[256] = {};
+    std::string m_strSwatchStatus;
+    bool m_bSwatchUsable = false;
     void ShowStatus(const std::string& text);
     std::string m_strFrameStatus;
-    int m_nShownFrame = -1;  // -1: no frame to read pixels from
+    int m_nShownFrame = -1;   // -1: no frame to read pixels from
+    int m_nStatusFrame = -1;  // the frame the status is about, drawn or not; -1: none
 
     // m_sprite mirrors its chunk: decoded in full and bound to a chunk of the container
     // that is open now. Only such a sprite may be written back.

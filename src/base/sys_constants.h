@@ -39,6 +39,8 @@ constexpr BYTE FVIRTKEY = 0x01;
 constexpr BYTE FSHIFT = 0x04;
 constexpr BYTE FCONTROL = 0x08;
 constexpr BYTE FALT = 0x10;
+constexpr WORD VK_PRIOR = 0x21;      // Page Up
+constexpr WORD VK_NEXT = 0x22;       // Page Down
 constexpr WORD VK_ADD = 0x6B;        // keypad +
 constexpr WORD VK_SUBTRACT = 0x6D;   // keypad -
 constexpr WORD VK_OEM_PLUS = 0xBB;   // the key that types + (= below it on some layouts)

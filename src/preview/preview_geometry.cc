@@ -69,4 +69,15 @@ int ZoomOrigin(int origin, int from, int to, int anchor) {
     return Saturate(anchor - FloorDiv(offset * std::max(to, 1), std::max(from, 1)));
 }
 
+SwatchLayout LayoutSwatch(int w, int h) {
+    const int cell = std::max(1, std::min(w, h) / 16);
+    return {CenterOrigin(0, w, 16 * cell), CenterOrigin(0, h, 16 * cell), cell};
+}
+
+int SwatchIndexAt(const SwatchLayout& layout, int x, int y) {
+    const int col = FramePixelAt(layout.originX, layout.cell, x);
+    const int row = FramePixelAt(layout.originY, layout.cell, y);
+    return col >= 0 && col < 16 && row >= 0 && row < 16 ? row * 16 + col : -1;
+}
+
 }  // namespace preview

@@ -44,4 +44,15 @@ int FramePixelAt(int origin, int zoom, int pos);
 // anchor - (anchor - origin) * to / from, rounded so that the offset rounds down.
 int ZoomOrigin(int origin, int from, int to, int anchor);
 
+// A palette's 16 x 16 swatch in a client of w x h: square cells as large as fit (at least
+// one pixel), the grid centred as a picture is.
+struct SwatchLayout {
+    int originX;
+    int originY;
+    int cell;
+};
+SwatchLayout LayoutSwatch(int w, int h);
+// The colour index of the cell under (x, y); -1 off the grid.
+int SwatchIndexAt(const SwatchLayout& layout, int x, int y);
+
 }  // namespace preview

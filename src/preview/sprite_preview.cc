@@ -1,5 +1,7 @@
 #include "preview/sprite_preview.h"
 
+#include <algorithm>
+
 #include "preview/preview_geometry.h"
 #include "ui/paint_dc.h"
 
@@ -65,7 +67,9 @@ void CSpritePreview::OnPaint() {
     memDC.ExtTextOut(0, 0, ETO_OPAQUE, &all, nullptr, 0);
 
     LONG w = 0, h = 0;
-    if (GetBitmapSize(w, h) && m_nZoom > 1) {
+    if (m_bSwatch) {
+        PaintSwatch(memDC, W, H);
+    } else if (GetBitmapSize(w, h) && m_nZoom > 1) {
         CDC frameDC;
         if (frameDC.CreateCompatibleDC(&dc)) {
             HGDIOBJ oldFrame = frameDC.SelectObject(m_pBitmap);
@@ -95,6 +99,22 @@ void CSpritePreview::OnPaint() {
     memDC.DeleteDC();
 }
 
+void CSpritePreview::PaintSwatch(CDC& dc, int w, int h) {
+    const preview::SwatchLayout s = preview::LayoutSwatch(w, h);
+    for (int i = 0; i < 256; ++i) {
+        const RGBQUAD& c = m_swatch[i];
+        const int x = s.originX + (i % 16) * s.cell, y = s.originY + (i / 16) * s.cell;
+        const CRect cell(x, y, x + s.cell, y + s.cell);
+        dc.FillSolidRect(&cell, RGB(c.rgbRed, c.rgbGreen, c.rgbBlue));
+    }
+}
+
+void CSpritePreview::SetSwatch(const RGBQUAD* pColors) {
+    m_bSwatch = pColors != nullptr;
+    if (pColors) std::copy(pColors, pColors + 256, m_swatch);
+    InvalidateRect(nullptr, TRUE);
+}
+
 void CSpritePreview::OnSize(UINT nType, int cx, int cy) {
     CStatic::OnSize(nType, cx, cy);
     InvalidateRect(nullptr, TRUE);
@@ -109,14 +129,20 @@ void CSpritePreview::OnMouseMove(UINT nFlags, CPoint point) {
     }
     m_nLastMouseX = drag.lastX;
     m_nLastMouseY = drag.lastY;
-    if (m_onHover)
+    if (m_bSwatch) {
+        CRect rc;
+        GetClientRect(&rc);
+        if (m_onSwatchHover)
+            m_onSwatchHover(preview::SwatchIndexAt(preview::LayoutSwatch(rc.right, rc.bottom),
+                                                   point.x, point.y));
+    } else if (m_onHover)
         m_onHover(preview::FramePixelAt(m_nOriginX, m_nZoom, point.x),
                   preview::FramePixelAt(m_nOriginY, m_nZoom, point.y));
     CStatic::OnMouseMove(nFlags, point);
 }
 
 void CSpritePreview::OnMouseWheel(UINT nFlags, short zDelta, CPoint point) {
-    if (!(nFlags & MK_CONTROL)) return;
+    if (!(nFlags & MK_CONTROL) || m_bSwatch) return;
     // A notch is WHEEL_DELTA; finer wheels add up to one.
     m_nWheelDelta += zDelta;
     const int steps = m_nWheelDelta / WHEEL_DELTA;

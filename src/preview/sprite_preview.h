@@ -26,9 +26,16 @@ public:
     void StepZoomAboutCenter(int steps);
     int GetZoom() const { return m_nZoom; }
 
+    // Shows the 256 colours instead of the frame (NULL: the frame again); the colours
+    // are copied.
+    void SetSwatch(const RGBQUAD* pColors);
+    bool IsSwatchShown() const { return m_bSwatch; }
+
     // Told the frame pixel under the mouse at every move over the window (which may lie
-    // outside the frame).
+    // outside the frame); while the swatch shows, the colour index under it (-1: none)
+    // through m_onSwatchHover instead.
     std::function<void(int x, int y)> m_onHover;
+    std::function<void(int index)> m_onSwatchHover;
 
     CBitmap* m_pBitmap = nullptr;  // not owned
     RGBQUAD m_rgbBackground{};     // set by the owner before the first paint
@@ -53,4 +60,7 @@ private:
     BOOL GetBitmapSize(LONG& width, LONG& height) const;
     void SetZoom(int zoom, int x, int y);
     int m_nWheelDelta = 0;  // wheel movement short of a whole notch
+    void PaintSwatch(CDC& dc, int w, int h);
+    bool m_bSwatch = false;
+    RGBQUAD m_swatch[256] = {};
 };

@@ -64,3 +64,8 @@ CIffChunk* FindPalette(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId
     CIffChunk* pChunk = FindPaletteChunk(pFile, wPaletteId, wFallbackPaletteId);
     return pChunk && IsPaletteUsable(pFile, pChunk) ? pChunk : nullptr;
 }
+
+void GetPaletteColors(const CIffChunk& palette, RGBQUAD colors[256]) {
+    const BYTE* rgb = palette.m_pData.get() + 16;
+    for (int i = 0; i < 256; ++i, rgb += 3) colors[i] = RGBQUAD{rgb[2], rgb[1], rgb[0], 0};
+}

@@ -38,3 +38,6 @@ struct PaletteChoice {
     PaletteCheck check;
 };
 PaletteChoice ChoosePalette(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId);
+
+// The 256 colours of a usable palette's loaded data (rgbReserved 0).
+void GetPaletteColors(const CIffChunk& palette, RGBQUAD colors[256]);

@@ -8,6 +8,7 @@
 #include "app/control_ids.h"
 #include "app/palette_status.h"
 #include "app/patch_dlg.h"
+#include "preview/preview_geometry.h"
 #include "sprites/palette.h"
 #include "support/iff/iff_builder.h"
 #include "support/iff/spr2_builder.h"
@@ -145,6 +146,41 @@ TEST_F(StatusLineTest, ReadsThePixelUnderTheCursor) {
     EXPECT_EQ(Status(), "Frame 0 uses its own palette 1.");
     Hover(-1, 0);
     EXPECT_EQ(Status(), "Frame 0 uses its own palette 1.");
+}
+
+// Ctrl+P shows the colours of the palette that draws the frame; Ctrl+PgUp/PgDn the file's
+// others, an unusable one with the reason; hovering a cell names it; Ctrl+P or another
+// frame brings the frame back.
+TEST_F(StatusLineTest, TheSwatchOfAnyPalette) {
+    std::vector<ChunkSpec> chunks = Palettes();
+    chunks.push_back(Sprite(10, 1, {Frame(2), Frame(1)}));
+    Browse(chunks);
+    auto key = [&](int cmd) { dlg.UserCommand(cmd, CMD_FROM_ACCELERATOR); };
+    key(ID_SWATCH);
+    ASSERT_TRUE(dlg.m_preview.IsSwatchShown());
+    EXPECT_EQ(Status(), "Palette 2 can't be shown: it is version 3 (must be 1).");
+    key(ID_PREV_PALETTE);
+    EXPECT_EQ(Status(), "Palette 1: Ctrl+PgUp/PgDn for the others, Ctrl+P for the frame.");
+    key(ID_PREV_PALETTE);  // the first stays
+    EXPECT_EQ(Status(), "Palette 1: Ctrl+PgUp/PgDn for the others, Ctrl+P for the frame.");
+    CRect rc;
+    dlg.m_preview.GetClientRect(&rc);
+    const preview::SwatchLayout s = preview::LayoutSwatch(rc.right, rc.bottom);
+    dlg.m_preview.UserMouseMove(0, s.originX + 2 * s.cell, s.originY + s.cell);
+    const Rgb c = TestColor(18);
+    EXPECT_EQ(Status(), "Palette 1, colour 18: red " + std::to_string(c.r) + ", green " +
+                            std::to_string(c.g) + ", blue " + std::to_string(c.b));
+    for (int i = 0; i < 3; ++i) key(ID_NEXT_PALETTE);
+    EXPECT_EQ(Status(), "Palette 4 can't be shown: it is 700 bytes long (needs 784).");
+    key(ID_NEXT_PALETTE);  // the last stays
+    EXPECT_EQ(Status(), "Palette 4 can't be shown: it is 700 bytes long (needs 784).");
+    key(ID_SWATCH);
+    EXPECT_FALSE(dlg.m_preview.IsSwatchShown());
+    EXPECT_EQ(Status(), "Frame 0 can't be drawn: its own palette 2 is version 3 (must be 1).");
+    key(ID_SWATCH);
+    dlg.m_cbFrame.UserSelect(1);
+    EXPECT_FALSE(dlg.m_preview.IsSwatchShown());
+    EXPECT_EQ(Status(), "Frame 1 uses its own palette 1.");
 }
 
 }  // namespace

@@ -146,4 +146,36 @@ TEST_F(ZoomTest, DragWheelNewFrameAndResize) {
     EXPECT_EQ(std::pair(preview.m_nOriginX, preview.m_nOriginY), dragged);
 }
 
+// The swatch: 16 x 16 square cells as large as fit, centred, each its colour; the index
+// under the cursor goes to the owner; the frame comes back as it was.
+TEST_F(ZoomTest, SwatchCellsAndTheIndexUnderTheCursor) {
+    Show(7, 5);
+    RGBQUAD colors[256];
+    for (int i = 0; i < 256; ++i) colors[i] = RGBQUAD{BYTE(255 - i), BYTE(i), 7, 0};
+    preview.SetSwatch(colors);
+    const preview::SwatchLayout s = preview::LayoutSwatch(41, 30);
+    EXPECT_EQ(s.cell, 1);
+    EXPECT_EQ(std::pair(s.originX, s.originY), std::pair(12, 7));
+    const std::unique_ptr<CBitmap> shot = ws.Paint(preview);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 41; ++x) {
+            const int i = preview::SwatchIndexAt(s, x, y);
+            ASSERT_EQ(GetBitmapPixel(*shot, x, y), i < 0 ? kFace : RGB(7, i, 255 - i))
+                << x << ',' << y;
+        }
+    EXPECT_EQ(preview::LayoutSwatch(100, 70).cell, 4);
+    EXPECT_EQ(preview::SwatchIndexAt(preview::LayoutSwatch(100, 70), 18 + 4 * 3 + 3, 3 + 4 * 2),
+              2 * 16 + 3);
+    std::vector<int> hovered;
+    preview.m_onSwatchHover = [&](int i) { hovered.push_back(i); };
+    preview.UserMouseMove(0, 12 + 5, 7 + 2);
+    preview.UserMouseMove(0, 11, 7);
+    EXPECT_EQ(hovered, (std::vector<int>{37, -1}));
+    preview.UserMouseWheel(MK_CONTROL, WHEEL_DELTA, 20, 15);  // no zoom over the swatch
+    EXPECT_EQ(preview.GetZoom(), 1);
+    preview.SetSwatch(nullptr);
+    EXPECT_FALSE(preview.IsSwatchShown());
+    ExpectPainted();
+}
+
 }  // namespace

@@ -151,6 +151,15 @@ private slots:
                 QString("Pixel 3, 5: colour 5 (red 255, green 0, blue 0), depth 255, alpha 255"));
             Hover(QPoint(3, 4));
             QCOMPARE(status->text(), QString("Frame 0 uses its own palette 1."));
+
+            // The palette's colours on Ctrl+P, the next palette on Ctrl+PgDn.
+            QTest::keyClick(Widget(IDC_SPRITES), Qt::Key_P, Qt::ControlModifier);
+            QVERIFY(dlg->m_preview.IsSwatchShown());
+            QTest::keyClick(Widget(IDC_SPRITES), Qt::Key_PageDown, Qt::ControlModifier);
+            QCOMPARE(status->text(),
+                     QString("Palette 2: Ctrl+PgUp/PgDn for the others, Ctrl+P for the frame."));
+            QTest::keyClick(Widget(IDC_SPRITES), Qt::Key_P, Qt::ControlModifier);
+            QVERIFY(!dlg->m_preview.IsSwatchShown());
         });
     }
 

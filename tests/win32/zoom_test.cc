@@ -123,6 +123,17 @@ TEST_F(ViewTest, ZoomKeysFromAnyControlWheelDragAndTheStatusLine) {
                   "Pixel 3, 5: colour 5 (red 255, green 0, blue 0), depth 255, alpha 255");
         driver::MouseMove(preview, false, 1, 1);
         EXPECT_EQ(driver::Text(Item(IDC_STATUS)), "Frame 0 uses its own palette 1.");
+
+        // The palette's colours on Ctrl+P, the next palette on Ctrl+PgDn.
+        driver::CtrlKey(Window(), 'P');
+        EXPECT_TRUE(dlg->m_preview.IsSwatchShown());
+        driver::CtrlKey(Window(), 0x22);  // VK_NEXT
+        EXPECT_EQ(driver::Text(Item(IDC_STATUS)),
+                  "Palette 2: Ctrl+PgUp/PgDn for the others, Ctrl+P for the frame.");
+        const driver::Picture swatch = driver::Capture(preview);
+        EXPECT_EQ(swatch.At(swatch.width / 2, swatch.height / 2), 0x0000FFu);  // all blue
+        driver::CtrlKey(Window(), 'P');
+        EXPECT_FALSE(dlg->m_preview.IsSwatchShown());
     });
 }
 

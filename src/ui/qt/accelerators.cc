@@ -17,6 +17,10 @@ std::vector<QKeySequence> KeySequencesOf(const DialogAccelerator& accel) {
         key = accel.key;
     else if (accel.key == VK_OEM_PLUS)
         key = shift ? Qt::Key_Plus : Qt::Key_Equal;
+    else if (accel.key == VK_PRIOR)
+        key = Qt::Key_PageUp;
+    else if (accel.key == VK_NEXT)
+        key = Qt::Key_PageDown;
     else if (accel.key == VK_ADD)
         key = Qt::Key_Plus;
     else if (accel.key == VK_OEM_MINUS || accel.key == VK_SUBTRACT)
