@@ -15,6 +15,7 @@ constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr UINT WM_MOUSELEAVE = 0x02A3;
 
 // Control notifications (the high word of WM_COMMAND's WPARAM).
 constexpr WORD BN_CLICKED = 0;

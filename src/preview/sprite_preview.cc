@@ -1,6 +1,7 @@
 #include "preview/sprite_preview.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "preview/preview_geometry.h"
 #include "ui/paint_dc.h"
@@ -14,7 +15,8 @@ const MessageMap* CSpritePreview::GetThisMessageMap() {
         CStatic::GetThisMessageMap(),
         {MapEraseBkgnd(&CSpritePreview::OnEraseBkgnd), MapPaint(&CSpritePreview::OnPaint),
          MapSize(&CSpritePreview::OnSize), MapMouseMove(&CSpritePreview::OnMouseMove),
-         MapMouseWheel(&CSpritePreview::OnMouseWheel)}};
+         MapMouseWheel(&CSpritePreview::OnMouseWheel),
+         MapMouseLeave(&CSpritePreview::OnMouseLeave)}};
     return &map;
 }
 
@@ -139,6 +141,11 @@ void CSpritePreview::OnMouseMove(UINT nFlags, CPoint point) {
         m_onHover(preview::FramePixelAt(m_nOriginX, m_nZoom, point.x),
                   preview::FramePixelAt(m_nOriginY, m_nZoom, point.y));
     CStatic::OnMouseMove(nFlags, point);
+}
+
+void CSpritePreview::OnMouseLeave() {
+    if (m_bSwatch && m_onSwatchHover) m_onSwatchHover(-1);
+    if (!m_bSwatch && m_onHover) m_onHover(INT_MIN, INT_MIN);
 }
 
 void CSpritePreview::OnMouseWheel(UINT nFlags, short zDelta, CPoint point) {

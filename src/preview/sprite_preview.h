@@ -32,8 +32,8 @@ public:
     bool IsSwatchShown() const { return m_bSwatch; }
 
     // Told the frame pixel under the mouse at every move over the window (which may lie
-    // outside the frame); while the swatch shows, the colour index under it (-1: none)
-    // through m_onSwatchHover instead.
+    // outside the frame; INT_MIN, INT_MIN when the mouse leaves the window); while the
+    // swatch shows, the colour index under it (-1: none) through m_onSwatchHover instead.
     std::function<void(int x, int y)> m_onHover;
     std::function<void(int index)> m_onSwatchHover;
 
@@ -51,6 +51,7 @@ protected:
     void OnSize(UINT nType, int cx, int cy);
     void OnMouseMove(UINT nFlags, CPoint point);
     void OnMouseWheel(UINT nFlags, short zDelta, CPoint point);
+    void OnMouseLeave();
 
     static const MessageMap* GetThisMessageMap();
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }

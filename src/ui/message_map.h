@@ -94,6 +94,13 @@ MessageMapEntry MapMouseWheel(void (T::*f)(UINT, short, CPoint)) {
             }};
 }
 template <class T>
+MessageMapEntry MapMouseLeave(void (T::*f)()) {
+    return {WM_MOUSELEAVE, 0, 0, [f](CWnd& w, WPARAM, LPARAM) -> LRESULT {
+                (static_cast<T&>(w).*f)();
+                return 0;
+            }};
+}
+template <class T>
 MessageMapEntry MapSysCommand(void (T::*f)(UINT, LPARAM)) {
     return {WM_SYSCOMMAND, 0, 0, [f](CWnd& w, WPARAM wp, LPARAM lp) -> LRESULT {
                 (static_cast<T&>(w).*f)(static_cast<UINT>(wp), lp);

@@ -79,6 +79,7 @@ public:
     // The wheel turned by delta (WHEEL_DELTA a notch, positive away from the user) with
     // the cursor at (x, y), client pixels.
     void UserMouseWheel(UINT flags, int delta, int x, int y);
+    void UserMouseLeave();  // the cursor left the client area
     // Paints the window into target (a 32-bit surface of the client size): runs
     // WM_PAINT with target as the paint context's surface. Nothing else draws there.
     void PaintInto(HBITMAP target);

@@ -130,7 +130,8 @@ TEST_F(StatusLineTest, FollowsFramesEditsPatchesAndSaysWhyNothingIsShown) {
               "Frame 0 uses the sprite's common palette 1, as its ID is 41891 (invalid).");
 }
 
-// Over a drawn pixel, one with nothing drawn, and off the frame (the palette line again).
+// Over a drawn pixel, one with nothing drawn, and off the frame or the window (the
+// palette line again).
 TEST_F(StatusLineTest, ReadsThePixelUnderTheCursor) {
     std::vector<ChunkSpec> chunks = Palettes();
     chunks.push_back(Sprite(10, 1, {Frame(1)}));
@@ -142,6 +143,8 @@ TEST_F(StatusLineTest, ReadsThePixelUnderTheCursor) {
                             "), depth 30, alpha 255");
     Hover(2, 1);
     EXPECT_EQ(Status(), "Pixel 2, 1: nothing drawn (transparent)");
+    dlg.m_preview.UserMouseLeave();
+    EXPECT_EQ(Status(), "Frame 0 uses its own palette 1.");
     Hover(3, 0);
     EXPECT_EQ(Status(), "Frame 0 uses its own palette 1.");
     Hover(-1, 0);

@@ -151,6 +151,10 @@ private slots:
                 QString("Pixel 3, 5: colour 5 (red 255, green 0, blue 0), depth 255, alpha 255"));
             Hover(QPoint(3, 4));
             QCOMPARE(status->text(), QString("Frame 0 uses its own palette 1."));
+            Hover(pixel35);
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(Preview(), &leave);
+            QCOMPARE(status->text(), QString("Frame 0 uses its own palette 1."));
 
             // The palette's colours on Ctrl+P, the next palette on Ctrl+PgDn.
             QTest::keyClick(Widget(IDC_SPRITES), Qt::Key_P, Qt::ControlModifier);

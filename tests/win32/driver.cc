@@ -299,6 +299,10 @@ void Wheel(NativeWindow dialog, bool ctrl, int delta, int x, int y) {
         ThroughLoop(dialog, WM_MOUSEWHEEL, wParam, lParam, {});
 }
 
+void ParkCursor() {
+    SetCursorPos(0, 0);
+}
+
 void ClientToScreen(NativeWindow window, int* x, int* y) {
     POINT p{*x, *y};
     ::ClientToScreen(H(window), &p);

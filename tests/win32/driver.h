@@ -77,6 +77,8 @@ void MouseMove(NativeWindow window, bool leftButton, int x, int y);
 // wheel's message goes to the focus, as the system sends it; x, y are screen pixels.
 void CtrlKey(NativeWindow dialog, unsigned vk, bool shift = false);
 void Wheel(NativeWindow dialog, bool ctrl, int delta, int x, int y);
+// The display's pointer to the screen's top left corner, off every window of the program.
+void ParkCursor();
 // A window's client point in screen pixels.
 void ClientToScreen(NativeWindow window, int* x, int* y);
 

@@ -99,6 +99,11 @@ void SurfaceWidget::wheelEvent(QWheelEvent* event) {
     m_model->UserMouseWheel(flags, event->angleDelta().y(), pos.x(), pos.y());
 }
 
+void SurfaceWidget::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    if (m_model && m_notify) m_model->UserMouseLeave();
+}
+
 void SurfaceWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     ReportSize();

@@ -123,6 +123,9 @@ public:
         constexpr unsigned kKeys = MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL | MK_MBUTTON;
         if (m_model) m_model->UserMouseWheel(keys & kKeys, delta, x, y);
     }
+    void MouseLeave() override {
+        if (m_model) m_model->UserMouseLeave();
+    }
     void Resized(int cx, int cy) override {
         if (m_model) m_model->UserResize(cx, cy);
     }

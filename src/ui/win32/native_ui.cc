@@ -208,9 +208,16 @@ LRESULT CALLBACK SurfaceProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam)
             PaintSurface(h, reinterpret_cast<HDC>(wParam));
             return 0;
         case WM_MOUSEMOVE:
-            if (events && notify)
+            if (events && notify) {
+                // Asked again at every move: the system forgets once it has told.
+                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, h, 0};
+                TrackMouseEvent(&track);
                 events->MouseMove(static_cast<unsigned>(wParam), GET_X_LPARAM(lParam),
                                   GET_Y_LPARAM(lParam));
+            }
+            return 0;
+        case WM_MOUSELEAVE:
+            if (events && notify) events->MouseLeave();
             return 0;
         case WM_SIZE:
             if (events) events->Resized(LOWORD(lParam), HIWORD(lParam));

@@ -74,6 +74,7 @@ public:
     virtual void MouseMove(unsigned keys, int x, int y) = 0;  // MK_* keys, client pixels
     // The wheel turned by delta (WHEEL_DELTA a notch) over the surface, client pixels.
     virtual void MouseWheel(unsigned keys, int delta, int x, int y) = 0;
+    virtual void MouseLeave() = 0;
     virtual void Resized(int cx, int cy) = 0;
 };
 
