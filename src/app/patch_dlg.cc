@@ -5,6 +5,7 @@
 #include "app/control_ids.h"
 #include "files/file.h"
 #include "ui/paint_dc.h"
+#include "ui/wait_cursor.h"
 #include "ui/window_system.h"
 
 CPatchDlg::CPatchDlg(CWnd* pParent) : CDialog(IDD_PALVANE2_DIALOG, pParent) {
@@ -132,6 +133,7 @@ void CPatchDlg::OnClose() {
 void CPatchDlg::OnSave() {
     if (!UpdateData(TRUE)) return;
     // Every chunk has to be in memory first: the file is rewritten from the container.
+    const CWaitCursor wait;
     BOOL saved = FALSE;
     try {
         saved = m_iff.LoadAllChunkData() && m_iff.Save(nullptr);

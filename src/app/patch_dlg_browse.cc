@@ -7,6 +7,7 @@
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
 #include "ui/file_dialog.h"
+#include "ui/wait_cursor.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void CPatchDlg::OnBrowse() {
         return;
     }
     m_strFile = dlgFile.GetPathName();
+    const CWaitCursor wait;
 
     DetachSprite();
     m_iff.Reset();

@@ -5,6 +5,7 @@
 #include "app/patch_dlg.h"
 #include "sprites/palette.h"
 #include "sprites/palette_patch.h"
+#include "ui/wait_cursor.h"
 
 void CPatchDlg::OnEditchangeItemPalette() {
     if (!UpdateData(TRUE) || m_nFrame == -1) return;
@@ -72,6 +73,7 @@ void CPatchDlg::OnManualPatch() {
 }
 
 void CPatchDlg::PatchAllFrames(WORD wPaletteId) {
+    const CWaitCursor wait;
     // The sprite is rebound to every chunk in turn; the selection below rebinds it.
     m_bSpriteDecoded = false;
     PatchAllFramePalettes(m_iff, m_sprite, wPaletteId, [this](CIffChunk&) {

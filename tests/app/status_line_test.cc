@@ -130,6 +130,22 @@ TEST_F(StatusLineTest, FollowsFramesEditsPatchesAndSaysWhyNothingIsShown) {
               "Frame 0 uses the sprite's common palette 1, as its ID is 41891 (invalid).");
 }
 
+// The steps that may take long show the busy cursor while they run, and only they.
+TEST_F(StatusLineTest, BusyWhileBrowsingPatchingAndSaving) {
+    std::vector<ChunkSpec> chunks = Palettes();
+    chunks.push_back(Sprite(10, 1, {Frame(1)}));
+    Browse(chunks);
+    EXPECT_EQ(ws.BusySteps(), 1);
+    static_cast<CButton*>(dlg.GetDlgItem(IDC_QUICK_PATCH))->UserClick();  // answered No
+    dlg.m_cbFrame.UserSelect(0);
+    EXPECT_EQ(ws.BusySteps(), 1);
+    ws.AnswerMessageBox(IDYES);
+    static_cast<CButton*>(dlg.GetDlgItem(IDC_QUICK_PATCH))->UserClick();
+    static_cast<CButton*>(dlg.GetDlgItem(IDC_SAVE))->UserClick();
+    EXPECT_EQ(ws.BusySteps(), 3);
+    EXPECT_FALSE(ws.Busy());
+}
+
 // Over a drawn pixel, one with nothing drawn, and off the frame or the window (the
 // palette line again).
 TEST_F(StatusLineTest, ReadsThePixelUnderTheCursor) {

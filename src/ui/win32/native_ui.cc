@@ -580,4 +580,12 @@ std::uint32_t SysColor(int index) {
     return GetSysColor(index);
 }
 
+void ShowBusyCursor(bool busy) {
+    static HCURSOR before = nullptr;
+    if (busy)
+        before = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
+    else
+        SetCursor(before ? before : LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));  // IDC_ARROW
+}
+
 }  // namespace win32ui

@@ -141,5 +141,8 @@ struct OpenFileRequest {
 std::optional<std::string> ChooseFile(const OpenFileRequest& request);
 
 std::uint32_t SysColor(int index);  // COLORREF
+// The system's busy cursor until false puts the one before back. A message box or chooser
+// shown meanwhile sets the ordinary one over itself, as every window does.
+void ShowBusyCursor(bool busy);
 
 }  // namespace win32ui
