@@ -150,7 +150,8 @@ INT_PTR CALLBACK DialogProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) 
             if (IsWindowEnabled(h)) events->Close();
             return TRUE;
         case WM_SIZE:
-            if (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED)
+            // Maximised straight from the task bar is no longer minimised either.
+            if (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED)
                 events->Iconic(wParam == SIZE_MINIMIZED);
             if (wParam != SIZE_MINIMIZED) events->Resized(LOWORD(lParam), HIWORD(lParam));
             return FALSE;
