@@ -2,7 +2,8 @@
 // the first frame is shown, and a confirmed Quick Patch followed by Save, on files of
 // 2,000 and 20,000 sprites of 4 frames (the per-sprite cost must not grow with the file);
 // and one keystroke in the item-palette combo (encode the sprite, rebuild the frame bitmap,
-// paint the preview) on a sprite of 64 frames of 256 x 256.
+// paint the preview) on a sprite of 64 frames of 256 x 256; and Browse, Quick Patch and Save
+// on a file of 100,000 chunks.
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -101,6 +102,47 @@ BENCHMARK(BM_QuickPatchAndSave)
     ->Arg(20000)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+// 100,000 chunks: 50,000 sprites of one 3 x 2 frame and 50,000 palettes, so that both
+// palette boxes list 50,001 entries.
+const std::string& LargeFile() {
+    static const std::string path = [] {
+        IffSpec layout;
+        Spr2Grid g(3, 2);
+        for (int i = 0; i < 6; ++i) g.Set(i % 3, i / 3, i);
+        for (int i = 0; i < 50000; ++i) {
+            layout.chunks.push_back(PaltChunk(static_cast<WORD>(i), TestPalette()));
+            Spr2Spec s;
+            s.paletteId = 1;
+            s.frames.push_back(FrameFromGrid(g, static_cast<WORD>(i)));
+            layout.chunks.push_back(Spr2Chunk(static_cast<WORD>(i), s, "sprite"));
+        }
+        const std::string file = TempPath("bench-large.iff");
+        WriteFileBytes(file, BuildIff(layout));
+        return file;
+    }();
+    return path;
+}
+
+void BM_BrowseLargeFile(benchmark::State& state) {
+    LargeFile();  // written before the clock runs
+    Session s;
+    for (auto _ : state)
+        if (!s.Browse(LargeFile())) return state.SkipWithError("no frame shown");
+}
+BENCHMARK(BM_BrowseLargeFile)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_QuickPatchAndSaveLargeFile(benchmark::State& state) {
+    Session s;
+    if (!s.Browse(LargeFile())) return state.SkipWithError("no frame shown");
+    for (auto _ : state) {
+        s.ws.AnswerMessageBox(IDYES);
+        s.Click(IDC_QUICK_PATCH);
+        s.Click(IDC_SAVE);
+        s.ws.ClearMessageBoxes();
+    }
+}
+BENCHMARK(BM_QuickPatchAndSaveLargeFile)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_PaletteKeystroke(benchmark::State& state) {
     static const std::string path = WriteFile(1, 64, 256);

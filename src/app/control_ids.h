@@ -14,10 +14,6 @@ constexpr unsigned IDM_ABOUTBOX = 0x0010;
 constexpr unsigned IDM_UNDO = 0x0020;
 constexpr unsigned IDM_REDO = 0x0030;
 
-// Commands of the undo and redo keys.
-constexpr int ID_EDIT_UNDO = 2001;
-constexpr int ID_EDIT_REDO = 2002;
-
 // Controls of the main dialog.
 constexpr int IDC_CLOSE = 1000;
 constexpr int IDC_FILE = 1002;
@@ -30,3 +26,14 @@ constexpr int IDC_ITEM_PALETTE = 1012;
 constexpr int IDC_SAVE = 1013;
 constexpr int IDC_QUICK_PATCH = 1014;
 constexpr int IDC_MANUAL_PATCH = 1015;
+constexpr int IDC_STATUS = 1016;
+
+// Commands of the main dialog's keys.
+constexpr int ID_EDIT_UNDO = 2001;
+constexpr int ID_EDIT_REDO = 2002;
+constexpr int ID_ZOOM_IN = 2011;
+constexpr int ID_ZOOM_OUT = 2012;
+constexpr int ID_ZOOM_RESET = 2013;
+constexpr int ID_SWATCH = 2014;
+constexpr int ID_PREV_PALETTE = 2015;
+constexpr int ID_NEXT_PALETTE = 2016;

@@ -5,6 +5,7 @@
 #include "app/control_ids.h"
 #include "document/iff_document.h"
 #include "ui/paint_dc.h"
+#include "ui/wait_cursor.h"
 #include "ui/window_system.h"
 
 CPatchDlg::CPatchDlg(CWnd* pParent) : CDialog(IDD_PALVANE2_DIALOG, pParent) {
@@ -25,8 +26,10 @@ const MessageMap* CPatchDlg::GetThisMessageMap() {
     using D = CPatchDlg;
     static const MessageMap map{
         CDialog::GetThisMessageMap(),
-        {MapSysCommand(&D::OnSysCommand), MapPaint(&D::OnPaint),
-         MapQueryDragIcon(&D::OnQueryDragIcon), MapClose(&D::OnClose),
+        {MapSysCommand(&D::OnSysCommand),
+         MapPaint(&D::OnPaint),
+         MapQueryDragIcon(&D::OnQueryDragIcon),
+         MapClose(&D::OnClose),
          MapCommand(IDC_CLOSE, BN_CLICKED, &D::OnClose),
          MapCommand(IDC_BROWSE, BN_CLICKED, &D::OnBrowse),
          MapCommand(IDC_SPRITES, LBN_SELCHANGE, &D::OnSelchangeSprites),
@@ -38,9 +41,15 @@ const MessageMap* CPatchDlg::GetThisMessageMap() {
          MapCommand(IDC_SAVE, BN_CLICKED, &D::OnSave),
          MapCommand(IDC_QUICK_PATCH, BN_CLICKED, &D::OnQuickPatch),
          MapCommand(IDC_MANUAL_PATCH, BN_CLICKED, &D::OnManualPatch),
-         MapCommand(ID_EDIT_UNDO, kAcceleratorCode, &D::OnEditUndo),
-         MapCommand(ID_EDIT_REDO, kAcceleratorCode, &D::OnEditRedo),
-         MapDropFiles(&D::OnDropFiles)}};
+         MapCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR, &D::OnEditUndo),
+         MapCommand(ID_EDIT_REDO, CMD_FROM_ACCELERATOR, &D::OnEditRedo),
+         MapDropFiles(&D::OnDropFiles),
+         MapCommand(ID_ZOOM_IN, CMD_FROM_ACCELERATOR, &D::OnZoomIn),
+         MapCommand(ID_ZOOM_OUT, CMD_FROM_ACCELERATOR, &D::OnZoomOut),
+         MapCommand(ID_ZOOM_RESET, CMD_FROM_ACCELERATOR, &D::OnZoomReset),
+         MapCommand(ID_SWATCH, CMD_FROM_ACCELERATOR, &D::OnSwatch),
+         MapCommand(ID_PREV_PALETTE, CMD_FROM_ACCELERATOR, &D::OnPrevPalette),
+         MapCommand(ID_NEXT_PALETTE, CMD_FROM_ACCELERATOR, &D::OnNextPalette)}};
     return &map;
 }
 
@@ -76,6 +85,8 @@ BOOL CPatchDlg::OnInitDialog() {
     m_rgbBackground = RGBQUAD{GetBValue(face), GetGValue(face), GetRValue(face), 0};
     m_preview.m_rgbBackground = m_rgbBackground;
     m_preview.SetFrameBitmap(nullptr);
+    m_preview.m_onHover = [this](int x, int y) { OnPreviewHover(x, y); };
+    m_preview.m_onSwatchHover = [this](int index) { OnSwatchHover(index); };
 
     DisableWorkingControls();
     m_bDirty = false;
@@ -128,6 +139,7 @@ void CPatchDlg::OnClose() {
 
 void CPatchDlg::OnSave() {
     if (!UpdateData(TRUE)) return;
+    const CWaitCursor wait;
     StepFailure failure;
     if (!SaveDocument(m_iff, nullptr, &failure)) {
         ShowError(failure.message);
@@ -146,6 +158,7 @@ void CPatchDlg::DisableWorkingControls() {
     m_btnSave.EnableWindow(FALSE);
     m_btnQuickPatch.EnableWindow(FALSE);
     m_btnManualPatch.EnableWindow(FALSE);
+    ShowStatus({});
 }
 
 int CPatchDlg::ShowError(const char* text) {

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/undo_history.h"
+
+#include "app/palette_status.h"
 #include "iff/iff_file.h"
 #include "preview/sprite_preview.h"
 #include "raster/bitmap.h"
@@ -95,6 +97,27 @@ private:
     void ShowStep(const UndoStep& step);
     void UpdateUndoMenu();
     CString m_strLastTried;  // the chooser opens in its folder
+    // The status line and the zoom keys (patch_dlg_view.cc).
+    void ShowFrameStatus(int nFrame, bool bDrawn);
+    void ShowNoFrameStatus(NoFrameReason reason);
+    void OnPreviewHover(int x, int y);  // frame pixel under the cursor
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnZoomReset();
+    void OnSwatch();
+    void OnPrevPalette();
+    void OnNextPalette();
+    void ShowSwatch(WORD wId);
+    void HideSwatch();
+    void OnSwatchHover(int index);
+    WORD m_wSwatchPalette = 0;
+    RGBQUAD m_swatchColors[256] = {};
+    std::string m_strSwatchStatus;
+    bool m_bSwatchUsable = false;
+    void ShowStatus(const std::string& text);
+    std::string m_strFrameStatus;
+    int m_nShownFrame = -1;   // -1: no frame to read pixels from
+    int m_nStatusFrame = -1;  // the frame the status is about, drawn or not; -1: none
 
     // m_sprite mirrors its chunk: decoded in full and bound to a chunk of the container
     // that is open now. Only such a sprite may be written back.

@@ -7,6 +7,7 @@
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
 #include "ui/file_dialog.h"
+#include "ui/wait_cursor.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ void CPatchDlg::OpenFile(const CString& path) {
     m_strLastTried = path;
     m_history.Clear();
     UpdateUndoMenu();
+    const CWaitCursor wait;
 
     DetachSprite();
     // Until the new file is in: a file error while reading it must not leave the old
@@ -98,6 +100,7 @@ void CPatchDlg::OnSelchangeSprites() {
     const int nSel = m_lbSprites.GetCurSel();
     if (nSel == LB_ERR) {
         fail();
+        ShowNoFrameStatus(NoFrameReason::NoSprites);
         return;
     }
     const WORD wId = static_cast<WORD>(m_lbSprites.GetItemData(nSel));
@@ -105,6 +108,8 @@ void CPatchDlg::OnSelchangeSprites() {
     if (!AttachSprite(m_iff, wId, m_sprite, &failure)) {
         ShowError(failure.message);
         fail();
+        ShowNoFrameStatus(failure.message == kNoSuchItem ? NoFrameReason::SpriteMissing
+                                                         : NoFrameReason::SpriteUndecodable);
         return;
     }
     m_bSpriteDecoded = true;
@@ -136,6 +141,7 @@ void CPatchDlg::OnSelchangeFrame() {
     };
     if (m_nFrame == -1) {
         fail();
+        ShowNoFrameStatus(NoFrameReason::NoFrames);
         return;
     }
     const int nFrame = static_cast<int>(m_cbFrame.GetItemData(m_nFrame));
@@ -158,6 +164,7 @@ void CPatchDlg::ShowFrame(int frame) {
         m_bSpriteDecoded && m_sprite.BuildFrameBitmaps(&m_iff, frame, &m_bmpFrame, &bmpDepth,
                                                        &bmpAlpha, m_rgbBackground, 0, 0, 0);
     m_preview.SetFrameBitmap(built ? &m_bmpFrame : nullptr);
+    ShowFrameStatus(frame, built);
 }
 
 // The first entry that begins with the ID's text is the one shown, even when it names

@@ -6,9 +6,6 @@
 #include "ui/win_app.h"
 
 BOOL CPatchDlg::InitOpenAndUndo() {
-    SetAccelerators({{FVIRTKEY | FCONTROL, 'Z', ID_EDIT_UNDO},
-                     {FVIRTKEY | FCONTROL, 'Y', ID_EDIT_REDO},
-                     {FVIRTKEY | FCONTROL | FSHIFT, 'Z', ID_EDIT_REDO}});
     DragAcceptFiles(TRUE);
     if (m_strOpenAtStart.empty()) return TRUE;
     // No message handler runs this yet, so a file error is reported here as it would be

@@ -6,6 +6,7 @@
 #include "app/patch_dlg.h"
 #include "sprites/palette.h"
 #include "sprites/palette_patch.h"
+#include "ui/wait_cursor.h"
 
 void CPatchDlg::OnEditchangeItemPalette() {
     if (!UpdateData(TRUE) || m_nFrame == -1) return;
@@ -79,6 +80,7 @@ void CPatchDlg::OnManualPatch() {
 }
 
 void CPatchDlg::PatchAllFrames(WORD wPaletteId, const char* stepName) {
+    const CWaitCursor wait;
     CUndoHistory::Snapshot before = SnapshotAllSprites();
     // The sprite is rebound to every chunk in turn; the selection below rebinds it.
     m_bSpriteDecoded = false;

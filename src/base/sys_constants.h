@@ -15,9 +15,12 @@ constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_DROPFILES = 0x0233;
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr UINT WM_MOUSELEAVE = 0x02A3;
 
 // Control notifications (the high word of WM_COMMAND's WPARAM).
 constexpr WORD BN_CLICKED = 0;
+constexpr WORD CMD_FROM_ACCELERATOR = 1;  // the command came from a key of the dialog
 constexpr WORD LBN_SELCHANGE = 1;
 constexpr WORD CBN_SELCHANGE = 1;
 constexpr WORD CBN_EDITCHANGE = 5;
@@ -31,6 +34,22 @@ constexpr UINT MK_RBUTTON = 0x0002;
 constexpr UINT MK_SHIFT = 0x0004;
 constexpr UINT MK_CONTROL = 0x0008;
 constexpr UINT MK_MBUTTON = 0x0010;
+
+// Accelerator keys: flags and the virtual-key codes the program uses besides digits and
+// letters (whose codes are their ASCII capitals).
+constexpr BYTE FVIRTKEY = 0x01;
+constexpr BYTE FSHIFT = 0x04;
+constexpr BYTE FCONTROL = 0x08;
+constexpr BYTE FALT = 0x10;
+constexpr WORD VK_PRIOR = 0x21;      // Page Up
+constexpr WORD VK_NEXT = 0x22;       // Page Down
+constexpr WORD VK_ADD = 0x6B;        // keypad +
+constexpr WORD VK_SUBTRACT = 0x6D;   // keypad -
+constexpr WORD VK_OEM_PLUS = 0xBB;   // the key that types + (= below it on some layouts)
+constexpr WORD VK_OEM_MINUS = 0xBD;  // the key that types -
+
+// One notch of a mouse wheel.
+constexpr short WHEEL_DELTA = 120;
 
 // WM_SIZE types.
 constexpr UINT SIZE_RESTORED = 0;
@@ -57,6 +76,7 @@ constexpr DWORD WS_GROUP = 0x00020000;
 constexpr DWORD WS_TABSTOP = 0x00010000;
 constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
 constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
+constexpr DWORD WS_THICKFRAME = 0x00040000;
 constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
 
@@ -77,6 +97,7 @@ constexpr DWORD CBS_TYPEMASK = 0x0003;
 constexpr DWORD SS_LEFT = 0x0000;
 constexpr DWORD SS_ICON = 0x0003;
 constexpr DWORD SS_GRAYRECT = 0x0008;
+constexpr DWORD SS_LEFTNOWORDWRAP = 0x000C;
 constexpr DWORD SS_ETCHEDFRAME = 0x0012;
 constexpr DWORD SS_TYPEMASK = 0x001F;
 constexpr DWORD SS_NOPREFIX = 0x0080;
@@ -102,8 +123,3 @@ constexpr UINT MF_GRAYED = 0x0001;
 constexpr UINT MF_BYCOMMAND = 0x0000;
 constexpr UINT MF_BYPOSITION = 0x0400;
 
-// Accelerator key flags.
-constexpr BYTE FVIRTKEY = 0x01;
-constexpr BYTE FSHIFT = 0x04;
-constexpr BYTE FCONTROL = 0x08;
-constexpr BYTE FALT = 0x10;

@@ -10,16 +10,16 @@ using Json = nlohmann::ordered_json;
 
 std::string FaultText(PaletteFault fault, const CIffChunk& palette) {
     switch (fault) {
-        case PaletteFault::unreadable:
+        case PaletteFault::Unreadable:
             return "its data cannot be read";
-        case PaletteFault::tooShort:
+        case PaletteFault::Length:
             return "it has " + std::to_string(palette.m_dwSize) + " bytes, " +
                    std::to_string(PALT_MIN_SIZE) + " needed";
-        case PaletteFault::version:
+        case PaletteFault::Version:
             return "its version is not 1";
-        case PaletteFault::colours:
+        case PaletteFault::ColorCount:
             return "it does not have 256 colours";
-        case PaletteFault::none:
+        case PaletteFault::None:
             break;
     }
     return "it is usable";
@@ -32,7 +32,7 @@ void FileCheck::Run() {
         const CIffChunk* chunk = m_iff.GetNextByIdOfType(pos);
         if (!chunk) break;
         const PaletteFault fault = m_palettes.Fault(*chunk);
-        if (fault == PaletteFault::none) continue;
+        if (fault == PaletteFault::None) continue;
         Finding f;
         f.fields = {{"kind", "unusable_palette"},
                     {"palette", chunk->m_wID},
@@ -68,7 +68,7 @@ std::string FileCheck::PaletteState(WORD id, const CIffChunk* chunk) const {
     const std::string name = "palette " + std::to_string(id);
     if (!chunk) return name + ": not in the file";
     const PaletteFault fault = m_palettes.Fault(*chunk);
-    if (fault == PaletteFault::none) return name + ": usable";
+    if (fault == PaletteFault::None) return name + ": usable";
     return name + ": cannot be used: " + FaultText(fault, *chunk);
 }
 

@@ -2,9 +2,9 @@
 
 #include "iff/iff_types.h"
 
-PaletteTable::PaletteTable(CIffFile& iff) : m_iff(iff), m_faults(0x10000, PaletteFault::none) {
+PaletteTable::PaletteTable(CIffFile& iff) : m_iff(iff), m_faults(0x10000, PaletteFault::None) {
     iff.VisitChunkDataOfType(IFF_TYPE_PALT, [this](const CIffChunk& chunk, const BYTE* data) {
-        m_faults[chunk.m_wID] = FindPaletteFault(data, chunk.m_dwSize);
+        m_faults[chunk.m_wID] = CheckPaletteData(data, chunk.m_dwSize).fault;
     });
 }
 

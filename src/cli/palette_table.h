@@ -11,7 +11,7 @@ class PaletteTable {
 public:
     explicit PaletteTable(CIffFile& iff);
 
-    bool IsUsable(const CIffChunk& palette) const { return Fault(palette) == PaletteFault::none; }
+    bool IsUsable(const CIffChunk& palette) const { return Fault(palette) == PaletteFault::None; }
     PaletteFault Fault(const CIffChunk& palette) const { return m_faults[palette.m_wID]; }
 
     // What FindPalette gives for these IDs.

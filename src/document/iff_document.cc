@@ -6,7 +6,6 @@ namespace {
 
 constexpr char kOpenFailed[] = "Unable to open file!";
 constexpr char kNotIff[] = "Unable to open file as an IFF file!";
-constexpr char kNoSuchItem[] = "Can't find this item!";
 constexpr char kNotDecoded[] = "Can't load this resource!";
 constexpr char kSaveFailed[] = "Error while saving this file!";
 

@@ -27,7 +27,10 @@ bool OpenDocument(CIffFile& iff, const std::string& path, StepFailure* failure,
                   OpenFor purpose = OpenFor::editing);
 StepFailure LoadFailure(const CFileException& error);
 
-// Finds the sprite with this ID and binds `sprite` to it, which loads and decodes it.
+// Finds the sprite with this ID and binds `sprite` to it, which loads and decodes it. A
+// sprite the file does not hold fails with this message; one that does not decode, with
+// another.
+inline constexpr char kNoSuchItem[] = "Can't find this item!";
 bool AttachSprite(CIffFile& iff, WORD id, CSpr2& sprite, StepFailure* failure);
 
 // Where a save goes when it is not the container's own file.

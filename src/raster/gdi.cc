@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "raster/icon.h"
 
@@ -131,6 +132,52 @@ BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int xSrc, int ySr
                 StorePixel(d, dstBpp, q.rgbBlue, q.rgbGreen, q.rgbRed);
             } else {
                 StorePixel(d, dstBpp, s[0], s[1], s[2]);
+            }
+        }
+    }
+    return TRUE;
+}
+
+BOOL StretchBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int xSrc, int ySrc, int cxSrc,
+                int cySrc, DWORD rop) {
+    if (rop != SRCCOPY || !hdc || !hdcSrc || cx < 0 || cy < 0 || cxSrc < 0 || cySrc < 0)
+        return FALSE;
+    HBITMAP dst = hdc->selected;
+    HBITMAP src = hdcSrc->selected;
+    if (!Drawable(dst) || !src || !src->bits) return FALSE;
+    const int srcBits = src->bitCount;
+    if (srcBits != 8 && srcBits != 24 && srcBits != 32) return FALSE;
+
+    // Only the part of the destination inside its bitmap is visited, however large cx is.
+    const long long left = std::max<long long>(x, 0);
+    const long long right = std::min<long long>(static_cast<long long>(x) + cx, dst->width);
+    const long long top = std::max<long long>(y, 0);
+    const long long bottom = std::min<long long>(static_cast<long long>(y) + cy, dst->height);
+    if (left >= right || top >= bottom) return TRUE;
+    auto sourceOf = [](long long i, long long from, long long n, long long total) {
+        return from + i * n / total;
+    };
+    std::vector<long long> columns(static_cast<std::size_t>(right - left));
+    for (long long d = left; d < right; ++d)
+        columns[static_cast<std::size_t>(d - left)] = sourceOf(d - x, xSrc, cxSrc, cx);
+
+    const int dstBpp = dst->bitCount / 8;
+    const int srcBpp = srcBits / 8;
+    const auto& colors = src->colors;
+    for (long long d = top; d < bottom; ++d) {
+        const long long sy = sourceOf(d - y, ySrc, cySrc, cy);
+        if (sy < 0 || sy >= src->height) continue;
+        const BYTE* s = Row(src, static_cast<LONG>(sy));
+        BYTE* p = Row(dst, static_cast<LONG>(d)) + left * dstBpp;
+        for (std::size_t i = 0; i < columns.size(); ++i, p += dstBpp) {
+            const long long sx = columns[i];
+            if (sx < 0 || sx >= src->width) continue;
+            const BYTE* q = s + sx * srcBpp;
+            if (srcBpp == 1) {
+                const RGBQUAD c = *q < colors.size() ? colors[*q] : RGBQUAD{0, 0, 0, 0};
+                StorePixel(p, dstBpp, c.rgbBlue, c.rgbGreen, c.rgbRed);
+            } else {
+                StorePixel(p, dstBpp, q[0], q[1], q[2]);
             }
         }
     }

@@ -38,6 +38,12 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, const ch
 // to both bitmaps. Reads 8-bit (through the colour table), 24- and 32-bit bitmaps,
 // writes 24- and 32-bit ones.
 BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int xSrc, int ySrc, DWORD rop);
+// The cxSrc x cySrc block at (xSrc, ySrc) scaled to cx x cy at (x, y) by nearest neighbour
+// (destination pixel i takes source pixel i * cxSrc / cx, rounded down; no blending),
+// clipped to the destination; source pixels outside the source are left undrawn. SRCCOPY
+// only, the same formats as BitBlt.
+BOOL StretchBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int xSrc, int ySrc, int cxSrc,
+                int cySrc, DWORD rop);
 BOOL DeleteDC(HDC hdc);  // the bitmap selected last stays alive; the stock one goes
 // Draws the icon's image of SM_CXICON size (or its first) with its mask.
 BOOL DrawIcon(HDC hdc, int x, int y, HICON icon);
@@ -75,6 +81,11 @@ public:
     }
     BOOL BitBlt(int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc, DWORD rop) {
         return ::BitBlt(m_hDC, x, y, cx, cy, pSrc ? pSrc->m_hDC : nullptr, xSrc, ySrc, rop);
+    }
+    BOOL StretchBlt(int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc, int cxSrc,
+                    int cySrc, DWORD rop) {
+        return ::StretchBlt(m_hDC, x, y, cx, cy, pSrc ? pSrc->m_hDC : nullptr, xSrc, ySrc, cxSrc,
+                            cySrc, rop);
     }
     BOOL DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon); }
     void FillSolidRect(const RECT* rect, COLORREF color);  // SetBkColor + opaque ExtTextOut

@@ -81,8 +81,35 @@ BOOL CSpr2::BuildFrameBitmaps(CIffFile* pFile, int nFrame, CBitmap* pColor, CBit
 }
 
 BOOL CSpr2::IsFrameDrawable(int nFrame, bool bHasPalette, int nOriginY) const {
+    return CheckFrame(nFrame, bHasPalette, nOriginY) == FrameFault::None;
+}
+
+FrameFault CSpr2::CheckFrame(int nFrame, bool bHasPalette, int nOriginY) const {
     Spr2FrameInfo frame;
-    return bHasPalette && GetFrameInfo(&frame, nFrame) &&
-           IsFrameSizeDrawable(frame.wWidth, frame.wHeight) &&
-           IsSpr2StreamAccepted(frame, frame.wHeight, nOriginY);
+    if (!GetFrameInfo(&frame, nFrame)) return FrameFault::NoFrame;
+    if (!bHasPalette) return FrameFault::NoPalette;
+    if (frame.wWidth == 0 || frame.wHeight == 0) return FrameFault::ZeroSize;
+    if (!IsFrameSizeDrawable(frame.wWidth, frame.wHeight)) return FrameFault::TooLarge;
+    if (!IsSpr2StreamAccepted(frame, frame.wHeight, nOriginY)) return FrameFault::Stream;
+    return FrameFault::None;
+}
+
+BOOL CSpr2::ProbeFramePixel(CIffFile* pFile, int nFrame, int x, int y, Spr2Pixel* pPixel) const {
+    Spr2FrameInfo frame;
+    if (!pPixel || !GetFrameInfo(&frame, nFrame) || x < 0 || y < 0 || x >= frame.wWidth ||
+        y >= frame.wHeight)
+        return FALSE;
+    const bool hasPalette = FindPalette(pFile, frame.wPaletteId, GetPaletteId()) != nullptr;
+    if (!IsFrameDrawable(nFrame, hasPalette, 0)) return FALSE;
+    // A one-pixel surface whose origin puts (x, y) on it: pixels never affect each other,
+    // so it ends up as that pixel of the whole frame.
+    BYTE color[3] = {};
+    BYTE depth = 0, alpha = 0;
+    WORD index = kNoIndex;
+    CSpriteSurface surface{1, 1, color, 3, &depth, 1, &alpha, 1, -x, -y, 0};
+    surface.pIndexBits = &index;
+    surface.Clear(RGBQUAD{}, 255);
+    if (!RenderSpr2Frame(pFile, frame, surface, GetPaletteId())) return FALSE;
+    *pPixel = Spr2Pixel{index != kNoIndex, static_cast<BYTE>(index), depth, alpha};
+    return TRUE;
 }

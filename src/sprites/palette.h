@@ -20,6 +20,24 @@ BOOL IsPaletteUsable(CIffFile* pFile, CIffChunk* pChunk);
 // The same test on data at hand; NULL for data that could not be loaded.
 BOOL IsPaletteDataUsable(const BYTE* pData, DWORD dwSize);
 
-// Why a palette's data is not usable, the first reason that applies; `none` when it is.
-enum class PaletteFault { none, unreadable, tooShort, version, colours };
-PaletteFault FindPaletteFault(const BYTE* pData, DWORD dwSize);
+// Why a palette's data is not usable, for telling the user.
+enum class PaletteFault { None, Unreadable, Length, Version, ColorCount };
+struct PaletteCheck {
+    PaletteFault fault;
+    DWORD dwSize;     // bytes of data
+    DWORD dwVersion;  // as stored, when there are enough bytes
+    DWORD dwColors;
+};
+PaletteCheck CheckPaletteData(const BYTE* pData, DWORD dwSize);
+
+// Which palette draws a frame and why: the frame's own, the sprite's common one when no
+// chunk has the frame's ID, or none.
+struct PaletteChoice {
+    CIffChunk* pChunk;  // NULL: neither ID names a palette
+    bool bFallback;     // pChunk is the common palette
+    PaletteCheck check;
+};
+PaletteChoice ChoosePalette(CIffFile* pFile, WORD wPaletteId, WORD wFallbackPaletteId);
+
+// The 256 colours of a usable palette's loaded data (rgbReserved 0).
+void GetPaletteColors(const CIffChunk& palette, RGBQUAD colors[256]);

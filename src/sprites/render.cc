@@ -26,6 +26,7 @@ struct RowPointers {
     BYTE* color = nullptr;
     BYTE* depth = nullptr;
     BYTE* alpha = nullptr;
+    WORD* index = nullptr;
 };
 
 struct DrawContext {
@@ -52,6 +53,7 @@ struct DepthColorPixel {
         if (!DepthTest(ctx, row.depth + x, p[0])) return;
         PutColor(row.color + 3 * x, ctx.palette + 3 * p[1]);
         if (row.alpha) row.alpha[x] = 255;
+        if (row.index) row.index[x] = p[1];
     }
 };
 
@@ -66,6 +68,7 @@ struct DepthColorAlphaPixel {
         px[1] = Blend(rgb[1], px[1], w);
         px[2] = Blend(rgb[0], px[2], w);
         if (row.alpha) row.alpha[x] = Blend(w, row.alpha[x], w);
+        if (row.index) row.index[x] = p[1];
     }
 };
 
@@ -74,6 +77,7 @@ struct ColorPixel {
     static void Draw(const DrawContext& ctx, const RowPointers& row, long long x, const BYTE* p) {
         PutColor(row.color + 3 * x, ctx.palette + 3 * p[0]);
         if (row.alpha) row.alpha[x] = 255;
+        if (row.index) row.index[x] = p[0];
     }
 };
 
@@ -140,6 +144,7 @@ private:
         m_rows.color = m_s.pColorBits + bottomUp * m_s.nColorStride;
         m_rows.depth = m_s.pDepthBits + bottomUp * m_s.nDepthStride;
         m_rows.alpha = m_s.pAlphaBits ? m_s.pAlphaBits + bottomUp * m_s.nAlphaStride : nullptr;
+        m_rows.index = m_s.pIndexBits ? m_s.pIndexBits + bottomUp * m_s.nIndexStride : nullptr;
     }
 
     // Draws the visible part of a run; false when its payload runs out before the end,
@@ -195,6 +200,10 @@ void CSpriteSurface::Clear(RGBQUAD rgbBackground, BYTE bDepth) {
         if (pAlphaBits) {
             std::memset(pAlphaBits + static_cast<std::ptrdiff_t>(r) * nAlphaStride, 0,
                         static_cast<size_t>(nWidth));
+        }
+        if (pIndexBits) {
+            WORD* row = pIndexBits + static_cast<std::ptrdiff_t>(r) * nIndexStride;
+            std::fill(row, row + nWidth, kNoIndex);
         }
     }
 }

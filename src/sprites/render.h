@@ -5,6 +5,8 @@
 #include "iff/iff_file.h"
 #include "sprites/spr2.h"
 
+constexpr WORD kNoIndex = 0xFFFF;
+
 struct CSpriteSurface {
     int nHeight;
     int nWidth;
@@ -17,6 +19,9 @@ struct CSpriteSurface {
     int nOriginX;
     int nOriginY;
     int nDepthBias;
+    // Optional: the colour index each pixel was last drawn with, kNoIndex where none was.
+    WORD* pIndexBits = nullptr;
+    int nIndexStride = 0;  // in entries
 
     void Clear(RGBQUAD rgbBackground, BYTE bDepth);
 };

@@ -43,6 +43,18 @@ struct Spr2FrameInfo {
     DWORD dwDataSize;
 };
 
+// Why a frame is not drawn, in the order drawing checks: no palette, a side of 0, a
+// colour bitmap over the limit, a pixel command stream drawing refuses.
+enum class FrameFault { None, NoFrame, NoPalette, ZeroSize, TooLarge, Stream };
+
+// What drawing leaves at one pixel of a frame.
+struct Spr2Pixel {
+    bool bDrawn;  // some command drew it; otherwise the rest is the background's
+    BYTE bIndex;  // colour index of the last command that drew it
+    BYTE bDepth;
+    BYTE bAlpha;
+};
+
 // Whether a frame of this size can have bitmaps: neither side 0, and its 24-bit colour
 // bitmap (rows padded to 4 bytes) within SPR2_MAX_COLOR_BITMAP_BYTES.
 BOOL IsFrameSizeDrawable(WORD wWidth, WORD wHeight);
@@ -69,6 +81,10 @@ public:
     // bitmaps can be had, found without making them. bHasPalette: whether FindPalette
     // finds one for the frame, which a caller may know without loading the palettes.
     BOOL IsFrameDrawable(int nFrame, bool bHasPalette, int nOriginY) const;
+    FrameFault CheckFrame(int nFrame, bool bHasPalette, int nOriginY) const;
+    // The pixel (x, y) of the frame as BuildFrameBitmaps draws it from origin (0, 0), found
+    // without drawing the rest; FALSE when the frame is not drawn or (x, y) is outside.
+    BOOL ProbeFramePixel(CIffFile* pFile, int nFrame, int x, int y, Spr2Pixel* pPixel) const;
 
     // Header block: Spr2Header followed by the frame offset table as last decoded.
     std::unique_ptr<BYTE[]> m_pHeader;

@@ -83,6 +83,24 @@ MessageMapEntry MapMouseMove(void (T::*f)(UINT, CPoint)) {
                 return 0;
             }};
 }
+// WPARAM: MK_* flags in the low word, the wheel's movement in the high word; LPARAM: the
+// cursor in client pixels (the system's own message gives screen ones).
+template <class T>
+MessageMapEntry MapMouseWheel(void (T::*f)(UINT, short, CPoint)) {
+    return {WM_MOUSEWHEEL, 0, 0, [f](CWnd& w, WPARAM wp, LPARAM lp) -> LRESULT {
+                const auto word = static_cast<std::uintptr_t>(wp);
+                (static_cast<T&>(w).*f)(LOWORD(word), static_cast<short>(HIWORD(word)),
+                                        CPoint(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)));
+                return 0;
+            }};
+}
+template <class T>
+MessageMapEntry MapMouseLeave(void (T::*f)()) {
+    return {WM_MOUSELEAVE, 0, 0, [f](CWnd& w, WPARAM, LPARAM) -> LRESULT {
+                (static_cast<T&>(w).*f)();
+                return 0;
+            }};
+}
 template <class T>
 MessageMapEntry MapSysCommand(void (T::*f)(UINT, LPARAM)) {
     return {WM_SYSCOMMAND, 0, 0, [f](CWnd& w, WPARAM wp, LPARAM lp) -> LRESULT {

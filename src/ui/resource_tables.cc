@@ -50,3 +50,14 @@ CRect DialogUnitsToPixels(const CRect& units, int baseX, int baseY) {
     return CRect(MulDiv(units.left, baseX, 4), MulDiv(units.top, baseY, 8),
                  MulDiv(units.right, baseX, 4), MulDiv(units.bottom, baseY, 8));
 }
+
+CRect AnchoredRect(const CRect& place, DWORD anchor, int dx, int dy) {
+    dx = std::max(dx, 0);
+    dy = std::max(dy, 0);
+    CRect r = place;
+    if (anchor & (ANCHOR_MOVE_X | ANCHOR_GROW_X)) r.right += dx;
+    if (anchor & ANCHOR_MOVE_X) r.left += dx;
+    if (anchor & (ANCHOR_MOVE_Y | ANCHOR_GROW_Y)) r.bottom += dy;
+    if (anchor & ANCHOR_MOVE_Y) r.top += dy;
+    return r;
+}

@@ -170,6 +170,18 @@ void CWnd::UserMouseMove(UINT flags, int x, int y) {
                                    static_cast<WORD>(static_cast<std::int16_t>(y))));
 }
 
+void CWnd::UserMouseWheel(UINT flags, int delta, int x, int y) {
+    if (!m_bEnabled) return;
+    const auto wheel = static_cast<WORD>(static_cast<std::int16_t>(delta));
+    DispatchUserMessage(WM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(flags), wheel),
+                        MAKELPARAM(static_cast<WORD>(static_cast<std::int16_t>(x)),
+                                   static_cast<WORD>(static_cast<std::int16_t>(y))));
+}
+
+void CWnd::UserMouseLeave() {
+    DispatchUserMessage(WM_MOUSELEAVE, 0, 0);
+}
+
 void CWnd::UserResize(int cx, int cy) {
     PeerSetSize(cx, cy);
     DispatchUserMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClampToWord(m_cx), ClampToWord(m_cy)));

@@ -18,14 +18,6 @@
 class WindowPeer;
 struct PAINTSTRUCT;
 
-// A key that sends WM_COMMAND (notification 1) to its window: FVIRTKEY with FCONTROL,
-// FSHIFT, FALT; key is a virtual-key code ('Z' for Z).
-struct ACCEL {
-    BYTE fVirt = FVIRTKEY;
-    WORD key = 0;
-    WORD cmd = 0;
-};
-constexpr WORD kAcceleratorCode = 1;
 
 // moment its dialog realizes it, or its owner calls Bind, until Unbind.
 class CWnd {
@@ -61,9 +53,6 @@ public:
     // Files dropped on the window arrive as WM_DROPFILES once accepted.
     void DragAcceptFiles(BOOL bAccept = TRUE);
     bool AcceptsFiles() const { return m_bAcceptFiles; }
-    // Keys the back end turns into commands to this window while it runs.
-    void SetAccelerators(std::vector<ACCEL> table) { m_accelerators = std::move(table); }
-    const std::vector<ACCEL>& GetAccelerators() const { return m_accelerators; }
     // Owned by this window; caption NULL: the application's name.
     int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
 
@@ -94,6 +83,10 @@ public:
     void UserCommand(int id, WORD code = BN_CLICKED);
     // WM_DROPFILES: files dropped on a window that accepts them (full paths).
     void UserDropFiles(const std::vector<std::string>& paths);
+    // The wheel turned by delta (WHEEL_DELTA a notch, positive away from the user) with
+    // the cursor at (x, y), client pixels.
+    void UserMouseWheel(UINT flags, int delta, int x, int y);
+    void UserMouseLeave();  // the cursor left the client area
     // Paints the window into target (a 32-bit surface of the client size): runs
     // WM_PAINT with target as the paint context's surface. Nothing else draws there.
     void PaintInto(HBITMAP target);
@@ -152,7 +145,6 @@ protected:
     std::unique_ptr<GdiDC> m_pPaintDC;  // what BeginPaint hands out
     std::vector<CWnd*> m_children;      // in template (tab) order
     bool m_bAcceptFiles = false;
-    std::vector<ACCEL> m_accelerators;
 
     friend class CDialog;
 };

@@ -115,6 +115,8 @@ public:
 
     // System colours (COLOR_3DFACE: the face of dialogs and buttons), as COLORREF.
     virtual COLORREF GetSysColor(int index) = 0;
+    // A long step begins (the busy cursor shows) or ends (CWaitCursor).
+    virtual void SetBusy(bool busy) { (void)busy; }
 };
 
 // The process-wide window system: set by main() or a test; NULL when there is none.

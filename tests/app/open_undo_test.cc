@@ -158,7 +158,7 @@ TEST_F(OpenUndo, EachKindOfStepIsUndoneAndRedoneToTheBytesTheOtherStepsGive) {
                            "Sprite Item Palette ID", "Manual Patch"};
     for (int k = 5; k > 0; --k) {
         EXPECT_EQ(MenuText(IDM_UNDO), std::string("&Undo ") + names[k - 1] + "\tCtrl+Z");
-        k % 2 ? dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode) : dlg.UserSysCommand(IDM_UNDO);
+        k % 2 ? dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR) : dlg.UserSysCommand(IDM_UNDO);
         EXPECT_TRUE(dlg.m_bDirty);
         EXPECT_EQ(MenuText(IDM_REDO), std::string("&Redo ") + names[k - 1] + "\tCtrl+Y");
         EXPECT_EQ(Saved(), states[k - 1]) << names[k - 1];
@@ -169,7 +169,7 @@ TEST_F(OpenUndo, EachKindOfStepIsUndoneAndRedoneToTheBytesTheOtherStepsGive) {
     EXPECT_EQ(dlg.m_cbFrame.GetCurSel(), 1);
     EXPECT_EQ(dlg.m_cbItemPalette.GetWindowText(), "2");
     for (int k = 1; k <= 5; ++k) {
-        k % 2 ? dlg.UserCommand(ID_EDIT_REDO, kAcceleratorCode) : dlg.UserSysCommand(IDM_REDO);
+        k % 2 ? dlg.UserCommand(ID_EDIT_REDO, CMD_FROM_ACCELERATOR) : dlg.UserSysCommand(IDM_REDO);
         EXPECT_EQ(Saved(), states[k]) << names[k - 1];
     }
     for (const ShownMessageBox& box : ws.MessageBoxes()) EXPECT_NE(box.caption, "Error");
@@ -179,25 +179,25 @@ TEST_F(OpenUndo, TheUnsavedFlagFollowsTheDocumentAndBrowseClearsTheSteps) {
     Start(path);
     dlg.m_cbCommonPalette.UserSelect(1);
     dlg.m_cbItemPalette.UserSelect(1);
-    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);
+    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
     EXPECT_TRUE(dlg.m_bDirty);
-    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);
+    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
     EXPECT_FALSE(dlg.m_bDirty);                       // back where the file was opened
-    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);  // nothing left: nothing happens
+    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);  // nothing left: nothing happens
     EXPECT_FALSE(dlg.m_bDirty);
-    dlg.UserCommand(ID_EDIT_REDO, kAcceleratorCode);
+    dlg.UserCommand(ID_EDIT_REDO, CMD_FROM_ACCELERATOR);
     EXPECT_TRUE(dlg.m_bDirty);
     Saved();
     EXPECT_FALSE(dlg.m_bDirty);
-    dlg.UserCommand(ID_EDIT_REDO, kAcceleratorCode);
+    dlg.UserCommand(ID_EDIT_REDO, CMD_FROM_ACCELERATOR);
     EXPECT_TRUE(dlg.m_bDirty);
-    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);
+    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
     EXPECT_FALSE(dlg.m_bDirty);  // back to what was saved
-    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);
+    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
     EXPECT_TRUE(dlg.m_bDirty);
     dlg.m_cbItemPalette.UserSelect(1);  // a new step drops the ones undone, saved state too
     EXPECT_FALSE(dlg.m_history.CanRedo());
-    dlg.UserCommand(ID_EDIT_UNDO, kAcceleratorCode);
+    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
     EXPECT_TRUE(dlg.m_bDirty);
 
     ws.AnswerMessageBox(IDYES);  // discard

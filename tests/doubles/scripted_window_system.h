@@ -71,6 +71,10 @@ public:
     void EndModalLoop(CDialog&, int) override {}
     void DestroyDialog(CDialog&) override {}
     COLORREF GetSysColor(int index) override;
+    void SetBusy(bool busy) override;
+    // Busy steps begun so far, and whether one runs now.
+    int BusySteps() const { return m_busySteps; }
+    bool Busy() const { return m_busy; }
 
 private:
     class RecordingPeer;
@@ -84,6 +88,8 @@ private:
     std::deque<ModalScript> m_scripts;
     std::vector<UINT> m_modals;
     std::vector<std::unique_ptr<RecordingPeer>> m_peers;
+    int m_busySteps = 0;
+    bool m_busy = false;
 };
 
 }  // namespace doubles

@@ -1,11 +1,14 @@
 // palvane2-screenshot IFF PNG: starts the desktop program, opens IFF through the file
-// chooser seam as if the user had chosen it, saves a picture of the main window to PNG
-// and closes the program again.
+// chooser seam as if the user had chosen it, shows its fourth sprite at 3x (the demo's
+// ghost, whose status line tells why its common palette draws it), saves a picture of
+// the main window to PNG and closes the program again.
 #include <QApplication>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 
+#include "app/control_ids.h"
 #include "app/patch_app.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/qt_window_system.h"
@@ -27,6 +30,10 @@ int main(int argc, char** argv) {
         if (!window) return;
         for (QPushButton* button : window->findChildren<QPushButton*>())
             if (button->text() == QStringLiteral("&Browse...")) button->click();
+        for (QListWidget* list : window->findChildren<QListWidget*>())
+            if (list->count() > 3) list->setCurrentRow(3);
+        for (int i = 0; i < 2 && window->Dialog(); ++i)
+            window->Dialog()->UserCommand(ID_ZOOM_IN, CMD_FROM_ACCELERATOR);
         // Settle the first paint of every control before the picture is taken.
         QTimer::singleShot(500, &app, [&saved, window, picture] {
             saved = window->grab().save(picture, "PNG");

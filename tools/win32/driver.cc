@@ -1,6 +1,8 @@
 #include "driver.h"
 
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <windowsx.h>
 
 #include <algorithm>
 #include <chrono>
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <mutex>
@@ -252,6 +255,59 @@ std::uint32_t FaceColor() {
 void MouseMove(NativeWindow window, bool leftButton, int x, int y) {
     SendMessageW(H(window), WM_MOUSEMOVE, leftButton ? MK_LBUTTON : 0,
                  MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+namespace {
+
+// One message as the dialog's modal loop handles it, with these keys held.
+void ThroughLoop(NativeWindow dialog, UINT message, WPARAM wParam, LPARAM lParam,
+                 std::initializer_list<int> held) {
+    BYTE keys[256] = {}, saved[256] = {};
+    GetKeyboardState(saved);
+    std::copy(std::begin(saved), std::end(saved), keys);
+    for (int vk : held) keys[vk] = 0x80;
+    SetKeyboardState(keys);
+    MSG msg{};
+    msg.hwnd = GetFocus() ? GetFocus() : H(dialog);
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (!win32ui::HandleDialogMessage(dialog, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    SetKeyboardState(saved);
+}
+
+}  // namespace
+
+void CtrlKey(NativeWindow dialog, unsigned vk, bool shift) {
+    if (shift)
+        ThroughLoop(dialog, WM_KEYDOWN, vk, 1, {VK_CONTROL, VK_SHIFT});
+    else
+        ThroughLoop(dialog, WM_KEYDOWN, vk, 1, {VK_CONTROL});
+    ThroughLoop(dialog, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u), {});
+}
+
+void Wheel(NativeWindow dialog, bool ctrl, int delta, int x, int y) {
+    const WPARAM wParam = MAKEWPARAM(ctrl ? MK_CONTROL : 0, static_cast<WORD>(delta));
+    const LPARAM lParam = MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+    if (ctrl)
+        ThroughLoop(dialog, WM_MOUSEWHEEL, wParam, lParam, {VK_CONTROL});
+    else
+        ThroughLoop(dialog, WM_MOUSEWHEEL, wParam, lParam, {});
+}
+
+void ParkCursor() {
+    SetCursorPos(0, 0);
+}
+
+void ClientToScreen(NativeWindow window, int* x, int* y) {
+    POINT p{*x, *y};
+    ::ClientToScreen(H(window), &p);
+    *x = p.x;
+    *y = p.y;
 }
 
 Picture Capture(NativeWindow window, bool clientOnly) {

@@ -72,6 +72,15 @@ Rect DialogUnits(NativeWindow dialog, int x, int y, int cx, int cy);
 std::uint32_t FaceColor();
 
 void MouseMove(NativeWindow window, bool leftButton, int x, int y);
+// Keys and the wheel through the dialog's own message loop handling (accelerators, the
+// wheel sent to the window under the cursor), with Ctrl (and Shift) held meanwhile. The
+// wheel's message goes to the focus, as the system sends it; x, y are screen pixels.
+void CtrlKey(NativeWindow dialog, unsigned vk, bool shift = false);
+void Wheel(NativeWindow dialog, bool ctrl, int delta, int x, int y);
+// The display's pointer to the screen's top left corner, off every window of the program.
+void ParkCursor();
+// A window's client point in screen pixels.
+void ClientToScreen(NativeWindow window, int* x, int* y);
 
 // What the window shows of its client area, read back from the window itself: 0xRRGGBB.
 struct Picture {

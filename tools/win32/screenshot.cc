@@ -1,6 +1,7 @@
 // palvane2-screenshot IFF BMP: starts the desktop program, opens IFF through the file
-// chooser seam as if the user had chosen it, saves a picture of the main window as it
-// stands on the screen to a 24-bit BMP and closes the program again.
+// chooser seam as if the user had chosen it, shows its fourth sprite at 3x (the demo's
+// ghost, whose status line tells why its common palette draws it), saves a picture of the
+// main window as it stands on the screen to a 24-bit BMP and closes the program again.
 #include <cstdio>
 #include <fstream>
 
@@ -54,6 +55,12 @@ int main(int argc, char** argv) {
         driver::NativeWindow window = win32ui::ActiveModal();
         if (!window) return false;
         driver::Click(driver::Item(window, IDC_BROWSE));
+        driver::ChooseRow(driver::Item(window, IDC_SPRITES), 3);
+        for (int i = 0; i < 2; ++i) driver::CtrlKey(window, 0xBB);  // Ctrl+=
+        // Off the frame: the status line tells of the palette, not of the pixel under
+        // wherever the display's pointer happens to rest.
+        driver::ParkCursor();
+        driver::MouseMove(driver::Item(window, IDC_PREVIEW), false, 0, 0);
         // Settle the first paint of every control before the picture is taken.
         driver::Poll([&saved, window, picture, waits = 0]() mutable {
             if (++waits < 60) return false;

@@ -46,7 +46,6 @@ constexpr DWORD kButtonTypeMask = 0x0F;
 constexpr DWORD kStaticCenter = 0x01;
 constexpr DWORD kStaticRight = 0x02;
 constexpr DWORD kStaticSimple = 0x0B;
-constexpr DWORD kStaticLeftNoWrap = 0x0C;
 
 class ButtonPeer : public ControlPeer {
 public:
@@ -110,7 +109,8 @@ public:
     LabelPeer(const DialogControl& control, QWidget* parent)
         : ControlPeer(new QLabel(parent)),
           m_label(static_cast<QLabel*>(m_widget)),
-          m_noPrefix(control.style & SS_NOPREFIX) {
+          m_noPrefix(control.style & SS_NOPREFIX),
+          m_clips((control.style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP) {
         Qt::Alignment align = Qt::AlignLeft;
         if ((control.style & SS_TYPEMASK) == kStaticCenter) align = Qt::AlignHCenter;
         if ((control.style & SS_TYPEMASK) == kStaticRight) align = Qt::AlignRight;
@@ -143,12 +143,14 @@ private:
         const bool oneLine = m_place.height() < 2 * m_label->fontMetrics().height();
         m_label->setWordWrap(!oneLine);
         QRect place = m_place;
-        if (oneLine) place.setWidth(std::max(m_place.width(), m_label->sizeHint().width()));
+        if (oneLine && !m_clips)
+            place.setWidth(std::max(m_place.width(), m_label->sizeHint().width()));
         m_label->setGeometry(place);
     }
 
     QLabel* m_label;
     bool m_noPrefix;
+    bool m_clips;  // a label that cuts its text off at its edge, as its style says
     QRect m_place;
 };
 
@@ -211,7 +213,7 @@ std::unique_ptr<ControlPeer> MakeStaticPeer(const DialogControl& control, QWidge
         case kStaticCenter:
         case kStaticRight:
         case kStaticSimple:
-        case kStaticLeftNoWrap:
+        case SS_LEFTNOWORDWRAP:
             return std::make_unique<LabelPeer>(control, parent);
         case SS_ICON:
             return std::make_unique<IconPeer>(control, parent);

@@ -17,6 +17,7 @@
 #include <QShortcut>
 #include <QWindow>
 
+#include "ui/qt/accelerators.h"
 #include "ui/qt/icons.h"
 #include "ui/qt/peer_factory.h"
 #include "ui/qt/surface_widget.h"
@@ -51,7 +52,14 @@ DialogHost::DialogHost(CDialog& dlg, QWidget* owner)
     QPalette face = palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
-    setFixedSize(DialogUnitsToRect(m_units, 0, 0, tpl.cx, tpl.cy).size());
+    // A dialog with a sizing border grows from the template's size, never below it.
+    m_templateSize = DialogUnitsToRect(m_units, 0, 0, tpl.cx, tpl.cy).size();
+    if (tpl.style & WS_THICKFRAME) {
+        setMinimumSize(m_templateSize);
+        resize(m_templateSize);
+    } else {
+        setFixedSize(m_templateSize);
+    }
     // The focused control shows its focus ring always, not only after a key moved it.
     setAttribute(Qt::WA_KeyboardFocusChange);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -62,7 +70,9 @@ DialogHost::DialogHost(CDialog& dlg, QWidget* owner)
     for (const DialogControl& control : tpl.controls) {
         m_peers.push_back(MakeControlPeer(control, this));
         ControlPeer& peer = *m_peers.back();
-        peer.SetGeometry(DialogUnitsToRect(m_units, control.x, control.y, control.cx, control.cy));
+        m_places.push_back(
+            DialogUnitsToRect(m_units, control.x, control.y, control.cx, control.cy));
+        peer.SetGeometry(m_places.back());
         QWidget* widget = peer.Widget();
         if (widget->focusPolicy() & Qt::TabFocus) {
             if (previous) setTabOrder(previous, widget);
@@ -95,6 +105,9 @@ DialogHost::DialogHost(CDialog& dlg, QWidget* owner)
     auto* closeKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
     connect(closeKey, &QShortcut::activated, this, [this] {
         if (m_dialog) m_dialog->UserClose();
+    });
+    InstallAccelerators(this, tpl.accelerators, [this](int cmd) {
+        if (m_dialog) m_dialog->UserCommand(cmd, CMD_FROM_ACCELERATOR);
     });
 }
 
@@ -132,7 +145,7 @@ void DialogHost::IconChanged(HICON icon, bool big) {
 
 int DialogHost::RunModal(bool focusFirst) {
     if (m_ended) return m_result;
-    InstallAccelerators();
+    InstallEditFilters();
     if (focusFirst) FocusFirstControl();
     QRect area = m_owner ? m_owner->window()->frameGeometry() : QRect();
     if (area.isEmpty())
@@ -219,21 +232,11 @@ void DialogHost::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void DialogHost::InstallAccelerators() {
-    if (m_acceleratorsInstalled || !m_dialog) return;
-    m_acceleratorsInstalled = true;
-    for (const ACCEL& accel : m_dialog->GetAccelerators()) {
-        Qt::KeyboardModifiers mods;
-        if (accel.fVirt & FCONTROL) mods |= Qt::ControlModifier;
-        if (accel.fVirt & FSHIFT) mods |= Qt::ShiftModifier;
-        if (accel.fVirt & FALT) mods |= Qt::AltModifier;
-        auto* shortcut =
-            new QShortcut(QKeySequence(QKeyCombination(mods, Qt::Key(accel.key))), this);
-        const WORD command = accel.cmd;
-        connect(shortcut, &QShortcut::activated, this, [this, command] {
-            if (m_dialog) m_dialog->UserCommand(command, kAcceleratorCode);
-        });
-    }
+// A palette box's field keeps Ctrl+Z while it has typing to undo, and takes dropped files
+// for the window.
+void DialogHost::InstallEditFilters() {
+    if (m_editFiltersInstalled || !m_dialog) return;
+    m_editFiltersInstalled = true;
     // A combo box hands its keys to its field directly, past the field's filters.
     for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
     for (QComboBox* combo : findChildren<QComboBox*>())
@@ -301,6 +304,21 @@ void DialogHost::OpenDropped(const std::vector<std::string>& paths) {
             if (m_dialog) m_dialog->UserDropFiles(paths);
         },
         Qt::QueuedConnection);
+}
+
+void DialogHost::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int dx = width() - m_templateSize.width(), dy = height() - m_templateSize.height();
+    const DialogTemplate* tpl = m_dialog ? m_dialog->GetTemplate() : nullptr;
+    for (int i = 0; tpl && i < ControlCount() && i < static_cast<int>(tpl->controls.size()); ++i) {
+        const DWORD anchor = tpl->controls[i].anchor;
+        if (!anchor) continue;  // in place: a label may have grown to its text
+        const QRect& r = m_places[i];
+        const CRect moved = AnchoredRect(
+            CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()), anchor, dx, dy);
+        m_peers[i]->SetGeometry(QRect(moved.left, moved.top, moved.Width(), moved.Height()));
+    }
+    if (m_dialog) m_dialog->UserResize(width(), height());
 }
 
 void DialogHost::closeEvent(QCloseEvent* event) {

@@ -54,19 +54,22 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FocusFirstControl();
     int EnterCommandId() const;
     // The dialog's accelerators as shortcuts of this window; text fields keep the keys
     // they can use (undo while they have typing to undo).
-    void InstallAccelerators();
+    void InstallEditFilters();
     void OpenDropped(const std::vector<std::string>& paths);
-    bool m_acceleratorsInstalled = false;
+    bool m_editFiltersInstalled = false;
 
     CDialog* m_dialog;
     DialogBaseUnits m_units;
     std::vector<std::unique_ptr<ControlPeer>> m_peers;  // template order
+    std::vector<QRect> m_places;                        // each control at the template's size
+    QSize m_templateSize;
     QPointer<QWidget> m_owner;
     QPointer<QEventLoop> m_loop;
     int m_result = 0;

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QSignalBlocker>
@@ -121,6 +122,10 @@ public:
         : ControlPeer(new QComboBox(parent)), m_combo(static_cast<QComboBox*>(m_widget)) {
         m_combo->setEditable((control.style & CBS_TYPEMASK) != CBS_DROPDOWNLIST);
         m_combo->setInsertPolicy(QComboBox::NoInsert);
+        // A file may hold tens of thousands of palettes: the list must not measure every
+        // entry when it fills or drops down.
+        m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        if (auto* view = qobject_cast<QListView*>(m_combo->view())) view->setUniformItemSizes(true);
         if (QLineEdit* edit = m_combo->lineEdit()) {
             // Qt's inline completion would rewrite what the user types, and its own
             // handling of Enter and of leaving the field would pick a matching entry.

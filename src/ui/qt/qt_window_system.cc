@@ -54,6 +54,7 @@ int QtWindowSystem::MessageBox(CWnd* owner, const std::string& text, const std::
                                UINT type) {
     QWidget* parent = OwnerWindow(owner);
     std::unique_ptr<QMessageBox> box = MakeMessageBox(parent, text, caption, type);
+    const AskingCursor asking(m_busy);
     box->exec();
     Reactivate(parent);
     return MessageBoxResult(*box, box->clickedButton(), type);
@@ -62,6 +63,7 @@ int QtWindowSystem::MessageBox(CWnd* owner, const std::string& text, const std::
 std::optional<std::string> QtWindowSystem::ChooseFile(const FileChooserRequest& request) {
     if (m_fileChooser) return m_fileChooser(request);
     QWidget* parent = OwnerWindow(request.owner);
+    const AskingCursor asking(m_busy);
     std::optional<std::string> chosen = RunFileDialog(parent, request);
     Reactivate(parent);
     return chosen;
@@ -86,6 +88,23 @@ void QtWindowSystem::EndModalLoop(CDialog& dlg, int result) {
 
 void QtWindowSystem::DestroyDialog(CDialog& dlg) {
     if (std::unique_ptr<DialogHost> window = m_windows.Take(dlg)) window->DetachAll();
+}
+
+void QtWindowSystem::SetBusy(bool busy) {
+    if (busy == m_busy) return;
+    m_busy = busy;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+QtWindowSystem::AskingCursor::AskingCursor(bool busy) : on(busy) {
+    if (on) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+}
+
+QtWindowSystem::AskingCursor::~AskingCursor() {
+    if (on) QGuiApplication::restoreOverrideCursor();
 }
 
 COLORREF QtWindowSystem::GetSysColor(int index) {

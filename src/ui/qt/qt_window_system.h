@@ -41,8 +41,17 @@ public:
     void EndModalLoop(CDialog& dlg, int result) override;
     void DestroyDialog(CDialog& dlg) override;
     COLORREF GetSysColor(int index) override;
+    void SetBusy(bool busy) override;
 
 private:
+    // While a question or the chooser waits for the user in a busy step: the ordinary
+    // cursor over it.
+    struct AskingCursor {
+        explicit AskingCursor(bool busy);
+        ~AskingCursor();
+        bool on;
+    };
+    bool m_busy = false;
     WindowSystem* m_previous;
     FileChooser m_fileChooser;
     DialogHosts<DialogHost> m_windows;

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "raster/gdi.h"
 
@@ -82,6 +83,25 @@ void SurfaceWidget::mouseMoveEvent(QMouseEvent* event) {
     if (!m_model || !rect().contains(event->position().toPoint())) return;
     const QPoint pos = (event->position() * devicePixelRatioF()).toPoint();
     m_model->UserMouseMove(MouseFlags(*event), pos.x(), pos.y());
+}
+
+void SurfaceWidget::wheelEvent(QWheelEvent* event) {
+    if (!m_model || !m_notify) {
+        event->ignore();
+        return;
+    }
+    UINT flags = 0;
+    if (event->buttons() & Qt::LeftButton) flags |= MK_LBUTTON;
+    if (event->modifiers() & Qt::ShiftModifier) flags |= MK_SHIFT;
+    if (event->modifiers() & Qt::ControlModifier) flags |= MK_CONTROL;
+    const QPoint pos = (event->position() * devicePixelRatioF()).toPoint();
+    // Qt's eighths of a degree per notch (120) are the system's wheel units.
+    m_model->UserMouseWheel(flags, event->angleDelta().y(), pos.x(), pos.y());
+}
+
+void SurfaceWidget::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    if (m_model && m_notify) m_model->UserMouseLeave();
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent* event) {

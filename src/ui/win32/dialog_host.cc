@@ -32,6 +32,8 @@ NativeDialog ToNative(const DialogTemplate& tpl) {
         n.cy = c.cy;
         d.controls.push_back(n);
     }
+    for (const DialogAccelerator& a : tpl.accelerators)
+        d.accelerators.push_back({a.fVirt, a.key, a.cmd});
     return d;
 }
 
@@ -45,9 +47,17 @@ DialogHost::DialogHost(CDialog& dlg, NativeWindow owner) : m_dialog(&dlg), m_own
     for (size_t i = 0; i < tpl.controls.size() && i < children.size(); ++i)
         m_peers.push_back(MakeNativePeer(tpl.controls[i], children[i], m_mirror, m_icons));
 
+    for (const DialogControl& c : tpl.controls) {
+        int r[4] = {c.x, c.y, c.cx, c.cy};
+        DialogUnitsToClient(m_window, r);
+        m_places.emplace_back(r[0], r[1], r[0] + r[2], r[1] + r[3]);
+    }
+
     int cx = 0, cy = 0;
     dlg.SetPeer(this);
     ClientSize(m_window, &cx, &cy);
+    m_templateCx = cx;
+    m_templateCy = cy;
     dlg.PeerSetSize(cx, cy);
     for (int i = 0; i < ControlCount(); ++i) {
         CWnd* ctrl = dlg.GetControlAt(i);
@@ -102,12 +112,7 @@ void DialogHost::IconChanged(HICON icon, bool big) {
 int DialogHost::RunModal(bool focusFirst) {
     if (m_ended) return m_result;
     SyncSystemMenu();
-    std::vector<KeyCommand> keys;
-    if (m_dialog)
-        for (const ACCEL& accel : m_dialog->GetAccelerators())
-            keys.push_back({static_cast<unsigned>(accel.fVirt & (FCONTROL | FSHIFT | FALT)),
-                            accel.key, accel.cmd});
-    win32ui::RunModal(m_window, m_owner, focusFirst, &m_ended, keys);
+    win32ui::RunModal(m_window, m_owner, focusFirst, &m_ended);
     return m_result;
 }
 
@@ -124,6 +129,21 @@ void DialogHost::Command(int id, int code, NativeWindow control) {
         // Escape and Enter without a button of that ID: IDCANCEL and IDOK to the dialog.
         m_dialog->UserCommand(id, static_cast<WORD>(code));
     }
+}
+
+void DialogHost::Resized(int cx, int cy) {
+    if (!m_dialog || m_places.empty()) return;  // still being made
+    const DialogTemplate* tpl = m_dialog->GetTemplate();
+    bool moved = false;
+    for (int i = 0; tpl && i < ControlCount() && i < static_cast<int>(tpl->controls.size()); ++i) {
+        const DWORD anchor = tpl->controls[i].anchor;
+        if (!anchor) continue;  // in place: a label may have grown to its text
+        const CRect r = AnchoredRect(m_places[i], anchor, cx - m_templateCx, cy - m_templateCy);
+        Place(m_peers[i]->Window(), r.left, r.top, r.Width(), r.Height());
+        moved = true;
+    }
+    if (moved) RedrawAll(m_window);
+    m_dialog->UserResize(cx, cy);
 }
 
 void DialogHost::SysCommand(unsigned command) {

@@ -47,6 +47,7 @@ public:
     bool Mirroring() const override { return m_mirror.On(); }
     void DropFiles(const std::vector<std::string>& paths) override;
     void SystemMenuOpening() override;
+    void Resized(int cx, int cy) override;
 
 private:
     NativePeer* PeerOf(NativeWindow control) const;
@@ -61,6 +62,8 @@ private:
     MirrorFlag m_mirror;
     IconCache m_icons;                                 // before the peers, which show its icons
     std::vector<std::unique_ptr<NativePeer>> m_peers;  // template order
+    std::vector<CRect> m_places;  // each control at the template's size, client pixels
+    int m_templateCx = 0, m_templateCy = 0;
     int m_result = 0;
     bool m_ended = false;
 };

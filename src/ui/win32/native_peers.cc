@@ -33,7 +33,6 @@ namespace {
 constexpr DWORD kStaticCenter = 0x01;
 constexpr DWORD kStaticRight = 0x02;
 constexpr DWORD kStaticSimple = 0x0B;
-constexpr DWORD kStaticLeftNoWrap = 0x0C;
 
 // Buttons, edits and labels: the model's text is the control's.
 class TextPeer : public NativePeer {
@@ -54,12 +53,16 @@ protected:
 
 class LabelPeer : public TextPeer {
 public:
-    using TextPeer::TextPeer;
+    LabelPeer(const DialogControl& control, NativeWindow window, MirrorFlag& mirror)
+        : TextPeer(window, mirror), m_clips((control.style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP) {}
 
     void TextChanged(const std::string& text) override {
         TextPeer::TextChanged(text);
-        FitOneLineLabel(m_window);
+        if (!m_clips) FitOneLineLabel(m_window);  // one that clips keeps its place
     }
+
+private:
+    bool m_clips;
 };
 
 class ButtonPeer : public TextPeer {
@@ -115,6 +118,13 @@ public:
     void MouseMove(unsigned keys, int x, int y) override {
         constexpr unsigned kKeys = MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL | MK_MBUTTON;
         if (m_model) m_model->UserMouseMove(keys & kKeys, x, y);
+    }
+    void MouseWheel(unsigned keys, int delta, int x, int y) override {
+        constexpr unsigned kKeys = MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL | MK_MBUTTON;
+        if (m_model) m_model->UserMouseWheel(keys & kKeys, delta, x, y);
+    }
+    void MouseLeave() override {
+        if (m_model) m_model->UserMouseLeave();
     }
     void Resized(int cx, int cy) override {
         if (m_model) m_model->UserResize(cx, cy);
@@ -228,7 +238,7 @@ bool IsLabel(DWORD style) {
         case kStaticCenter:
         case kStaticRight:
         case kStaticSimple:
-        case kStaticLeftNoWrap:
+        case SS_LEFTNOWORDWRAP:
             return true;
         default:
             return false;
@@ -274,7 +284,7 @@ std::unique_ptr<NativePeer> MakeNativePeer(const DialogControl& control, NativeW
     }
     if ((control.style & SS_TYPEMASK) == SS_ICON)
         return std::make_unique<IconPeer>(control, window, mirror, icons);
-    if (IsLabel(control.style)) return std::make_unique<LabelPeer>(window, mirror);
+    if (IsLabel(control.style)) return std::make_unique<LabelPeer>(control, window, mirror);
     return std::make_unique<NativePeer>(window, mirror);  // a frame: nothing to mirror
 }
 

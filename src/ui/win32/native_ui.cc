@@ -8,6 +8,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <utility>
 
 #include "files/file_api_win32.h"
@@ -19,6 +20,9 @@ namespace {
 constexpr wchar_t kSurfaceClass[] = L"PalvaneSurface";
 constexpr int kEventsSlot = 0;                 // SurfaceEvents*
 constexpr int kNotifySlot = sizeof(LONG_PTR);  // nonzero: the surface hears the mouse
+constexpr wchar_t kAcceleratorsProp[] = L"PalvaneAccelerators";  // a dialog's HACCEL
+constexpr wchar_t kMinWidthProp[] = L"PalvaneMinWidth";          // a sizable dialog's first size
+constexpr wchar_t kMinHeightProp[] = L"PalvaneMinHeight";
 
 HWND H(NativeWindow w) {
     return static_cast<HWND>(w);
@@ -147,8 +151,20 @@ INT_PTR CALLBACK DialogProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) 
             if (IsWindowEnabled(h)) events->Close();
             return TRUE;
         case WM_SIZE:
-            if (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED)
+            // Maximised straight from the task bar is no longer minimised either.
+            if (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED)
                 events->Iconic(wParam == SIZE_MINIMIZED);
+            if (wParam != SIZE_MINIMIZED) events->Resized(LOWORD(lParam), HIWORD(lParam));
+            return FALSE;
+        case WM_GETMINMAXINFO:
+            // A dialog with a sizing border is never smaller than when it was made.
+            if (HANDLE w = GetPropW(h, kMinWidthProp)) {
+                auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+                info->ptMinTrackSize.x = static_cast<LONG>(reinterpret_cast<INT_PTR>(w));
+                info->ptMinTrackSize.y =
+                    static_cast<LONG>(reinterpret_cast<INT_PTR>(GetPropW(h, kMinHeightProp)));
+                return TRUE;
+            }
             return FALSE;
         case WM_QUERYDRAGICON:
             return reinterpret_cast<INT_PTR>(events->DragIcon());
@@ -210,13 +226,29 @@ LRESULT CALLBACK SurfaceProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam)
             PaintSurface(h, reinterpret_cast<HDC>(wParam));
             return 0;
         case WM_MOUSEMOVE:
-            if (events && notify)
+            if (events && notify) {
+                // Asked again at every move: the system forgets once it has told.
+                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, h, 0};
+                TrackMouseEvent(&track);
                 events->MouseMove(static_cast<unsigned>(wParam), GET_X_LPARAM(lParam),
                                   GET_Y_LPARAM(lParam));
+            }
+            return 0;
+        case WM_MOUSELEAVE:
+            if (events && notify) events->MouseLeave();
             return 0;
         case WM_SIZE:
             if (events) events->Resized(LOWORD(lParam), HIWORD(lParam));
             return 0;
+        case WM_MOUSEWHEEL:
+            if (events && notify) {
+                POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};  // screen coordinates
+                ScreenToClient(h, &at);
+                events->MouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam),
+                                   at.x, at.y);
+                return 0;
+            }
+            break;
         case WM_NCHITTEST:
             if (!notify) return HTTRANSPARENT;
             break;
@@ -268,20 +300,71 @@ void Centre(HWND h, HWND owner) {
     SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool IsSurface(HWND h) {
+    wchar_t name[32] = {};
+    return GetClassNameW(h, name, 32) && wcscmp(name, kSurfaceClass) == 0;
+}
+
+// Ctrl+Z in a text field that can undo: the field's, as in any text field.
+bool TypingToUndo(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != 'Z' || !(GetKeyState(VK_CONTROL) & 0x8000) ||
+        (GetKeyState(VK_SHIFT) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000))
+        return false;
+    wchar_t cls[16] = {};
+    GetClassNameW(msg.hwnd, cls, 16);
+    return lstrcmpiW(cls, L"Edit") == 0 && !(GetWindowLongW(msg.hwnd, GWL_STYLE) & ES_READONLY) &&
+           SendMessageW(msg.hwnd, EM_CANUNDO, 0, 0);
+}
+
+// Before the dialog's own keyboard handling: its accelerator keys, from any of its
+// windows; and the wheel, which the system sends to the focus, goes to the preview under
+// the cursor instead (the focus can never be on it).
+bool KeyOrWheelHandled(HWND dialog, MSG& msg) {
+    if (msg.hwnd != dialog && !IsChild(dialog, msg.hwnd)) return false;
+    if (msg.message == WM_MOUSEWHEEL) {
+        const POINT at{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+        HWND under = WindowFromPoint(at);
+        if (!under || under == msg.hwnd || !IsChild(dialog, under) || !IsSurface(under))
+            return false;
+        SendMessageW(under, WM_MOUSEWHEEL, msg.wParam, msg.lParam);
+        return true;
+    }
+    if (TypingToUndo(msg)) return false;
+    auto accel = static_cast<HACCEL>(GetPropW(dialog, kAcceleratorsProp));
+    return accel && TranslateAcceleratorW(dialog, accel, &msg);
+}
+
 }  // namespace
 
 NativeWindow CreateDialogHost(const NativeDialog& dialog, NativeWindow owner,
                               DialogEvents* events) {
     RegisterClasses();
     const std::vector<BYTE> bytes = BuildTemplate(dialog);
-    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                                      reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), H(owner),
-                                      DialogProc, reinterpret_cast<LPARAM>(events));
+    HWND h = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                        reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), H(owner),
+                                        DialogProc, reinterpret_cast<LPARAM>(events));
+    RECT first;
+    if (h && (dialog.style & WS_THICKFRAME) && GetWindowRect(h, &first)) {
+        SetPropW(h, kMinWidthProp, reinterpret_cast<HANDLE>(INT_PTR{first.right - first.left}));
+        SetPropW(h, kMinHeightProp, reinterpret_cast<HANDLE>(INT_PTR{first.bottom - first.top}));
+    }
+    if (h && !dialog.accelerators.empty()) {
+        std::vector<ACCEL> table;
+        for (const NativeAccelerator& a : dialog.accelerators)
+            table.push_back(ACCEL{a.virt, a.key, a.cmd});
+        if (HACCEL accel = CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())))
+            SetPropW(h, kAcceleratorsProp, accel);
+    }
+    return h;
 }
 
 void DestroyWindow(NativeWindow window) {
     if (!window) return;
     SetWindowLongPtrW(H(window), DWLP_USER, 0);
+    RemovePropW(H(window), kMinWidthProp);
+    RemovePropW(H(window), kMinHeightProp);
+    if (HANDLE accel = RemovePropW(H(window), kAcceleratorsProp))
+        DestroyAcceleratorTable(static_cast<HACCEL>(accel));
     ::DestroyWindow(H(window));
 }
 
@@ -299,35 +382,9 @@ void SetSurfaceEvents(NativeWindow surface, SurfaceEvents* events, bool notify) 
 
 namespace {
 
-bool KeyDown(int vk) {
-    return (GetKeyState(vk) & 0x8000) != 0;
-}
-
-// The command of an accelerator this key message presses, or 0.
-unsigned AcceleratorCommand(HWND dialog, const MSG& msg, const std::vector<KeyCommand>& keys) {
-    if ((msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) ||
-        (msg.hwnd != dialog && !IsChild(dialog, msg.hwnd)))
-        return 0;
-    const unsigned flags = (KeyDown(VK_CONTROL) ? FCONTROL : 0) | (KeyDown(VK_SHIFT) ? FSHIFT : 0) |
-                           (KeyDown(VK_MENU) ? FALT : 0);
-    for (const KeyCommand& key : keys) {
-        if (key.key != msg.wParam || key.flags != flags) continue;
-        // Typing is undone in the field first, as in any text field.
-        wchar_t cls[16] = {};
-        GetClassNameW(msg.hwnd, cls, 16);
-        if (key.key == 'Z' && flags == FCONTROL && lstrcmpiW(cls, L"Edit") == 0 &&
-            !(GetWindowLongW(msg.hwnd, GWL_STYLE) & ES_READONLY) &&
-            SendMessageW(msg.hwnd, EM_CANUNDO, 0, 0))
-            return 0;
-        return key.command;
-    }
-    return 0;
-}
-
 }  // namespace
 
-void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bool* ended,
-              const std::vector<KeyCommand>& keys) {
+void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bool* ended) {
     HWND h = H(dialog), o = H(owner);
     Centre(h, o);
     const bool disableOwner = o && IsWindowEnabled(o);
@@ -347,11 +404,7 @@ void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bo
             break;
         }
         if (got < 0) break;
-        if (const unsigned command = AcceleratorCommand(h, msg, keys)) {
-            SendMessageW(h, WM_COMMAND, MAKEWPARAM(command, 1), 0);
-            continue;
-        }
-        if (!IsDialogMessageW(h, &msg)) {
+        if (!HandleDialogMessage(h, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -361,6 +414,11 @@ void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bo
     ShowWindow(h, SW_HIDE);
     if (o) SetActiveWindow(o);
     ModalStack().pop_back();
+}
+
+bool HandleDialogMessage(NativeWindow dialog, void* msg) {
+    MSG& m = *static_cast<MSG*>(msg);
+    return KeyOrWheelHandled(H(dialog), m) || IsDialogMessageW(H(dialog), &m);
 }
 
 void WakeModal(NativeWindow dialog) {
@@ -376,6 +434,23 @@ void ClientSize(NativeWindow window, int* cx, int* cy) {
     GetClientRect(H(window), &r);
     *cx = r.right;
     *cy = r.bottom;
+}
+
+void DialogUnitsToClient(NativeWindow dialog, int units[4]) {
+    RECT r{units[0], units[1], units[0] + units[2], units[1] + units[3]};
+    MapDialogRect(H(dialog), &r);
+    units[0] = r.left;
+    units[1] = r.top;
+    units[2] = r.right - r.left;
+    units[3] = r.bottom - r.top;
+}
+
+void Place(NativeWindow control, int x, int y, int cx, int cy) {
+    SetWindowPos(H(control), nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void RedrawAll(NativeWindow dialog) {
+    RedrawWindow(H(dialog), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void SetText(NativeWindow window, const std::string& text) {
@@ -561,6 +636,14 @@ std::optional<std::string> ChooseFile(const OpenFileRequest& request) {
 
 std::uint32_t SysColor(int index) {
     return GetSysColor(index);
+}
+
+void ShowBusyCursor(bool busy) {
+    static HCURSOR before = nullptr;
+    if (busy)
+        before = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
+    else
+        SetCursor(before ? before : LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));  // IDC_ARROW
 }
 
 }  // namespace win32ui

@@ -25,6 +25,13 @@ struct NativeControl {
     short x = 0, y = 0, cx = 0, cy = 0;  // dialog units
 };
 
+// A key that sends the dialog WM_COMMAND(cmd, 1) wherever the focus is in it (ACCEL).
+struct NativeAccelerator {
+    std::uint8_t virt = 0;  // FVIRTKEY, FSHIFT, FCONTROL, FALT
+    std::uint16_t key = 0;
+    std::uint16_t cmd = 0;
+};
+
 struct NativeDialog {
     std::uint32_t style = 0;  // WS_VISIBLE is dropped: the window shows when its loop runs
     std::uint32_t exStyle = 0;
@@ -33,6 +40,7 @@ struct NativeDialog {
     std::string fontName;
     std::uint16_t fontSize = 8;
     std::vector<NativeControl> controls;
+    std::vector<NativeAccelerator> accelerators;
 };
 
 // What a dialog window reports to the back end.
@@ -43,20 +51,14 @@ public:
     virtual void Command(int id, int code, NativeWindow control) = 0;
     // WM_SYSCOMMAND for an item the program added to the system menu (low 4 bits masked).
     virtual void SysCommand(unsigned command) = 0;
-    virtual void Close() = 0;              // WM_CLOSE: close box, Alt+F4, Close in the menu
-    virtual void Iconic(bool iconic) = 0;  // minimised or restored
-    virtual NativeIcon DragIcon() = 0;     // WM_QUERYDRAGICON
-    virtual bool Mirroring() const = 0;    // the back end is changing a control itself
+    virtual void Close() = 0;                  // WM_CLOSE: close box, Alt+F4, Close in the menu
+    virtual void Iconic(bool iconic) = 0;      // minimised or restored
+    virtual NativeIcon DragIcon() = 0;         // WM_QUERYDRAGICON
+    virtual bool Mirroring() const = 0;        // the back end is changing a control itself
+    virtual void Resized(int cx, int cy) = 0;  // the client area's new size, not minimised
     // WM_DROPFILES: the files dropped on the window, full paths.
     virtual void DropFiles(const std::vector<std::string>& paths) { (void)paths; }
     virtual void SystemMenuOpening() {}  // WM_INITMENUPOPUP for the system menu
-};
-
-// A key that sends WM_COMMAND (notification 1) to the dialog while its loop runs.
-struct KeyCommand {
-    unsigned flags = 0;  // FCONTROL, FSHIFT, FALT
-    unsigned key = 0;    // virtual-key code
-    unsigned command = 0;
 };
 
 // A 32-bit, bottom-up picture of a surface's client area (BGRX).
@@ -73,6 +75,9 @@ public:
     // The pixels to show for a client area of cx x cy; false: show the dialog face.
     virtual bool Paint(int cx, int cy, SurfaceImage& image) = 0;
     virtual void MouseMove(unsigned keys, int x, int y) = 0;  // MK_* keys, client pixels
+    // The wheel turned by delta (WHEEL_DELTA a notch) over the surface, client pixels.
+    virtual void MouseWheel(unsigned keys, int delta, int x, int y) = 0;
+    virtual void MouseLeave() = 0;
     virtual void Resized(int cx, int cy) = 0;
 };
 
@@ -85,14 +90,22 @@ void SetSurfaceEvents(NativeWindow surface, SurfaceEvents* events, bool notify);
 
 // Centres the dialog on its owner (or the screen), shows it, disables the owner and runs the
 // dialog's messages until *ended; the owner comes back enabled and active.
-// keys: the dialog's accelerators; an edit that can undo keeps Ctrl+Z for itself. Focus
-// rectangles show from the start.
-void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bool* ended,
-              const std::vector<KeyCommand>& keys = {});
+// Focus rectangles show from the start.
+void RunModal(NativeWindow dialog, NativeWindow owner, bool focusFirst, const bool* ended);
 void WakeModal(NativeWindow dialog);  // after *ended changed
-NativeWindow ActiveModal();           // the innermost dialog RunModal runs, NULL: none
+// What the modal loop does with one queued message (msg: a MSG*) before the window's own
+// handling: the dialog's accelerator keys (Ctrl+Z stays with a text field that can undo), the wheel sent on to the preview under the
+// cursor, the dialog keys. False: the message is the window's, to translate and dispatch.
+bool HandleDialogMessage(NativeWindow dialog, void* msg);
+NativeWindow ActiveModal();  // the innermost dialog RunModal runs, NULL: none
 
 void ClientSize(NativeWindow window, int* cx, int* cy);
+// Template dialog units to the dialog's client pixels (MapDialogRect): x, y, cx, cy.
+void DialogUnitsToClient(NativeWindow dialog, int units[4]);
+// Moves and sizes a control within its dialog, client pixels; a combo box's height takes
+// its list in, as in a template.
+void Place(NativeWindow control, int x, int y, int cx, int cy);
+void RedrawAll(NativeWindow dialog);  // after controls moved
 void SetText(NativeWindow window, const std::string& text);
 // A label one line high whose text is wider than its place (the template was measured in a
 // narrower font than the system may have) grows to the right to show it whole.
@@ -138,5 +151,8 @@ struct OpenFileRequest {
 std::optional<std::string> ChooseFile(const OpenFileRequest& request);
 
 std::uint32_t SysColor(int index);  // COLORREF
+// The system's busy cursor until false puts the one before back. A message box or chooser
+// shown meanwhile sets the ordinary one over itself, as every window does.
+void ShowBusyCursor(bool busy);
 
 }  // namespace win32ui

@@ -44,6 +44,7 @@ public:
     void EndModalLoop(CDialog& dlg, int result) override;
     void DestroyDialog(CDialog& dlg) override;
     COLORREF GetSysColor(int index) override;
+    void SetBusy(bool busy) override { ShowBusyCursor(busy); }
 
 private:
     WindowSystem* m_previous;

@@ -18,8 +18,8 @@
 
 #include "app/control_ids.h"
 #include "app/patch_dlg.h"
-#include "desktop/session_file.h"
 #include "builders/spr2_builder.h"
+#include "desktop/session_file.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/qt_window_system.h"
 #include "ui/qt/surface_widget.h"

@@ -8,10 +8,10 @@
 
 #include "app/control_ids.h"
 #include "app/patch_dlg.h"
+#include "builders/spr2_builder.h"
 #include "desktop/session_file.h"
 #include "driver.h"
 #include "drop_and_keys.h"
-#include "builders/spr2_builder.h"
 #include "ui/win32/dialog_host.h"
 #include "ui/win32/win32_window_system.h"
 
