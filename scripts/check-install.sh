@@ -44,7 +44,7 @@ for file in ./usr/bin/palvane2 ./usr/bin/palvane2-cli \
   ./usr/share/mime/packages/org.palvane.palvane2.xml \
   ./usr/share/metainfo/org.palvane.palvane2.metainfo.xml \
   ./usr/share/icons/hicolor/256x256/apps/palvane2.png ./usr/share/doc/palvane2/README.md \
-  ./usr/share/doc/palvane2/getting-started.md ./usr/share/doc/palvane2/examples/demo.iff; do
+  ./usr/share/doc/palvane2/examples/demo.iff; do
   check "package holds $file" grep -qxF "$file" <<<"$contents"
 done
 check "package holds nothing outside /usr" test -z "$(grep -v '^\./usr/\|^\./$' <<<"$contents")"
