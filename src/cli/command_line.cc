@@ -74,6 +74,10 @@ bool CheckOutputs(const CommandLine& cmd) {
         UsageError("--out: \"" + cmd.outBmp + "\" ends in none of .gpl, .pal, .png");
         return false;
     }
+    if (cmd.command == Command::overview && cmd.outBmp.empty()) {
+        UsageError("--out: the folder's name is empty");
+        return false;
+    }
     std::vector<std::string> outputs;
     if (cmd.output) outputs.push_back(*cmd.output);
     if (cmd.command == Command::palette) outputs.push_back(cmd.outBmp);

@@ -1,7 +1,5 @@
 #include "cli/overview_html.h"
 
-#include <cstdio>
-
 #include "cli/json_text.h"
 
 namespace {
@@ -92,9 +90,9 @@ std::string HtmlLatin1(const std::string& bytes) {
 std::string OverviewStem(size_t index, const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
     const std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
-    char number[24];
-    std::snprintf(number, sizeof number, "%04zu-", index);
-    std::string stem = number;
+    std::string stem = std::to_string(index);
+    if (stem.size() < 4) stem.insert(0, 4 - stem.size(), '0');
+    stem += '-';
     for (size_t i = 0; i < last.size() && i < kStemNameBytes; ++i) {
         const char c = last[i];
         const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||

@@ -69,3 +69,11 @@ std::string Temp(const std::string& name, const Bytes& bytes) {
     WriteFileBytes(path, bytes);
     return path;
 }
+
+std::string In(const std::string& folder, const std::string& name) {
+#ifdef _WIN32
+    return folder + "\\" + name;
+#else
+    return folder + "/" + name;
+#endif
+}

@@ -18,5 +18,8 @@ int RunTool(const std::vector<std::string>& args, const std::string& o, const st
 // appended), '' for an empty value. No argument holds a quote.
 Result Cli(const std::string& line, const std::string& file = "", const std::string& out = "");
 
+// A path inside a folder as the tool writes it: with the system's own separator.
+std::string In(const std::string& folder, const std::string& name);
+
 // A fresh temporary file holding these bytes.
 std::string Temp(const std::string& name, const builders::Bytes& bytes);

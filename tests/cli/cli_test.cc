@@ -317,15 +317,6 @@ TEST(CliOutputs, WhatIsNotAFileIsNeverReplacedAndAFullDiskFails) {
 
 namespace fs = std::filesystem;
 
-// A path inside a folder as the tool writes it: with the system's own separator.
-std::string In(const std::string& folder, const std::string& name) {
-#ifdef _WIN32
-    return folder + "\\" + name;
-#else
-    return folder + "/" + name;
-#endif
-}
-
 // A folder stands for the .iff files below it, in path order; the run ends with totals,
 // and a second run leaves alone what would not change.
 TEST(CliBatch, WalksAFolderOnceAndLeavesUnchangedFilesAlone) {

@@ -53,10 +53,10 @@ std::string Mods() {
     one.paletteId = 1;
     one.frames = {FrameFromGrid(grid, 41891)};
     clean.chunks = {PaltChunk(1, TestPalette()), Spr2Chunk(5, one)};
-    WriteFileBytes(root + "/a clean.iff", BuildIff(clean));
+    WriteFileBytes(In(root, "a clean.iff"), BuildIff(clean));
     WriteFileBytes(root + "/b&findings.IFF", BuildIff(findings));
-    WriteFileBytes(root + "/c.iff", Bytes(100, 'x'));  // no IFF file
-    WriteFileBytes(root + "/d.iff", Bytes());
+    WriteFileBytes(In(root, "c.iff"), Bytes(100, 'x'));  // no IFF file
+    WriteFileBytes(In(root, "d.iff"), Bytes());
     return root;
 }
 
@@ -69,7 +69,7 @@ TEST(CliOverview, ShowsEveryFrameAndMarksWhatCheckFinds) {
     EXPECT_EQ(r.out,
               "4 files: 1 without findings, 1 with findings, 2 failed; 6 frames in 3 "
               "sprites shown in " +
-                  out + "/index.html\n");
+                  In(out, "index.html") + "\n");
 
     // The index: damaged files first, then those with findings, with check's counts.
     const std::string index = Text(out + "/index.html");
@@ -79,9 +79,10 @@ TEST(CliOverview, ShowsEveryFrameAndMarksWhatCheckFinds) {
         order.push_back((*m)[2].str() + " " + (*m)[5].str());
         if ((*m)[4].matched) pages.push_back((*m)[4]);
     }
-    EXPECT_EQ(order, (std::vector<std::string>{
-                         "failed " + root + "/c.iff", "failed " + root + "/d.iff",
-                         "findings " + root + "/b&amp;findings.IFF", " " + root + "/a clean.iff"}));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{
+                  "failed " + In(root, "c.iff"), "failed " + In(root, "d.iff"),
+                  "findings " + In(root, "b&amp;findings.IFF"), " " + In(root, "a clean.iff")}));
     ASSERT_EQ(pages,
               (std::vector<std::string>{"0002-b_findings.IFF.html", "0001-a_clean.iff.html"}));
     const nlohmann::json check =
