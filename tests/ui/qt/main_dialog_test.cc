@@ -14,28 +14,15 @@
 
 #include "app/control_ids.h"
 #include "desktop/sessions.h"
+#include "qt_steps.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/qt_window_system.h"
 
 namespace {
 
 using desktop::Key;
+using qtsteps::Poll;
 using Strings = std::vector<std::string>;
-
-// Runs step every few milliseconds, from whatever event loop runs then, until it returns
-// true. A step that never succeeds aborts the program: a dialog left open would hang it.
-void Poll(std::function<bool()> step) {
-    auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, step, tries = 0]() mutable {
-        if (step()) {
-            timer->stop();
-            timer->deleteLater();
-        } else if (++tries > 2000) {
-            qFatal("a step of the test never came to pass");
-        }
-    });
-    timer->start(5);
-}
 
 std::string Str(const QString& s) {
     return s.toStdString();
@@ -46,24 +33,13 @@ public:
     qtui::DialogHost* Window() { return m_ws.WindowOf(*m_dlg); }
     template <class W = QWidget>
     W* Widget(int id) {
-        const DialogTemplate* tpl = m_dlg->GetTemplate();
-        for (int i = 0; i < Window()->ControlCount(); ++i)
-            if (tpl->controls[i].id == id) return dynamic_cast<W*>(Window()->ControlWidget(i));
-        return nullptr;
+        return qtsteps::Widget<W>(m_ws, *m_dlg, id);
     }
     void UseQtsChooser() { m_ws.SetFileChooser(nullptr); }
 
     void RunModal(CDialog& dlg, std::function<void()> script) override {
         m_dlg = &dlg;
-        QTimer::singleShot(0, qApp, [&dlg, script] {
-            // Keys reach shortcuts and focus only in the active window.
-            if (QWidget* w = QApplication::activeModalWidget();
-                w && !QTest::qWaitForWindowActive(w))
-                qWarning("the dialog never became active");
-            script();
-            if (!dlg.IsEnded()) dlg.EndDialog(-1);
-        });
-        dlg.DoModal();
+        qtsteps::RunModal(dlg, script);
     }
     void ChooseFile(std::optional<std::string> path) override {
         m_ws.SetFileChooser([path](const FileChooserRequest&) { return path; });

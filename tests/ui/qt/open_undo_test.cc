@@ -20,37 +20,17 @@
 #include "app/patch_dlg.h"
 #include "builders/spr2_builder.h"
 #include "desktop/session_file.h"
+#include "qt_steps.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/qt_window_system.h"
 #include "ui/qt/surface_widget.h"
 
 using namespace builders;
 
+using qtsteps::Poll;
+using qtsteps::RunModal;
+
 namespace {
-
-// Runs step from whatever event loop runs, every few milliseconds, until it returns true.
-void Poll(std::function<bool()> step) {
-    auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, step, tries = 0]() mutable {
-        if (step()) {
-            timer->stop();
-            timer->deleteLater();
-        } else if (++tries > 2000) {
-            qFatal("a step of the test never came to pass");
-        }
-    });
-    timer->start(5);
-}
-
-INT_PTR RunModal(CDialog& dlg, std::function<void()> script) {
-    QTimer::singleShot(0, qApp, [&dlg, script] {
-        if (QWidget* w = QApplication::activeModalWidget(); w && !QTest::qWaitForWindowActive(w))
-            qWarning("the dialog never became active");
-        script();
-        if (!dlg.IsEnded()) dlg.EndDialog(-1);
-    });
-    return dlg.DoModal();
-}
 
 // Answers the next message box with button, noting its text.
 void AnswerBox(QMessageBox::StandardButton button, QStringList* texts) {
@@ -80,10 +60,7 @@ private:
 
     template <class W = QWidget>
     W* Widget(int id) {
-        const DialogTemplate* tpl = dlg->GetTemplate();
-        for (int i = 0; i < Window()->ControlCount(); ++i)
-            if (tpl->controls[i].id == id) return dynamic_cast<W*>(Window()->ControlWidget(i));
-        return nullptr;
+        return qtsteps::Widget<W>(*ws, *dlg, id);
     }
     qtui::DialogHost* Window() { return ws->WindowOf(*dlg); }
     QColor PreviewCentre() {

@@ -16,24 +16,15 @@
 #include "builders/iff_builder.h"
 #include "builders/spr2_builder.h"
 #include "desktop/session_file.h"
+#include "qt_steps.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/qt_window_system.h"
 #include "ui/qt/surface_widget.h"
 
 using namespace builders;
+using qtsteps::RunModal;
 
 namespace {
-
-// Runs dlg modally with script inside its loop once the window is active.
-void RunModal(CDialog& dlg, std::function<void()> script) {
-    QTimer::singleShot(0, qApp, [&dlg, script] {
-        if (QWidget* w = QApplication::activeModalWidget(); w && !QTest::qWaitForWindowActive(w))
-            qWarning("the dialog never became active");
-        script();
-        if (!dlg.IsEnded()) dlg.EndDialog(-1);
-    });
-    dlg.DoModal();
-}
 
 const QColor kRed(255, 0, 0);
 
@@ -49,11 +40,7 @@ private:
 
     template <class W = QWidget>
     W* Widget(int id) {
-        const DialogTemplate* tpl = dlg->GetTemplate();
-        qtui::DialogHost* host = ws->WindowOf(*dlg);
-        for (int i = 0; i < host->ControlCount(); ++i)
-            if (tpl->controls[i].id == id) return dynamic_cast<W*>(host->ControlWidget(i));
-        return nullptr;
+        return qtsteps::Widget<W>(*ws, *dlg, id);
     }
     qtui::SurfaceWidget* Preview() { return Widget<qtui::SurfaceWidget>(IDC_PREVIEW); }
     // The 10 x 8 red frame on screen: each of its pixels a z x z block at the model's
