@@ -10,6 +10,7 @@
 #include "app/patch_dlg.h"
 #include "builders/spr2_builder.h"
 #include "desktop/session_file.h"
+#include "dialog_fixture.h"
 #include "driver.h"
 #include "drop_and_keys.h"
 #include "ui/win32/dialog_host.h"
@@ -23,16 +24,11 @@ namespace {
 const char kDiscard[] =
     "You haven't saved your changes yet! Are you sure you want to open an other file?";
 
-class OpenUndoDialog : public testing::Test {
+class OpenUndoDialog : public Win32DialogTest {
 protected:
     void SetUp() override {
-        if (!driver::CanShowWindows())
-            GTEST_SKIP() << "no display to show windows on (run under an X server)";
-        watchdog = std::make_unique<driver::Watchdog>(
-            60, testing::UnitTest::GetInstance()->current_test_info()->name());
-        ws = std::make_unique<win32ui::Win32WindowSystem>();
-        path = TempPath("win-open.iff");
-        WriteFileBytes(path, desktop::SessionFileBytes());
+        SetUpDialog("win-open.iff");
+        if (!ws) return;
         ws->SetFileChooser([](const FileChooserRequest&) { return std::nullopt; });
         ws->SetMessageBoxAnswer(
             [this](NativeWindow, const std::string& text, const std::string&, UINT) {
@@ -41,14 +37,11 @@ protected:
                 if (!answers.empty()) answers.erase(answers.begin());
                 return answer;
             });
-        dlg = std::make_unique<CPatchDlg>();
     }
     void TearDown() override {
         EXPECT_TRUE(answers.empty());
         driver::ReleaseKeys();
-        dlg.reset();
-        ws.reset();
-        watchdog.reset();
+        Win32DialogTest::TearDown();
     }
 
     // Runs each step from the dialog's own message loop, one a turn: keys a step posts have
@@ -65,17 +58,11 @@ protected:
         });
         dlg->DoModal();
     }
-    NativeWindow Window() { return ws->HostOf(*dlg) ? ws->HostOf(*dlg)->Window() : nullptr; }
-    NativeWindow Item(int id) { return driver::Item(Window(), id); }
     std::uint32_t PreviewCentre() {
         const driver::Picture p = driver::Capture(Item(IDC_PREVIEW));
         return p.At(p.width / 2, p.height / 2);
     }
 
-    std::unique_ptr<driver::Watchdog> watchdog;
-    std::unique_ptr<win32ui::Win32WindowSystem> ws;
-    std::unique_ptr<CPatchDlg> dlg;
-    std::string path;
     std::vector<int> answers;
     std::vector<std::string> seen;
 };

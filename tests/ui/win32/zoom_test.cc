@@ -10,6 +10,7 @@
 #include "app/patch_dlg.h"
 #include "builders/spr2_builder.h"
 #include "desktop/session_file.h"
+#include "dialog_fixture.h"
 #include "driver.h"
 #include "raster/bitmap.h"
 #include "raster/gdi.h"
@@ -32,26 +33,12 @@ void RunModal(CDialog& dlg, std::function<void()> script) {
     dlg.DoModal();
 }
 
-class ViewTest : public testing::Test {
+class ViewTest : public Win32DialogTest {
 protected:
     void SetUp() override {
-        if (!driver::CanShowWindows())
-            GTEST_SKIP() << "no display to show windows on (run under an X server)";
-        watchdog = std::make_unique<driver::Watchdog>(
-            60, testing::UnitTest::GetInstance()->current_test_info()->name());
-        ws = std::make_unique<win32ui::Win32WindowSystem>();
-        path = TempPath("zoom.iff");
-        WriteFileBytes(path, desktop::SessionFileBytes());
-        ws->SetFileChooser([this](const FileChooserRequest&) { return path; });
-        dlg = std::make_unique<CPatchDlg>();
+        SetUpDialog("zoom.iff");
+        if (ws) ws->SetFileChooser([this](const FileChooserRequest&) { return path; });
     }
-    void TearDown() override {
-        dlg.reset();
-        ws.reset();
-        watchdog.reset();
-    }
-    NativeWindow Window() { return ws->HostOf(*dlg) ? ws->HostOf(*dlg)->Window() : nullptr; }
-    NativeWindow Item(int id) { return driver::Item(Window(), id); }
     // The 10 x 8 red frame as the window prints itself: each of its pixels a z x z block
     // at the model's origin, every other pixel the face.
     void ExpectShownAt(int z) {
@@ -66,11 +53,6 @@ protected:
             }
         EXPECT_EQ(wrong, 0) << "at " << z << "x";
     }
-
-    std::unique_ptr<driver::Watchdog> watchdog;
-    std::unique_ptr<win32ui::Win32WindowSystem> ws;
-    std::unique_ptr<CPatchDlg> dlg;
-    std::string path;
 };
 
 TEST_F(ViewTest, ZoomKeysFromAnyControlWheelDragAndTheStatusLine) {
