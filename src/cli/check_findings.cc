@@ -8,7 +8,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-std::string FaultText(PaletteFault fault, const CIffChunk& palette) {
+}  // namespace
+
+std::string PaletteFaultText(PaletteFault fault, const CIffChunk& palette) {
     switch (fault) {
         case PaletteFault::Unreadable:
             return "its data cannot be read";
@@ -25,8 +27,6 @@ std::string FaultText(PaletteFault fault, const CIffChunk& palette) {
     return "it is usable";
 }
 
-}  // namespace
-
 void FileCheck::Run() {
     for (POSITION pos = m_iff.FindLowestIdOfType(IFF_TYPE_PALT); pos != nullptr;) {
         const CIffChunk* chunk = m_iff.GetNextByIdOfType(pos);
@@ -36,8 +36,9 @@ void FileCheck::Run() {
         Finding f;
         f.fields = {{"kind", "unusable_palette"},
                     {"palette", chunk->m_wID},
-                    {"reason", FaultText(fault, *chunk)}};
-        f.text = "palette " + Named(*chunk) + ": cannot be used: " + FaultText(fault, *chunk);
+                    {"reason", PaletteFaultText(fault, *chunk)}};
+        f.text =
+            "palette " + Named(*chunk) + ": cannot be used: " + PaletteFaultText(fault, *chunk);
         paletteFindings.push_back(std::move(f));
     }
     m_iff.LoadChunkDataOfType(IFF_TYPE_SPR2);
@@ -69,7 +70,7 @@ std::string FileCheck::PaletteState(WORD id, const CIffChunk* chunk) const {
     if (!chunk) return name + ": not in the file";
     const PaletteFault fault = m_palettes.Fault(*chunk);
     if (fault == PaletteFault::None) return name + ": usable";
-    return name + ": cannot be used: " + FaultText(fault, *chunk);
+    return name + ": cannot be used: " + PaletteFaultText(fault, *chunk);
 }
 
 CIffChunk* FileCheck::PaletteChunk(WORD id) const {

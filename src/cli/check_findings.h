@@ -10,6 +10,9 @@
 #include "iff/iff_file.h"
 #include "sprites/spr2.h"
 
+// Why a palette cannot be used, in words ("it has 700 bytes, 784 needed").
+std::string PaletteFaultText(PaletteFault fault, const CIffChunk& palette);
+
 // One thing found; `text` says it for people, the other members for scripts.
 struct Finding {
     nlohmann::ordered_json fields;

@@ -1,7 +1,8 @@
 // palette: one palette's colours written out for other programs.
-#include "base/byte_order.h"
+#include "cli/check_findings.h"
 #include "cli/commands.h"
 #include "cli/iff_session.h"
+#include "cli/json_text.h"
 #include "cli/palette_file.h"
 #include "cli/picture_file.h"
 #include "cli/replacement_file.h"
@@ -13,32 +14,16 @@ namespace {
 
 constexpr DWORD kColoursAt = 16;
 
-// The chunk's name for the palette file's own: Latin-1 bytes as UTF-8, control characters
-// as spaces, so that the name stays on its line.
+// The chunk's name for the palette file's own, as UTF-8, control characters as spaces so
+// that the name stays on its line.
 std::string NameOf(const CIffChunk& chunk) {
     if (chunk.m_strName.empty()) return "palette " + std::to_string(chunk.m_wID);
-    std::string utf8;
-    for (const char ch : chunk.m_strName) {
+    std::string name = chunk.m_strName;
+    for (char& ch : name) {
         const auto b = static_cast<unsigned char>(ch);
-        if (b < 0x20 || (b >= 0x7F && b < 0xA0)) {
-            utf8 += ' ';
-        } else if (b < 0x80) {
-            utf8 += ch;
-        } else {
-            utf8 += static_cast<char>(0xC0 | b >> 6);
-            utf8 += static_cast<char>(0x80 | (b & 0x3F));
-        }
+        if (b < 0x20 || (b >= 0x7F && b < 0xA0)) ch = ' ';
     }
-    return utf8;
-}
-
-std::string WhyUnusable(const CIffChunk& chunk) {
-    if (!chunk.IsLoaded()) return "its data could not be read";
-    const BYTE* p = chunk.m_pData.get();
-    if (chunk.m_dwSize < 8) return "its data is " + std::to_string(chunk.m_dwSize) + " bytes";
-    return "version " + std::to_string(LoadLE32(p)) + ", " + std::to_string(LoadLE32(p + 4)) +
-           " colours in " + std::to_string(chunk.m_dwSize) +
-           " bytes, where version 1, 256 colours in at least 784 bytes are needed";
+    return Latin1ToUtf8(name);
 }
 
 }  // namespace
@@ -56,7 +41,11 @@ ExitStatus RunPalette(const CommandLine& cmd) {
         return ExitStatus::warning;
     }
     if (!IsPaletteUsable(&iff, pChunk)) {
-        ReportMessage(path, "Can't load this resource!", paletteText + ": " + WhyUnusable(*pChunk));
+        ReportMessage(
+            path, "Can't load this resource!",
+            paletteText + ": " +
+                PaletteFaultText(CheckPaletteData(pChunk->m_pData.get(), pChunk->m_dwSize).fault,
+                                 *pChunk));
         return ExitStatus::warning;
     }
     const BYTE* rgb = pChunk->m_pData.get() + kColoursAt;
