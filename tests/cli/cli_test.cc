@@ -15,7 +15,16 @@
 #include "iff/iff_file.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
+
+extern char** environ;
 #endif
 
 using namespace builders;
@@ -104,7 +113,8 @@ using Model = std::map<WORD, SpriteModel>;
 const Model kInput = {
     {131, {0x00030003, {3}, true}}, {128, {1, {1, 2}, true}}, {129, {2, {}, false}}};
 
-Bytes FileOf(const Model& model, const std::string& version = "2.5") {
+// `padding` bytes of another chunk make a file that takes a while to write.
+Bytes FileOf(const Model& model, const std::string& version = "2.5", size_t padding = 0) {
     Spr2Grid grid(3, 2);  // every kind of run, rows to pad at both bit depths
     grid.Set(0, 0, 1, 10);
     grid.Set(1, 0, 4, 50, 128);
@@ -125,6 +135,7 @@ Bytes FileOf(const Model& model, const std::string& version = "2.5") {
                    ChunkSpec{"SPR2", 130, 0x10, "bad", {7, 0, 0, 0}, std::nullopt, true, true},
                    sprite(129),
                    PaltChunk(2, TestPalette())};
+    if (padding) file.chunks.push_back({"BLOB", 1, 0x10, "", Bytes(padding, 0), std::nullopt});
     return BuildIff(file);
 }
 
@@ -445,6 +456,90 @@ TEST(CliCheck, FindsWhatCannotBeDrawnOrUsedAndWritesNothing) {
     EXPECT_EQ(kinds, (std::vector<std::string>{"unusable_palette", "missing_palette",
                                                "undrawable_frame", "undecodable_sprite"}));
     EXPECT_EQ(ReadFileBytes(path), bytes);
+}
+
+#ifndef _WIN32
+// The tool with its stdout on a pipe, killed once it printed `lines` lines (one per file
+// done) and `delay` more microseconds passed, unless it ended first.
+void KillPartWay(const std::string& line, const std::string& file, int lines, int delay) {
+    std::vector<std::string> args = {PALVANE_CLI_PATH};
+    std::istringstream words(line);
+    for (std::string w; words >> w;) args.push_back(w == "FILE" ? file : w);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    char c;
+    for (int seen = 0; spawned == 0 && seen < lines && ::read(out[0], &c, 1) == 1;)
+        seen += c == '\n';
+    ::usleep(delay);
+    if (spawned == 0) ::kill(pid, SIGKILL);
+    ::close(out[0]);
+    int status = 0;
+    ASSERT_EQ(spawned == 0 ? ::waitpid(pid, &status, 0) : pid, pid);
+}
+#endif
+
+// Killed at any moment, a batch leaves each file with its old bytes or its new ones, those
+// it reported done with the new; the same command run again finishes the job. The moments:
+// after the k-th file's line and a few milliseconds more, drawn from a fixed seed.
+TEST(CliBatch, AKilledBatchLeavesWholeFilesAndARerunFinishes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a kill at an arbitrary moment of the batch (SIGKILL)";
+#else
+    const int files = 24;
+    Model patched = kInput;
+    AllFrames(patched, 41891);
+    const Bytes old = FileOf(kInput, "2.0", 200000);
+    const std::map<std::string, Bytes> commands = {
+        {"quick-patch -j 2 FILE", Saved(FileOf(patched, "2.0", 200000))},
+        {"resave -j 2 FILE", Saved(old)}};
+    std::mt19937 random(21);
+    int cut = 0;
+    for (const auto& [line, now] : commands)
+        for (int round = 0; round < 12; ++round) {
+            const int lines = int(random() % files), delay = int(random() % 3000);
+            SCOPED_TRACE(line + " killed after " + std::to_string(lines) + " lines and " +
+                         std::to_string(delay) + " us");
+            const std::string root = TempPath("killed");
+            std::vector<std::string> names;
+            for (int i = 0; i < files; ++i) {
+                names.push_back(In(root, "f" + std::to_string(100 + i) + ".iff"));
+                if (i == 0) fs::create_directory(root);
+                WriteFileBytes(names.back(), old);
+            }
+            KillPartWay(line, root, lines, delay);
+            int done = 0;
+            for (int i = 0; i < files; ++i) {
+                const Bytes bytes = ReadFileBytes(names[i]);
+                EXPECT_TRUE(bytes == now || (bytes == old && i >= lines)) << names[i];
+                done += bytes == now;
+            }
+            cut += done > 0 && done < files;
+            for (const auto& e : fs::directory_iterator(root)) {
+                const std::string name = e.path().filename().string();
+                EXPECT_TRUE(name.size() == 8 ||
+                            (name[0] == '.' && name.substr(name.size() - 4) == ".tmp"))
+                    << name;
+            }
+            const Result again = Cli(line, root);
+            EXPECT_NE(again.out.find(std::to_string(files) + " files: "), std::string::npos)
+                << again.out;
+            EXPECT_EQ(again.err.find(".tmp"), std::string::npos) << again.err;
+            for (const std::string& name : names) EXPECT_EQ(ReadFileBytes(name), now) << name;
+        }
+    std::printf("%d of 24 kills left the batch part way\n", cut);
+#endif
 }
 
 // No shell expands wildcards on Windows: the tool does it itself.
