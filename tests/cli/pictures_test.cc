@@ -8,8 +8,8 @@
 #include <tuple>
 
 #include "base/byte_order.h"
-#include "cli_run.h"
 #include "builders/spr2_builder.h"
+#include "cli_run.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
