@@ -396,57 +396,6 @@ TEST(CliBatch, ParallelWorkPrintsWhatSerialWorkPrints) {
               std::tie(runs[0].status, runs[0].out, runs[0].err));
 }
 
-// check names every obstacle to patching, as lines for people or one JSON object per file.
-TEST(CliCheck, FindsWhatCannotBeDrawnOrUsedAndWritesNothing) {
-    PaltSpec old = TestPalette();
-    old.version = 2;
-    Spr2Grid grid(2, 2);
-    Spr2Spec sprite;
-    sprite.paletteId = 1;
-    for (WORD p : {1, 7, 41891, 2}) sprite.frames.push_back(FrameFromGrid(grid, p));
-    IffSpec file;
-    file.chunks = {PaltChunk(1, TestPalette(), "p"), PaltChunk(2, old, "old"),
-                   Spr2Chunk(10, sprite, "s"),
-                   ChunkSpec{"SPR2", 11, 0x10, "bad", {7, 0, 0, 0}, std::nullopt, true, true}};
-    const Bytes bytes = BuildIff(file);
-    IffSpec clean;
-    clean.chunks = {PaltChunk(1, TestPalette())};
-    const std::string path = Temp("check.iff", bytes), ok = Temp("ok.iff", BuildIff(clean)),
-                      gone = TempPath("gone.iff");
-    const Result r = Cli("check FILE " + ok + " " + gone, path);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.out,
-              path +
-                  ":\n"
-                  "  palette 2 \"old\": cannot be used: its version is not 1\n"
-                  "  sprite 10 \"s\":\n"
-                  "    frame 1: palette 7 is not in the file; the sprite's palette 1 is used "
-                  "instead, which is usable\n"
-                  "    frame 3: cannot be drawn: no usable palette (palette 2: cannot be used: "
-                  "its version is not 1)\n"
-                  "  sprite 11 \"bad\": does not decode\n"
-                  "3 files: 1 without findings, 1 with findings, 1 failed; 4 findings\n");
-    EXPECT_EQ(Cli("check FILE", ok).status, 0);
-    EXPECT_EQ(Cli("check FILE", path).status, 1);
-
-    const Result json = Cli("check --json FILE " + ok + " " + gone, path);
-    std::istringstream lines(json.out);
-    std::vector<std::string> statuses, kinds;
-    for (std::string line; std::getline(lines, line);) {
-        const nlohmann::json object = nlohmann::json::parse(line);
-        statuses.push_back(object["status"]);
-        if (object["status"] == "failed") {
-            EXPECT_EQ(object["error"], "Unable to open file! (No such file or directory)");
-        }
-        for (const auto& f : object.value("findings", nlohmann::json::array()))
-            kinds.push_back(f["kind"]);
-    }
-    EXPECT_EQ(statuses, (std::vector<std::string>{"findings", "ok", "failed"}));
-    EXPECT_EQ(kinds, (std::vector<std::string>{"unusable_palette", "missing_palette",
-                                               "undrawable_frame", "undecodable_sprite"}));
-    EXPECT_EQ(ReadFileBytes(path), bytes);
-}
-
 #ifndef _WIN32
 // The tool with its stdout on a pipe, killed once it printed `lines` lines (one per file
 // done) and `delay` more microseconds passed, unless it ended first.
