@@ -58,18 +58,18 @@ int CliCheckOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(file.Read() == std::vector<uint8_t>(data, data + size));
     FUZZ_CHECK(lines.status == json.status && lines.err == json.err);
     const nlohmann::json line = nlohmann::json::parse(json.out, nullptr, false);
-    FUZZ_CHECK(line.is_object() && line["file"] == file.Path());
+    FUZZ_CHECK(line.is_object() && line.at("file") == file.Path());
     if (json.status == ExitStatus::failed) {
-        FUZZ_CHECK(line["status"] == "failed" && lines.out == Totals(0, 0, 1, 0));
+        FUZZ_CHECK(line.at("status") == "failed" && lines.out == Totals(0, 0, 1, 0));
         FUZZ_CHECK(lines.err.find("Unable to open file as an IFF file!") != std::string::npos);
         return 0;
     }
     FUZZ_CHECK(json.err.empty());
-    const nlohmann::json& findings = line["findings"];
+    const nlohmann::json& findings = line.at("findings");
     FUZZ_CHECK(findings.is_array());
     const bool found = !findings.empty();
     FUZZ_CHECK(json.status == (found ? ExitStatus::warning : ExitStatus::ok));
-    FUZZ_CHECK(line["status"] == (found ? "findings" : "ok"));
+    FUZZ_CHECK(line.at("status") == (found ? "findings" : "ok"));
     FUZZ_CHECK(lines.out.rfind(found ? file.Path() + ":\n" : "1 file:", 0) == 0);
     FUZZ_CHECK(EndsWith(lines.out, Totals(!found, found, 0, findings.size())));
 
@@ -80,37 +80,37 @@ int CliCheckOneInput(const uint8_t* data, size_t size) {
     const nlohmann::json doc = nlohmann::json::parse(info.out);
     std::multiset<std::string> faults, named;
     std::set<int> palettes;
-    for (const auto& p : doc["palettes"]) {
-        palettes.insert(p["id"].get<int>());
-        if (!p["valid"].get<bool>()) faults.insert("palette " + p["id"].dump());
+    for (const auto& p : doc.at("palettes")) {
+        palettes.insert(p.at("id").get<int>());
+        if (!p.at("valid").get<bool>()) faults.insert("palette " + p.at("id").dump());
     }
     std::set<std::string> fallsBack;
-    for (const auto& s : doc["sprites"]) {
-        if (!s["decoded"].get<bool>()) {
-            faults.insert("sprite " + s["id"].dump());
+    for (const auto& s : doc.at("sprites")) {
+        if (!s.at("decoded").get<bool>()) {
+            faults.insert("sprite " + s.at("id").dump());
             continue;
         }
-        for (size_t i = 0; i < s["frames"].size(); ++i) {
-            const auto& f = s["frames"][i];
-            const int own = f["palette"].get<int>();
-            if (!f["drawable"].get<bool>())
-                faults.insert(Frame(s["id"], i));
+        for (size_t i = 0; i < s.at("frames").size(); ++i) {
+            const auto& f = s.at("frames").at(i);
+            const int own = f.at("palette").get<int>();
+            if (!f.at("drawable").get<bool>())
+                faults.insert(Frame(s.at("id"), i));
             else if (own != 41891 && !palettes.count(own))
-                fallsBack.insert(Frame(s["id"], i) + " to " + s["palette"].dump());
+                fallsBack.insert(Frame(s.at("id"), i) + " to " + s.at("palette").dump());
         }
     }
     for (const auto& f : findings) {
-        const std::string kind = f["kind"].get<std::string>();
+        const std::string kind = f.at("kind").get<std::string>();
         if (kind == "unusable_palette")
-            named.insert("palette " + f["palette"].dump());
+            named.insert("palette " + f.at("palette").dump());
         else if (kind == "undecodable_sprite")
-            named.insert("sprite " + f["sprite"].dump());
+            named.insert("sprite " + f.at("sprite").dump());
         else if (kind == "undrawable_frame")
-            named.insert(Frame(f["sprite"], f["frame"].get<size_t>()));
+            named.insert(Frame(f.at("sprite"), f.at("frame").get<size_t>()));
         else
             FUZZ_CHECK(kind == "missing_palette" &&
-                       fallsBack.erase(Frame(f["sprite"], f["frame"].get<size_t>()) + " to " +
-                                       f["fallback"].dump()) == 1);
+                       fallsBack.erase(Frame(f.at("sprite"), f.at("frame").get<size_t>()) + " to " +
+                                       f.at("fallback").dump()) == 1);
     }
     FUZZ_CHECK(named == faults);
     FUZZ_CHECK(fallsBack.empty());
