@@ -2,7 +2,6 @@
 // load message, or prints one well-formed document describing every chunk.
 #include <iostream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 
 #include "cli/command_line.h"
@@ -11,24 +10,6 @@
 #include "fuzz_targets.h"
 
 namespace palvane_fuzz {
-
-namespace {
-
-// Swaps a stream's buffer for a string's while it lives.
-class Capture {
-public:
-    explicit Capture(std::ostream& stream)
-        : m_stream(stream), m_old(stream.rdbuf(m_text.rdbuf())) {}
-    ~Capture() { m_stream.rdbuf(m_old); }
-    std::string Text() const { return m_text.str(); }
-
-private:
-    std::ostream& m_stream;
-    std::ostringstream m_text;
-    std::streambuf* m_old;
-};
-
-}  // namespace
 
 int CliInfoOneInput(const uint8_t* data, size_t size) {
     static ScratchFile file("info");

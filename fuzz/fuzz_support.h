@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,20 @@ public:
 private:
     std::string m_folder;
     std::string m_path;
+};
+
+// Swaps a stream's buffer for a string's while it lives.
+class Capture {
+public:
+    explicit Capture(std::ostream& stream)
+        : m_stream(stream), m_old(stream.rdbuf(m_text.rdbuf())) {}
+    ~Capture() { m_stream.rdbuf(m_old); }
+    std::string Text() const { return m_text.str(); }
+
+private:
+    std::ostream& m_stream;
+    std::ostringstream m_text;
+    std::streambuf* m_old;
 };
 
 // Writes the bytes to the scratch file and loads it into iff the way the program opens a

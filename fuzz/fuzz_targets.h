@@ -17,5 +17,7 @@ int SpriteOneInput(const uint8_t* data, size_t size);
 int DialogOneInput(const uint8_t* data, size_t size);
 // The bytes as the file given to `palvane2-cli info`.
 int CliInfoOneInput(const uint8_t* data, size_t size);
+// The bytes as the file given to `palvane2-cli check`, in lines and in JSON, and to `info`.
+int CliCheckOneInput(const uint8_t* data, size_t size);
 
 }  // namespace palvane_fuzz

@@ -1,6 +1,6 @@
 // Writes the starting corpora of the harnesses: small files made with the test builders,
 // damaged ones among them, and the sample files. Usage: palvane-fuzz-seeds OUT SAMPLES
-//   OUT/container, OUT/dialog, OUT/cli_info   IFF files
+//   OUT/container, OUT/dialog, OUT/cli_info, OUT/cli_check   IFF files
 //   OUT/sprite                                inputs in the layout sprite.cc reads
 #include <cstdio>
 #include <cstring>
@@ -100,6 +100,24 @@ std::vector<IffSpec> ContainerFiles() {
     return files;
 }
 
+// A file with every kind of finding check makes: an old and a short palette, frames that
+// fall back or cannot be drawn, a sprite that does not decode.
+IffSpec CheckFile() {
+    PaltSpec old = TestPalette(), cut = TestPalette();
+    old.version = 2;
+    cut.size = 700;
+    Spr2Spec sprite = MixedSprite(1, {1, 7, 41891, 2, 3});
+    sprite.frames.push_back({0, 4, 0, 1, 0, 0, 0, Spr2Stream().End()});
+    IffSpec file;
+    file.chunks = {PaltChunk(1, TestPalette(), "p"),
+                   PaltChunk(2, old),
+                   PaltChunk(3, cut),
+                   Spr2Chunk(10, sprite, "s"),
+                   Spr2Chunk(12, MixedSprite(9, {8})),
+                   Raw("SPR2", 11, {7, 0, 0, 0}, 0x10, "bad")};
+    return file;
+}
+
 // A sprite input: palettes (ID, length, data), then the sprite's data.
 Bytes SpriteInput(const std::vector<std::pair<WORD, Bytes>>& palettes, const Bytes& sprite) {
     Bytes out{static_cast<BYTE>(palettes.size())};
@@ -175,10 +193,11 @@ int main(int argc, char** argv) {
             for (Bytes& s : SpriteInputsFrom(e.path().string())) sprites.push_back(std::move(s));
         }
     }
-    for (const char* area : {"container", "dialog", "cli_info"}) {
+    for (const char* area : {"container", "dialog", "cli_info", "cli_check"}) {
         WriteAll(out / area, "built", files);
         WriteAll(out / area, "sample", samples);
     }
+    WriteAll(out / "cli_check", "check", {BuildIff(CheckFile())});
     WriteAll(out / "sprite", "built", sprites);
     return 0;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz harnesses (clang, the "fuzz" preset) and runs each for a bounded time.
 #
-#   scripts/fuzz.sh [SECONDS] [AREA...]     areas: container sprite dialog cli-info
+#   scripts/fuzz.sh [SECONDS] [AREA...]     areas: container sprite dialog cli-info cli-check
 #
 # SECONDS defaults to 60. FUZZ_PARALLEL=2 runs two harnesses at a time. The corpus of
 # each area grows in build/fuzz/corpus/AREA across runs (seeded from the builders and
@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 areas=("$@")
-[ ${#areas[@]} -eq 0 ] && areas=(container sprite dialog cli-info)
+[ ${#areas[@]} -eq 0 ] && areas=(container sprite dialog cli-info cli-check)
 parallel=${FUZZ_PARALLEL:-1}
 
 if [ -z "${FUZZ_NO_BUILD:-}" ]; then

@@ -51,15 +51,20 @@ int RunTool(const std::vector<std::string>& args, const std::string& o, const st
 }
 #endif
 
-Result Cli(const std::string& line, const std::string& file, const std::string& out) {
+std::vector<std::string> ArgsOf(const std::string& line, const std::string& file,
+                                const std::string& out) {
     std::vector<std::string> args = {PALVANE_CLI_PATH};
     std::istringstream words(line);
     for (std::string w; words >> w;) {
         const std::string arg = w.rfind("FILE", 0) == 0 ? file + w.substr(4) : w;
         args.push_back(w == "OUT" ? out : w == "''" ? "" : arg);
     }
+    return args;
+}
+
+Result Cli(const std::string& line, const std::string& file, const std::string& out) {
     const std::string o = TempPath("stdout"), e = TempPath("stderr");
-    const int status = RunTool(args, o, e);
+    const int status = RunTool(ArgsOf(line, file, out), o, e);
     const Bytes so = ReadFileBytes(o), se = ReadFileBytes(e);
     return {status, {so.begin(), so.end()}, {se.begin(), se.end()}};
 }

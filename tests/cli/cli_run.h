@@ -16,6 +16,8 @@ int RunTool(const std::vector<std::string>& args, const std::string& o, const st
 
 // A command line written out: FILE and OUT stand for these paths (FILE.x for the path with .x
 // appended), '' for an empty value. No argument holds a quote.
+std::vector<std::string> ArgsOf(const std::string& line, const std::string& file = "",
+                                const std::string& out = "");
 Result Cli(const std::string& line, const std::string& file = "", const std::string& out = "");
 
 // A path inside a folder as the tool writes it: with the system's own separator.

@@ -8,8 +8,8 @@
 #include <tuple>
 
 #include "base/byte_order.h"
-#include "cli_run.h"
 #include "builders/spr2_builder.h"
+#include "cli_run.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -89,6 +89,7 @@ std::string PictureFile() {
     return Temp("pictures.iff", BuildIff(file));
 }
 
+// A transparent PNG is the colour plane with the alpha plane as its alpha.
 TEST(CliPictures, PngHoldsTheBmpsPixelsInEveryPlaneAndAtEveryScale) {
     const std::string file = PictureFile(), render = "render FILE --sprite 128 --frame 0 --out ";
     Image natural[3];  // the planes at scale 1, as BMP
@@ -99,12 +100,14 @@ TEST(CliPictures, PngHoldsTheBmpsPixelsInEveryPlaneAndAtEveryScale) {
             bmp.push_back(TempPath(plane + std::string(".bmp")));
             png.push_back(TempPath(plane + std::string(".pNg")));
         }
-        const std::string opts = " --background 102030 --scale " + std::to_string(scale);
+        const std::string opts = " --background 102030 --scale " + std::to_string(scale),
+                          t = TempPath("t.png");
         for (const auto& out : {bmp, png})
             ASSERT_EQ(
                 Cli(render + out[0] + " --depth " + out[1] + " --alpha " + out[2] + opts, file)
                     .status,
                 0);
+        ASSERT_EQ(Cli(render + t + " --transparent" + opts, file).status, 0);
         for (size_t plane = 0; plane < 3; ++plane) {
             const Image b = ReadBmp(bmp[plane]), p = ReadPng(png[plane]);
             EXPECT_EQ(p, b) << "plane " << plane;
@@ -112,33 +115,26 @@ TEST(CliPictures, PngHoldsTheBmpsPixelsInEveryPlaneAndAtEveryScale) {
             if (scale == 1) natural[plane] = b;
             EXPECT_EQ(b, Enlarged(natural[plane], scale));
         }
+        const Image rgba = ReadPng(t);
+        Image split{rgba.width, rgba.height, 3, {}}, alpha{rgba.width, rgba.height, 1, {}};
+        for (size_t k = 0; k < rgba.pixels.size(); ++k)
+            (k % 4 == 3 ? alpha : split).pixels.push_back(rgba.pixels[k]);
+        EXPECT_EQ(split, ReadBmp(bmp[0]));
+        EXPECT_EQ(alpha, ReadBmp(bmp[2]));
     }
     // Independently of the BMP: palette colour 1 at the top left, the background where
-    // nothing drew, depth 10 where a run drew at 10.
+    // nothing drew, depth 10 where a run drew at 10; nothing drawn transparent, drawn by a
+    // colour or depth run opaque, blended between.
     const Image& c = natural[0];
     const Rgb one = TestColor(1);
     EXPECT_EQ(Bytes(c.At(0, 0), c.At(0, 0) + 3), (Bytes{one.r, one.g, one.b}));
     EXPECT_EQ(Bytes(c.At(1, 1), c.At(1, 1) + 3), (Bytes{0x10, 0x20, 0x30}));
     EXPECT_EQ(*natural[1].At(3, 1), 10);
-}
-
-TEST(CliPictures, TransparentPngTakesTheAlphaPlane) {
-    const std::string file = PictureFile(), line = "render FILE --sprite 128 --frame 0 --out OUT";
-    const std::string t = TempPath("t.png"), c = TempPath("c.bmp"), a = TempPath("a.bmp");
-    ASSERT_EQ(Cli(line + " --transparent --scale 2", file, t).status, 0);
-    ASSERT_EQ(Cli(line + " --alpha " + a + " --scale 2", file, c).status, 0);
-    const Image rgba = ReadPng(t), rgb = ReadBmp(c), alpha = ReadBmp(a);
-    ASSERT_EQ(rgba.channels, 4);
-    Image split{rgba.width, rgba.height, 3, {}}, only{rgba.width, rgba.height, 1, {}};
-    for (size_t k = 0; k < rgba.pixels.size(); ++k)
-        (k % 4 == 3 ? only : split).pixels.push_back(rgba.pixels[k]);
-    EXPECT_EQ(split, rgb);
-    EXPECT_EQ(only, alpha);
-    // Nothing drawn: transparent; drawn by a colour or depth run: opaque; blended between.
-    EXPECT_EQ((std::vector<int>{rgba.At(4, 0)[3], rgba.At(0, 0)[3], rgba.At(6, 2)[3]}),
+    const Image& a = natural[2];
+    EXPECT_EQ((std::vector<int>{*a.At(2, 0), *a.At(0, 0), *a.At(3, 1)}),
               (std::vector<int>{0, 255, 255}));
-    EXPECT_GT(rgba.At(2, 0)[3], 0);
-    EXPECT_LT(rgba.At(2, 0)[3], 255);
+    EXPECT_GT(*a.At(1, 0), 0);
+    EXPECT_LT(*a.At(1, 0), 255);
 }
 
 // The colours as a reader of each format sees them: GIMP's and JASC's text, the swatch's pixels.
