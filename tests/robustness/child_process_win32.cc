@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <new>
 
 #include "child_process.h"
@@ -26,24 +27,14 @@ constexpr char kMarker[] = "--robustness-child";
 bool g_touchAllocations = false;
 HANDLE g_pipe = INVALID_HANDLE_VALUE;  // in a child, the write end of its pipe
 
-std::wstring Widen(const std::string& s) {
-    std::wstring w(s.size(), L'\0');
-    w.resize(::MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(),
-                                   static_cast<int>(w.size())));
-    return w;
-}
-
 std::string Narrow(const wchar_t* w) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
-    std::string s(n > 0 ? n - 1 : 0, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, w, -1, s.data(), n, nullptr, nullptr);
-    return s;
+    return std::filesystem::path(w).u8string();
 }
 
 // One argument as CommandLineToArgvW reads it back, when it holds no quote and does not
 // end in a backslash (no argument here does).
 std::wstring Quoted(const std::string& arg) {
-    return L"\"" + Widen(arg) + L"\"";
+    return L"\"" + std::filesystem::u8path(arg).wstring() + L"\"";
 }
 
 }  // namespace
