@@ -69,21 +69,17 @@ Bytes PatchableFile(int bulk, size_t bulkSize) {
     layout.version = "2.0";
     layout.withMap = false;
     layout.chunks.push_back(PaltChunk(1, TestPalette(), "palette"));
-    for (WORD id = 100; id < 104; ++id) {
-        Spr2Grid grid(4, 3);
-        for (int i = 0; i < 12; ++i) grid.Set(i % 4, i / 4, i, 10);
-        Spr2Spec sprite;
-        sprite.paletteId = 1;
-        sprite.frames = {FrameFromGrid(grid, 1), FrameFromGrid(grid, 1)};
-        layout.chunks.push_back(Spr2Chunk(id, sprite, "sprite"));
-    }
-    std::mt19937 fill(7);
+    Spr2Grid grid(4, 3);
+    for (int i = 0; i < 12; ++i) grid.Set(i % 4, i / 4, i, 10);
+    Spr2Spec sprite;
+    sprite.paletteId = 1;
+    sprite.frames = {FrameFromGrid(grid, 1), FrameFromGrid(grid, 1)};
+    for (WORD id = 100; id < 104; ++id) layout.chunks.push_back(Spr2Chunk(id, sprite, "sprite"));
     for (int i = 0; i < bulk; ++i) {
         ChunkSpec c;
         c.type = "BULK";
         c.id = static_cast<WORD>(i);
-        c.data.resize(bulkSize);
-        for (BYTE& b : c.data) b = static_cast<BYTE>(fill());
+        c.data.assign(bulkSize, static_cast<BYTE>(i));
         layout.chunks.push_back(std::move(c));
     }
     return BuildIff(layout);

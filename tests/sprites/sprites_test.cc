@@ -212,6 +212,7 @@ struct StreamCase {
     BOOL result;
     std::vector<Px> drawn;
     int originX = 0, originY = 0;
+    Bytes before = {};  // a frame drawn first
 };
 
 class RenderStream : public RenderTest, public ::testing::WithParamInterface<StreamCase> {};
@@ -221,6 +222,7 @@ TEST_P(RenderStream, DrawsExactlyTheseBytes) {
     Planes p = Canvas(c.w, c.h);
     CSpriteSurface s = p.Surface();
     std::tie(s.nOriginX, s.nOriginY) = std::make_pair(c.originX, c.originY);
+    ASSERT_TRUE(c.before.empty() || Render(s, c.before));
     EXPECT_EQ(Render(s, c.stream), c.result);
     EXPECT_EQ(p.mem, Drawn(p, c.drawn));
 }
@@ -254,20 +256,13 @@ INSTANTIATE_TEST_SUITE_P(Streams, RenderStream, ::testing::Values(
     StreamCase{"PayloadCutMidRun", 3, 1, S().StartRow().Command(1, 3).Raw({10, 1, 11, 2, 12}), TRUE,
                {{0, 0, 1, 10, 255}, {1, 0, 2, 11, 255}}},
     StreamCase{"PaddingPastTheEnd", 1, 1, S().StartRow().Command(6, 1).Raw({5}), TRUE,
-               {{0, 0, 5, 255, 255}}}),
+               {{0, 0, 5, 255, 255}}},
+    // Only a depth greater than the one there is hidden.
+    StreamCase{"DepthTestAcrossFrames", 4, 1, S().StartRow().DepthRun({{49, 2}, {50, 3}, {51, 4}}),
+               TRUE, {{0, 0, 2, 49, 255}, {1, 0, 3, 50, 255}, {2, 0, 1, 50, 255}, {3, 0, 1, 250, 255}},
+               0, 0, S().StartRow().DepthRun({{50, 1}, {50, 1}, {50, 1}, {250, 1}})}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
-
-TEST_F(RenderTest, DepthTestAcrossFrames) {
-    Planes p = Canvas(4, 1);
-    CSpriteSurface s = p.Surface();
-    ASSERT_TRUE(Render(s, S().StartRow().DepthRun({{50, 1}, {50, 1}, {50, 1}, {250, 1}})));
-    ASSERT_TRUE(Render(s, S().StartRow().DepthRun({{49, 2}, {50, 3}, {51, 4}})));  // not greater
-    EXPECT_EQ(
-        p.mem,
-        Drawn(p,
-              {{0, 0, 2, 49, 255}, {1, 0, 3, 50, 255}, {2, 0, 1, 50, 255}, {3, 0, 1, 250, 255}}));
-}
 
 // Weight and the alpha byte before; blue, green, red, alpha and depth after. TestColor(200)
 // is red 200, green 55, blue 123 (the background red 100, green 110, blue 90).
