@@ -45,6 +45,10 @@ ChildResult RunInChild(const std::string& body, const ChildArgs& args = {},
 // The peak memory of a child that does nothing: what every child starts with.
 long BaselineRssKb();
 
+// In a child: ends it at once with this exit code, as a kill would, with no clean-up of
+// any kind in any thread.
+[[noreturn]] void EndAbruptly(int code);
+
 // For the program's main: the exit code of a child run of this program, which it must
 // return at once, or nothing when this run is the test run.
 std::optional<int> RunChildIfAsked(int argc, char** argv);

@@ -105,6 +105,13 @@ ChildResult RunInChild(const std::string& body, const ChildArgs& args, const Chi
     return result;
 }
 
+void EndAbruptly(int code) {
+    // Not ExitProcess: it runs the libraries' clean-up, which may wait on a lock the
+    // saving thread holds.
+    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(code));
+    std::abort();
+}
+
 std::optional<int> RunChildIfAsked(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], kMarker) != 0) return std::nullopt;
     // The arguments again as UTF-16, for paths outside the ANSI code page.

@@ -1,4 +1,4 @@
-// Saves that go wrong: the disk fills up, a write fails part way, the process is killed
+// Saves that go wrong: the disk fills up, a write fails part way, the process ends abruptly
 // mid-save, the folder refuses the temporary file. Each time the file holds its old bytes
 // or the complete new file, and whoever survives says so.
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #endif
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -56,7 +55,7 @@ const NamedChildBody kKilledSave("killed-save", [](const ChildArgs& args) {
     const auto killLater = [delay] {
         std::thread([delay] {
             std::this_thread::sleep_for(delay);
-            std::_Exit(99);  // no clean-up of any kind, like a kill
+            EndAbruptly(99);
         }).detach();
     };
     return PatchAndSave(args.at(0), killLater) ? 0 : 2;
