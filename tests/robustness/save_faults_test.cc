@@ -35,7 +35,7 @@ namespace fs = std::filesystem;
 constexpr char kSaveError[] = "Error while saving this file!";
 
 const NamedChildBody kDialogSaveError("dialog-save-error", [](const ChildArgs& args) {
-    return QuickPatchInDialog(args.at(0)).LastText() == kSaveError ? 0 : 1;
+    return QuickPatchInDialog(args.at(0)).lastMessage == kSaveError ? 0 : 1;
 });
 
 // Loads the file, patches it and saves it in place, calling `started` just before the save.
@@ -177,12 +177,12 @@ TEST_F(SaveFaults, AFailedWriteFlushOrRenameIsReportedAndLeavesTheOldBytes) {
             if (run < commands.size()) {
                 EXPECT_EQ(RunCli(commands[run]), 2) << commands[run][0];
             } else {
-                EXPECT_EQ(QuickPatchInDialog(path).LastText(), kSaveError);
+                EXPECT_EQ(QuickPatchInDialog(path).lastMessage, kSaveError);
             }
             EXPECT_EQ(Contents(), before);
         }
     }
-    EXPECT_EQ(QuickPatchInDialog(path).LastText(), "File saved!");
+    EXPECT_EQ(QuickPatchInDialog(path).lastMessage, "File saved!");
     EXPECT_EQ(ReadFileBytes(path), patched);
 }
 
