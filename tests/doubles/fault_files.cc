@@ -2,22 +2,9 @@
 
 #include <errno.h>
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace doubles {
-
-CFile* CSplitReadFile::Duplicate() const {
-    return new CSplitReadFile(std::unique_ptr<CFile>(m_inner->Duplicate()), m_maxRead);
-}
-
-UINT CSplitReadFile::Read(void* buffer, UINT count) {
-    return m_inner->Read(buffer, std::min(count, m_maxRead));
-}
-
-CFile* CFailingFile::Duplicate() const {
-    return new CFailingFile(std::unique_ptr<CFile>(m_inner->Duplicate()), m_budget);
-}
 
 void CFailingFile::Write(const void* buffer, UINT count) {
     FaultBudget& b = *m_budget;
@@ -32,14 +19,8 @@ void CFailingFile::Write(const void* buffer, UINT count) {
     throw CFileException(CFileException::diskFull, ENOSPC, GetFilePath());
 }
 
-void CFailingFile::SetLength(ULONGLONG length) {
-    if (m_budget->failSetLength) throw CFileException(CFileException::hardIO, EIO, GetFilePath());
-    m_inner->SetLength(length);
-}
-
-void CFailingFile::Flush() {
-    if (m_budget->failFlush) throw CFileException(CFileException::hardIO, EIO, GetFilePath());
-    m_inner->Flush();
+void CFailingFile::Fail() const {
+    throw CFileException(CFileException::hardIO, EIO, GetFilePath());
 }
 
 std::unique_ptr<CFile> OpenExclusive(const std::string& path) {

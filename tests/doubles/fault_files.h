@@ -4,6 +4,7 @@
 // caller's file (as loading does) still goes through them.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -45,8 +46,12 @@ class CSplitReadFile : public CFileWrapper {
 public:
     CSplitReadFile(std::unique_ptr<CFile> inner, UINT maxRead)
         : CFileWrapper(std::move(inner)), m_maxRead(maxRead) {}
-    CFile* Duplicate() const override;
-    UINT Read(void* buffer, UINT count) override;
+    CFile* Duplicate() const override {
+        return new CSplitReadFile(std::unique_ptr<CFile>(m_inner->Duplicate()), m_maxRead);
+    }
+    UINT Read(void* buffer, UINT count) override {
+        return m_inner->Read(buffer, std::min(count, m_maxRead));
+    }
 
 private:
     UINT m_maxRead;
@@ -64,12 +69,21 @@ class CFailingFile : public CFileWrapper {
 public:
     CFailingFile(std::unique_ptr<CFile> inner, std::shared_ptr<FaultBudget> budget)
         : CFileWrapper(std::move(inner)), m_budget(std::move(budget)) {}
-    CFile* Duplicate() const override;
+    CFile* Duplicate() const override {
+        return new CFailingFile(std::unique_ptr<CFile>(m_inner->Duplicate()), m_budget);
+    }
     void Write(const void* buffer, UINT count) override;
-    void SetLength(ULONGLONG length) override;
-    void Flush() override;
+    void SetLength(ULONGLONG length) override {
+        if (m_budget->failSetLength) Fail();
+        m_inner->SetLength(length);
+    }
+    void Flush() override {
+        if (m_budget->failFlush) Fail();
+        m_inner->Flush();
+    }
 
 private:
+    [[noreturn]] void Fail() const;  // a hardware error
     std::shared_ptr<FaultBudget> m_budget;
 };
 

@@ -96,13 +96,4 @@ int ScriptedWindowSystem::RunModalLoop(CDialog& dlg, bool) {
     return dlg.IsEnded() ? dlg.GetModalResult() : IDCANCEL;
 }
 
-void ScriptedWindowSystem::SetBusy(bool busy) {
-    m_busySteps += busy && !m_busy;
-    m_busy = busy;
-}
-
-COLORREF ScriptedWindowSystem::GetSysColor(int) {
-    return RGB(212, 208, 200);
-}
-
 }  // namespace doubles

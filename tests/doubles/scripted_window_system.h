@@ -70,8 +70,11 @@ public:
     int RunModalLoop(CDialog& dlg, bool focusFirst) override;
     void EndModalLoop(CDialog&, int) override {}
     void DestroyDialog(CDialog&) override {}
-    COLORREF GetSysColor(int index) override;
-    void SetBusy(bool busy) override;
+    COLORREF GetSysColor(int) override { return RGB(212, 208, 200); }
+    void SetBusy(bool busy) override {
+        m_busySteps += busy && !m_busy;
+        m_busy = busy;
+    }
     // Busy steps begun so far, and whether one runs now.
     int BusySteps() const { return m_busySteps; }
     bool Busy() const { return m_busy; }

@@ -4,7 +4,6 @@
 // run in a forked copy of this process (POSIX) or in a new run of this program (Windows).
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,18 +45,9 @@ ChildResult RunInChild(const std::string& body, const ChildArgs& args = {},
 // The peak memory of a child that does nothing: what every child starts with.
 long BaselineRssKb();
 
-// A started child the caller ends itself (the kill tests).
-struct RunningChild {
-    std::intptr_t process = -1;  // the pid, or the process handle
-    std::intptr_t ready = -1;    // the read end of the child's pipe
-};
-RunningChild StartChild(const std::string& body, const ChildArgs& args = {});
-// In a started child: tells the parent it reached the moment the parent waits for.
-bool SignalReady();
-// Blocks until the child says it is ready; false if it ended first.
-bool WaitReady(const RunningChild& child);
-void Kill(const RunningChild& child);
-ChildResult Reap(RunningChild& child);
+// In a child: ends it at once with this exit code, as a kill would, with no clean-up of
+// any kind in any thread.
+[[noreturn]] void EndAbruptly(int code);
 
 // For the program's main: the exit code of a child run of this program, which it must
 // return at once, or nothing when this run is the test run.

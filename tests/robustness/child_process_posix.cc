@@ -16,8 +16,6 @@ namespace robustness {
 
 namespace {
 
-int g_readyFd = -1;  // in a started child, the write end of its pipe
-
 ChildResult Collect(pid_t pid) {
     ChildResult result;
     int status = 0;
@@ -62,44 +60,8 @@ ChildResult RunInChild(const std::string& body, const ChildArgs& args, const Chi
     return Collect(pid);
 }
 
-RunningChild StartChild(const std::string& body, const ChildArgs& args) {
-    int fds[2];
-    if (::pipe(fds) != 0) return {};
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid < 0) return {};
-    if (pid == 0) {
-        ::close(fds[0]);
-        g_readyFd = fds[1];
-        Exit(RunBody(body, args));
-    }
-    ::close(fds[1]);
-    return RunningChild{pid, fds[0]};
-}
-
-bool SignalReady() {
-    return ::write(g_readyFd, "r", 1) == 1;
-}
-
-bool WaitReady(const RunningChild& child) {
-    char byte;
-    ssize_t n;
-    while ((n = ::read(static_cast<int>(child.ready), &byte, 1)) < 0 && errno == EINTR) {
-    }
-    return n == 1;
-}
-
-void Kill(const RunningChild& child) {
-    // A child that did not start has -1, and kill(-1) signals every process it may.
-    if (child.process > 0) ::kill(static_cast<pid_t>(child.process), SIGKILL);
-}
-
-ChildResult Reap(RunningChild& child) {
-    if (child.ready >= 0) ::close(static_cast<int>(child.ready));
-    child.ready = -1;
-    ChildResult r = Collect(static_cast<pid_t>(child.process));
-    child.process = -1;
-    return r;
+void EndAbruptly(int code) {
+    ::_exit(code);
 }
 
 std::optional<int> RunChildIfAsked(int, char**) {

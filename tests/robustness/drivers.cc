@@ -9,6 +9,7 @@
 #include "child_process.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "doubles/scripted_window_system.h"
 
 namespace robustness {
 
@@ -46,7 +47,7 @@ DialogRun QuickPatchInDialog(const std::string& path) {
     ws.AnswerMessageBox(IDYES);
     dlg.m_btnQuickPatch.UserClick();
     dlg.m_btnSave.UserClick();
-    run.boxes = ws.MessageBoxes();
+    if (!ws.MessageBoxes().empty()) run.lastMessage = ws.MessageBoxes().back().text;
     return run;
 }
 

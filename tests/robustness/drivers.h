@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "doubles/scripted_window_system.h"
-
 namespace robustness {
 
 // palvane2-cli with these arguments (without the program name); its exit status.
@@ -14,9 +12,8 @@ namespace robustness {
 int RunCli(const std::vector<std::string>& args, bool quiet = true);
 
 struct DialogRun {
-    bool opened = false;                          // Browse loaded the file
-    std::vector<doubles::ShownMessageBox> boxes;  // every message box, in order
-    std::string LastText() const { return boxes.empty() ? std::string() : boxes.back().text; }
+    bool opened = false;  // Browse loaded the file
+    std::string lastMessage;
 };
 
 // Browse to the file, show every sprite and frame, a confirmed Quick Patch, then Save.

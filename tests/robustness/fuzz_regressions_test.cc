@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
+#include "builders/scratch_files.h"
 #include "fuzz_targets.h"
 
 namespace robustness {
@@ -34,9 +33,7 @@ TEST_P(FuzzRegressions, ReplayWithoutAFault) {
     ASSERT_FALSE(inputs.empty()) << "nothing to replay in " << folder.string();
     std::sort(inputs.begin(), inputs.end());
     for (const fs::path& input : inputs) {
-        std::ifstream in(input, std::ios::binary);
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                         std::istreambuf_iterator<char>());
+        const builders::Bytes bytes = builders::ReadFileBytes(input.u8string());
         std::fprintf(stderr, "replaying %s\n", input.string().c_str());
         EXPECT_EQ(GetParam().entry(bytes.data(), bytes.size()), 0) << input;
     }

@@ -1,4 +1,4 @@
-// Saves that go wrong: the disk fills up, a write fails part way, the process is killed
+// Saves that go wrong: the disk fills up, a write fails part way, the process ends abruptly
 // mid-save, the folder refuses the temporary file. Each time the file holds its old bytes
 // or the complete new file, and whoever survives says so.
 #include <gtest/gtest.h>
@@ -9,8 +9,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "builders/iff_builder.h"
 #include "builders/spr2_builder.h"
@@ -32,18 +35,30 @@ namespace fs = std::filesystem;
 constexpr char kSaveError[] = "Error while saving this file!";
 
 const NamedChildBody kDialogSaveError("dialog-save-error", [](const ChildArgs& args) {
-    return QuickPatchInDialog(args.at(0)).LastText() == kSaveError ? 0 : 1;
+    return QuickPatchInDialog(args.at(0)).lastMessage == kSaveError ? 0 : 1;
 });
 
-// Loads the file, says it is ready and saves it in place.
-const NamedChildBody kSave("save", [](const ChildArgs& args) {
-    IffSession session(args.at(0));
-    if (!session.Open()) return 3;
+// Loads the file, patches it and saves it in place, calling `started` just before the save.
+bool PatchAndSave(const std::string& path, const std::function<void()>& started) {
+    IffSession session(path);
     CSpr2 sprite;
+    if (!session.Open()) return false;
     PatchAllFramePalettes(session.Iff(), sprite, INVALID_PALETTE_ID, nullptr);
-    if (!session.Iff().LoadAllChunkData()) return 4;
-    if (!SignalReady()) return 5;
-    return session.Save(std::nullopt) ? 0 : 2;
+    if (!session.Iff().LoadAllChunkData()) return false;
+    started();
+    return session.Save(std::nullopt);
+}
+
+// The same in a child that ends abruptly, as if killed, args[1] microseconds into the save.
+const NamedChildBody kKilledSave("killed-save", [](const ChildArgs& args) {
+    const std::chrono::microseconds delay(std::stoll(args.at(1)));
+    const auto killLater = [delay] {
+        std::thread([delay] {
+            std::this_thread::sleep_for(delay);
+            EndAbruptly(99);
+        }).detach();
+    };
+    return PatchAndSave(args.at(0), killLater) ? 0 : 2;
 });
 
 // A file whose Quick Patch changes every sprite; version 2.0, so even a plain save
@@ -53,21 +68,17 @@ Bytes PatchableFile(int bulk, size_t bulkSize) {
     layout.version = "2.0";
     layout.withMap = false;
     layout.chunks.push_back(PaltChunk(1, TestPalette(), "palette"));
-    for (WORD id = 100; id < 104; ++id) {
-        Spr2Grid grid(4, 3);
-        for (int i = 0; i < 12; ++i) grid.Set(i % 4, i / 4, i, 10);
-        Spr2Spec sprite;
-        sprite.paletteId = 1;
-        sprite.frames = {FrameFromGrid(grid, 1), FrameFromGrid(grid, 1)};
-        layout.chunks.push_back(Spr2Chunk(id, sprite, "sprite"));
-    }
-    std::mt19937 fill(7);
+    Spr2Grid grid(4, 3);
+    for (int i = 0; i < 12; ++i) grid.Set(i % 4, i / 4, i, 10);
+    Spr2Spec sprite;
+    sprite.paletteId = 1;
+    sprite.frames = {FrameFromGrid(grid, 1), FrameFromGrid(grid, 1)};
+    for (WORD id = 100; id < 104; ++id) layout.chunks.push_back(Spr2Chunk(id, sprite, "sprite"));
     for (int i = 0; i < bulk; ++i) {
         ChunkSpec c;
         c.type = "BULK";
         c.id = static_cast<WORD>(i);
-        c.data.resize(bulkSize);
-        for (BYTE& b : c.data) b = static_cast<BYTE>(fill());
+        c.data.assign(bulkSize, static_cast<BYTE>(i));
         layout.chunks.push_back(std::move(c));
     }
     return BuildIff(layout);
@@ -95,142 +106,112 @@ protected:
         ASSERT_NE(patched, original);
     }
 
-    void ExpectOriginalAndNoLeftovers() {
-        EXPECT_EQ(ReadFileBytes(path), original);
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    // Every file in the folder with its bytes: a failed save changes nothing here.
+    std::map<std::string, Bytes> Contents() const {
+        std::map<std::string, Bytes> files;
+        for (const auto& e : fs::directory_iterator(folder))
+            files[e.path().filename().string()] = ReadFileBytes(e.path().string());
+        return files;
     }
 
     std::string folder, path;
     Bytes original, patched;
 };
 
-TEST_F(SaveFaults, ADiskThatFillsUpLeavesTheOldBytes) {
+TEST_F(SaveFaults, ADiskThatFillsUpOrAFolderThatRefusesTheNewFileLeavesTheOldBytes) {
 #ifdef _WIN32
-    GTEST_SKIP() << "no file size limit for a child on Windows: there a disk that fills up "
-                    "is AFailedWriteFlushOrRenameIsReported, through the fault file system";
-#endif
+    GTEST_SKIP() << "no file size limit, permission bits or switch of user for a child on "
+                    "Windows: there the fault file system stands in "
+                    "(AFailedWriteFlushOrRenameIsReportedAndLeavesTheOldBytes)";
+#else
     // RLIMIT_FSIZE stands in for the disk: writes past it fail with EFBIG.
+    std::vector<ChildLimits> faults;
     for (unsigned long long limit :
-         {0ull, 64ull, 1000ull, 0ull + patched.size() / 2, 0ull + patched.size() - 1}) {
-        SCOPED_TRACE(limit);
-        ChildLimits limits;
-        limits.fileSizeBytes = limit;
-        EXPECT_EQ(RunInChild("cli", {"quick-patch", path}, limits).exitCode, 2);
-        ExpectOriginalAndNoLeftovers();
-        EXPECT_EQ(RunInChild("dialog-save-error", {path}, limits).exitCode, 0);
-        ExpectOriginalAndNoLeftovers();
+         {0ull, 64ull, 1000ull, 0ull + patched.size() / 2, 0ull + patched.size() - 1})
+        faults.emplace_back().fileSizeBytes = limit;
+    // Permission bits do not stop root, as whom CI runs: there the child becomes another
+    // user who owns the file. Anyone else is stopped by the folder's bits alone.
+    constexpr uid_t kNobody = 65534;
+    faults.emplace_back();
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+        faults.back().uid = kNobody;
     }
-    // Writing to another file (--output, a rendered bitmap) keeps the same promise there.
-    const std::string out = folder + "/out.iff", bmp = folder + "/out.bmp";
-    const Bytes oldOut(10, 'x');
-    WriteFileBytes(out, oldOut);
-    WriteFileBytes(bmp, oldOut);
-    ChildLimits small;
-    small.fileSizeBytes = 20;
-    EXPECT_EQ(RunInChild("cli", {"quick-patch", path, "--output", out}, small).exitCode, 2);
-    const ChildArgs render{"render", path, "--sprite", "100", "--frame", "0", "--out", bmp};
-    EXPECT_EQ(RunInChild("cli", render, small).exitCode, 2);
-    EXPECT_EQ(ReadFileBytes(out), oldOut);
-    EXPECT_EQ(ReadFileBytes(bmp), oldOut);
-    fs::remove(out);
-    fs::remove(bmp);
-    ExpectOriginalAndNoLeftovers();
-
+    const auto before = Contents();
+    for (const ChildLimits& limits : faults) {
+        SCOPED_TRACE(limits.fileSizeBytes ? std::to_string(*limits.fileSizeBytes) + " bytes"
+                                          : "a refusing folder");
+        if (!limits.fileSizeBytes) ::chmod(folder.c_str(), limits.uid ? 0755 : 0555);
+        EXPECT_EQ(RunInChild("cli", {"quick-patch", path}, limits).exitCode, 2);
+        EXPECT_EQ(RunInChild("dialog-save-error", {path}, limits).exitCode, 0);
+        ::chmod(folder.c_str(), 0755);
+        EXPECT_EQ(Contents(), before);
+    }
     ChildLimits enough;
     enough.fileSizeBytes = patched.size();
     EXPECT_EQ(RunInChild("cli", {"quick-patch", path}, enough).exitCode, 0);
     EXPECT_EQ(ReadFileBytes(path), patched);
+#endif
 }
 
 // Where in the file a write may fail is the container's tests' sweep; here each front end
-// reports a failed write, flush or rename, in place and (the tool) into --output, the same
-// on every system.
+// reports a failed write, flush or rename, in place and (the tool) into --output and a
+// rendered bitmap, whose older files stay, the same on every system.
 TEST_F(SaveFaults, AFailedWriteFlushOrRenameIsReportedAndLeavesTheOldBytes) {
-    const std::string out = folder + "/out.iff";
+    const std::string out = folder + "/out.iff", bmp = folder + "/out.bmp";
+    WriteFileBytes(out, Bytes(10, 'x'));
+    WriteFileBytes(bmp, Bytes(10, 'x'));
+    const auto before = Contents();
+    const std::vector<ChildArgs> commands = {
+        {"quick-patch", path},
+        {"quick-patch", path, "--output", out},
+        {"render", path, "--sprite", "100", "--frame", "0", "--out", bmp}};
     for (const char* fault : {"write", "flush", "rename"}) {
         SCOPED_TRACE(fault);
         CFaultySaveFileSystem faulty;
         ScopedSaveFileSystem scoped(&faulty);
-        const auto fail = [&] {
-            faulty.budget->writeBytes =
-                *fault == 'w' ? static_cast<long long>(patched.size() / 2) : -1;
+        for (size_t run = 0; run <= commands.size(); ++run) {  // the last one in the dialog
+            faulty.budget->writeBytes = *fault == 'w' ? 20 : -1;
             faulty.budget->failFlush = *fault == 'f';
             faulty.refuseReplace = *fault == 'r';
-        };
-        fail();
-        EXPECT_EQ(RunCli({"quick-patch", path}), 2);
-        ExpectOriginalAndNoLeftovers();
-        fail();
-        EXPECT_EQ(RunCli({"quick-patch", path, "--output", out}), 2);
-        ExpectOriginalAndNoLeftovers();  // and no out.iff
-        fail();
-        EXPECT_EQ(QuickPatchInDialog(path).LastText(), kSaveError);
-        ExpectOriginalAndNoLeftovers();
+            if (run < commands.size()) {
+                EXPECT_EQ(RunCli(commands[run]), 2) << commands[run][0];
+            } else {
+                EXPECT_EQ(QuickPatchInDialog(path).lastMessage, kSaveError);
+            }
+            EXPECT_EQ(Contents(), before);
+        }
     }
-    EXPECT_EQ(QuickPatchInDialog(path).LastText(), "File saved!");
+    EXPECT_EQ(QuickPatchInDialog(path).lastMessage, "File saved!");
     EXPECT_EQ(ReadFileBytes(path), patched);
-}
-
-TEST_F(SaveFaults, AFolderThatRefusesTheNewFileLeavesTheOldBytes) {
-#ifdef _WIN32
-    GTEST_SKIP() << "no POSIX permission bits or switch of user on Windows; the container's "
-                    "tests refuse the temporary file through the file-system seam";
-#else
-    // Permission bits do not stop root, as whom CI runs: there the child becomes another
-    // user who owns the file. Anyone else is stopped by the folder's bits alone.
-    constexpr uid_t kNobody = 65534;
-    ChildLimits limits;
-    if (::geteuid() == 0) {
-        ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
-        limits.uid = kNobody;
-    } else {
-        ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-    }
-    EXPECT_EQ(RunInChild("cli", {"quick-patch", path}, limits).exitCode, 2);
-    EXPECT_EQ(RunInChild("dialog-save-error", {path}, limits).exitCode, 0);
-    ::chmod(folder.c_str(), 0755);
-    ExpectOriginalAndNoLeftovers();
-#endif
 }
 
 class KilledSave : public SaveFaults {
 protected:
     void SetUp() override { Prepare(PatchableFile(12, 2 << 20)); }  // about 24 MB
-
-    // A child that loads the file, says it is ready and saves it; optionally killed
-    // `delay` after it said so. Returns how long it ran from ready to its end.
-    std::chrono::microseconds SaveInChild(std::optional<std::chrono::microseconds> delay) {
-        RunningChild child = StartChild("save", {path});
-        EXPECT_TRUE(WaitReady(child));
-        const auto start = std::chrono::steady_clock::now();
-        if (delay) {
-            std::this_thread::sleep_for(*delay);
-            Kill(child);
-        }
-        const ChildResult r = Reap(child);
-        if (!delay) {
-            EXPECT_EQ(r.exitCode, 0);
-        }
-        return std::chrono::duration_cast<std::chrono::microseconds>(
-            std::chrono::steady_clock::now() - start);
-    }
 };
 
 TEST_F(KilledSave, TheFileIsTheOldOrTheCompleteNewOneWhereverTheKillLands) {
-    const auto duration = SaveInChild(std::nullopt);
+    std::chrono::steady_clock::time_point start;
+    ASSERT_TRUE(PatchAndSave(path, [&] { start = std::chrono::steady_clock::now(); }));
+    const auto duration = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
     ASSERT_EQ(ReadFileBytes(path), patched);
     const unsigned seed = std::random_device{}();
     RecordProperty("seed", std::to_string(seed));
     std::mt19937 random(seed);
     std::uniform_int_distribution<long long> delays(0, duration.count() * 5 / 4);
+    ChildLimits limits;
+    limits.touchAllocations = false;
     int kept = 0, replaced = 0;
     for (int i = 0; i < 16; ++i) {
         WriteFileBytes(path, original);
-        const std::chrono::microseconds delay(delays(random));
-        SaveInChild(delay);
+        const long long delay = delays(random);
+        const ChildResult r = RunInChild("killed-save", {path, std::to_string(delay)}, limits);
+        EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 99) << r.exitCode << " " << r.endedBy;
         const Bytes now = ReadFileBytes(path);
         ASSERT_TRUE(now == original || now == patched)
-            << "seed " << seed << ", killed " << delay.count() << " us into a " << duration.count()
+            << "seed " << seed << ", killed " << delay << " us into a " << duration.count()
             << " us save: " << now.size() << " bytes";
         (now == original ? kept : replaced) += 1;
         // A killed save may leave its temporary file; it never takes the file's name.

@@ -1,5 +1,6 @@
 // Sprites: the codec and the resource object around it, the renderer checked byte for byte
-// in all three planes, the palette lookup, and the bitmaps built around the renderer.
+// in all three planes, the palette lookup, and the bitmaps and single pixels the renderer
+// gives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "builders/spr2_builder.h"
 #include "iff/iff_types.h"
 #include "raster/bitmap.h"
+#include "raster/gdi.h"
 #include "sprites/palette.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
@@ -210,6 +212,7 @@ struct StreamCase {
     BOOL result;
     std::vector<Px> drawn;
     int originX = 0, originY = 0;
+    Bytes before = {};  // a frame drawn first
 };
 
 class RenderStream : public RenderTest, public ::testing::WithParamInterface<StreamCase> {};
@@ -219,6 +222,7 @@ TEST_P(RenderStream, DrawsExactlyTheseBytes) {
     Planes p = Canvas(c.w, c.h);
     CSpriteSurface s = p.Surface();
     std::tie(s.nOriginX, s.nOriginY) = std::make_pair(c.originX, c.originY);
+    ASSERT_TRUE(c.before.empty() || Render(s, c.before));
     EXPECT_EQ(Render(s, c.stream), c.result);
     EXPECT_EQ(p.mem, Drawn(p, c.drawn));
 }
@@ -252,20 +256,13 @@ INSTANTIATE_TEST_SUITE_P(Streams, RenderStream, ::testing::Values(
     StreamCase{"PayloadCutMidRun", 3, 1, S().StartRow().Command(1, 3).Raw({10, 1, 11, 2, 12}), TRUE,
                {{0, 0, 1, 10, 255}, {1, 0, 2, 11, 255}}},
     StreamCase{"PaddingPastTheEnd", 1, 1, S().StartRow().Command(6, 1).Raw({5}), TRUE,
-               {{0, 0, 5, 255, 255}}}),
+               {{0, 0, 5, 255, 255}}},
+    // Only a depth greater than the one there is hidden.
+    StreamCase{"DepthTestAcrossFrames", 4, 1, S().StartRow().DepthRun({{49, 2}, {50, 3}, {51, 4}}),
+               TRUE, {{0, 0, 2, 49, 255}, {1, 0, 3, 50, 255}, {2, 0, 1, 50, 255}, {3, 0, 1, 250, 255}},
+               0, 0, S().StartRow().DepthRun({{50, 1}, {50, 1}, {50, 1}, {250, 1}})}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
-
-TEST_F(RenderTest, DepthTestAcrossFrames) {
-    Planes p = Canvas(4, 1);
-    CSpriteSurface s = p.Surface();
-    ASSERT_TRUE(Render(s, S().StartRow().DepthRun({{50, 1}, {50, 1}, {50, 1}, {250, 1}})));
-    ASSERT_TRUE(Render(s, S().StartRow().DepthRun({{49, 2}, {50, 3}, {51, 4}})));  // not greater
-    EXPECT_EQ(
-        p.mem,
-        Drawn(p,
-              {{0, 0, 2, 49, 255}, {1, 0, 3, 50, 255}, {2, 0, 1, 50, 255}, {3, 0, 1, 250, 255}}));
-}
 
 // Weight and the alpha byte before; blue, green, red, alpha and depth after. TestColor(200)
 // is red 200, green 55, blue 123 (the background red 100, green 110, blue 90).
@@ -289,28 +286,48 @@ ChunkSpec Palt(WORD id, DWORD version, DWORD colors, size_t size) {
     return PaltChunk(id, p);
 }
 
-// Palettes by ID, and the one found looking for 41891 (an ordinary ID here) with 2 as the
-// fallback: the frame's own when it is there, the fallback only when the frame's is missing.
-TEST(PaletteLookup, FrameFirstFallbackOnlyWhenMissing) {
-    const ChunkSpec fallback = Palt(2, 1, 256, 784);
-    const WORD own = INVALID_PALETTE_ID;
-    // clang-format off
-    for (const auto& [chunks, found] : std::vector<std::pair<std::vector<ChunkSpec>, int>>{
-             {{Palt(own, 1, 256, 1000), fallback}, own}, {{fallback}, 2},
-             {{Palt(3, 1, 256, 784)}, -1}, {{Palt(own, 2, 256, 784), fallback}, -1},
-             {{Palt(own, 1, 255, 784), fallback}, -1}, {{Palt(own, 1, 256, 783), fallback}, -1},
-             {{Palt(2, 0, 256, 784)}, -1}}) {
-        // clang-format on
-        CIffFile iff;
-        ASSERT_TRUE(LoadChunks(iff, chunks));
-        const CIffChunk* p = FindPalette(&iff, own, 2);
-        EXPECT_EQ(p ? p->m_wID : -1, found) << chunks.size() << " chunks, first " << chunks[0].id;
+// Which palette draws a frame, its own or (only when its own is missing) the common one,
+// and why one cannot be used; drawing finds that chunk only when it is usable. 41891 is an
+// ordinary ID here.
+TEST(Palettes, FrameFirstFallbackOnlyWhenMissingWithTheReason) {
+    const WORD big = INVALID_PALETTE_ID;
+    CIffFile iff;
+    ASSERT_TRUE(
+        LoadChunks(iff, {PaltChunk(1, TestPalette()), Palt(big, 1, 256, 1000), Palt(2, 3, 256, 784),
+                         Palt(3, 0, 256, 784), Palt(4, 1, 16, 784), Palt(5, 1, 255, 784),
+                         Palt(6, 1, 256, 700), Palt(7, 1, 256, 783), Palt(8, 1, 256, 4)}));
+    struct Case {
+        WORD own, common;
+        int chosen;
+        bool fallback;
+        PaletteFault fault;
+        DWORD value;  // the version, colour count or size the fault is about
+    };
+    using F = PaletteFault;
+    for (const Case& c : std::vector<Case>{{big, 2, big, false, F::None, 0},
+                                           {9, 1, 1, true, F::None, 0},
+                                           {9, 10, -1, false, F::Unreadable, 0},
+                                           {2, 1, 2, false, F::Version, 3},
+                                           {9, 3, 3, true, F::Version, 0},
+                                           {4, 1, 4, false, F::ColorCount, 16},
+                                           {9, 5, 5, true, F::ColorCount, 255},
+                                           {6, 1, 6, false, F::Length, 700},
+                                           {7, 1, 7, false, F::Length, 783},
+                                           {8, 1, 8, false, F::Length, 4}}) {
+        SCOPED_TRACE(testing::Message() << c.own << " then " << c.common);
+        const PaletteChoice got = ChoosePalette(&iff, c.own, c.common);
+        EXPECT_EQ(got.pChunk ? got.pChunk->m_wID : -1, c.chosen);
+        EXPECT_EQ(got.bFallback, c.fallback);
+        EXPECT_EQ(got.check.fault, c.fault);
+        const DWORD value = c.fault == F::Version      ? got.check.dwVersion
+                            : c.fault == F::ColorCount ? got.check.dwColors
+                            : c.fault == F::Length     ? got.check.dwSize
+                                                       : 0;
+        EXPECT_EQ(value, c.value);
+        EXPECT_EQ(FindPalette(&iff, c.own, c.common), c.fault == F::None ? got.pChunk : nullptr);
     }
 }
 
-// Sprite 100, palette 1 in the low half of its field: a 5 x 3 frame whose own palette is
-// missing, then frames refused for opcode 7, width 0, a row beyond 256 MiB and palette 2,
-// which is there but unusable.
 // Sprite 100 attached in a file with palette 1 (usable) and palette 2 (unusable).
 bool AttachWithTwoPalettes(CIffFile& iff, CSpr2& sprite, const Spr2Spec& s) {
     CIffChunk* chunk = nullptr;
@@ -319,18 +336,15 @@ bool AttachWithTwoPalettes(CIffFile& iff, CSpr2& sprite, const Spr2Spec& s) {
            iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100) && sprite.Attach(&iff, chunk);
 }
 
-TEST(FrameBitmaps, RowsPaddedTopRowLastNothingLeftOnFailure) {
+// Sprite 100, palette 1 in the low half of its field: a 5 x 3 frame whose own palette is
+// missing; frames that are not there.
+TEST(FrameBitmaps, RowsPaddedTopRowLast) {
     Spr2Spec s;
     s.paletteId = 0x5A5A0001;
-    const Bytes end = S().End();
     S grid;
     grid.StartRow().DepthRun({{40, 1}, {40, 2}, {40, 3}, {40, 4}, {40, 5}});
     grid.SkipRows(2).SkipPixels(2).ColorRun({9});
-    s.frames = {{5, 3, 0, 9, 0, 0, 0, grid},
-                {5, 3, 0, 1, 0, 0, 0, S().StartRow().ColorRun({7}).Command(7, 0)},
-                {0, 3, 0, 1, 0, 0, 0, end},
-                {5461, 16385, 0, 1, 0, 0, 0, end},
-                {5, 3, 0, 2, 0, 0, 0, end}};
+    s.frames = {{5, 3, 0, 9, 0, 0, 0, grid}};
     CIffFile iff;
     CSpr2 sprite;
     ASSERT_TRUE(AttachWithTwoPalettes(iff, sprite, s));
@@ -339,14 +353,7 @@ TEST(FrameBitmaps, RowsPaddedTopRowLastNothingLeftOnFailure) {
         return sprite.BuildFrameBitmaps(&iff, frame, &bmp[0], &bmp[1], &bmp[2], kBackground, 0, 0,
                                         0);
     };
-    const size_t live = GetLiveBitmapCount();
-    for (int frame : {-1, 1, 2, 3, 4, 5}) {
-        EXPECT_FALSE(build(frame)) << "frame " << frame;
-        EXPECT_TRUE(bmp[0].IsEmpty() && bmp[1].IsEmpty() && bmp[2].IsEmpty());
-        EXPECT_EQ(GetLiveBitmapCount(), live);
-    }
-    EXPECT_TRUE(IsFrameSizeDrawable(5461, 16384));  // exactly 256 MiB of colour rows is fine
-
+    EXPECT_FALSE(build(-1) || build(1));
     ASSERT_TRUE(build(0));
     Planes got{5, 3, 16, 8, 0};
     for (int i = 0; i < 3; ++i) {
@@ -366,18 +373,23 @@ TEST(FrameBitmaps, RowsPaddedTopRowLastNothingLeftOnFailure) {
     EXPECT_EQ(AsBitmap(bmp[2])->colors.at(200).rgbGreen, 200);  // a grey table
 }
 
-// Told without drawing, on every cut (a stream is never empty) and every damaged byte (opcode bits
-// flipped in command words) of a stream that uses every command, on frames of several heights, from
-// several origin rows, and on frames refused before any pixel.
-TEST(FrameBitmaps, DrawableWithoutDrawingAnswersAsDrawingDoes) {
+// Told without drawing, on every cut (a stream is never empty) and every damaged byte (opcode
+// bits flipped in command words) of a stream that uses every command, on frames of several
+// heights, from several origin rows, and on frames refused before any pixel: whether a frame
+// is drawn (a refused one leaves no bitmap), and each pixel's index, depth and alpha as
+// drawing leaves it.
+TEST(FrameBitmaps, DrawableAndProbedWithoutDrawingAnswerAsDrawingDoes) {
     const Bytes whole = S().StartRow()
-                            .DepthRun({{40, 1}, {40, 2}})
+                            .DepthRun({{40, 1}, {40, 2}, {200, 3}})
                             .SkipPixels(1)
                             .BlendRun({{9, 3, 128}})
-                            .SkipRows(2)
-                            .ColorRun({4, 5, 6})
                             .StartRow()
-                            .ColorRun({7})
+                            .ColorRun({4, 5})
+                            .SkipRows(1)
+                            .SkipPixels(2)
+                            .BlendRun({{50, 6, 0}, {50, 7, 255}})
+                            .StartRow()
+                            .DepthRun({{10, 8}, {20, 9}})
                             .End();
     std::vector<Bytes> streams;
     for (size_t n = 1; n <= whole.size(); ++n)
@@ -389,27 +401,50 @@ TEST(FrameBitmaps, DrawableWithoutDrawingAnswersAsDrawingDoes) {
     Spr2Spec s;
     s.paletteId = 1;
     for (const Bytes& stream : streams)
-        for (WORD height : {1, 2, 3, 4}) s.frames.push_back({3, height, 0, 1, 0, 0, 0, stream});
-    s.frames.push_back({3, 2, 0, 2, 0, 0, 0, whole});  // an unusable palette
+        for (WORD height : {1, 2, 4, 5}) s.frames.push_back({5, height, 0, 1, 0, 0, 0, stream});
+    s.frames.push_back({5, 2, 0, 2, 0, 0, 0, whole});  // an unusable palette
     s.frames.push_back({0, 2, 0, 1, 0, 0, 0, whole});
+    s.frames.push_back({5461, 16385, 0, 1, 0, 0, 0, whole});  // a row beyond 256 MiB
+    EXPECT_TRUE(IsFrameSizeDrawable(5461, 16384));            // exactly 256 MiB of rows is fine
     CIffFile iff;
     CSpr2 sprite;
     ASSERT_TRUE(AttachWithTwoPalettes(iff, sprite, s));
     std::array<int, 2> outcomes{};
+    Spr2Pixel px{};
+    const size_t live = GetLiveBitmapCount();
     for (int frame = 0; frame < sprite.GetFrameCount(); ++frame) {
         Spr2FrameInfo info{};
         ASSERT_TRUE(sprite.GetFrameInfo(&info, frame));
         const bool hasPalette = FindPalette(&iff, info.wPaletteId, sprite.GetPaletteId());
         for (int originY : {-1, 0, 2}) {
+            SCOPED_TRACE(testing::Message() << "frame " << frame << " from row " << originY);
             CBitmap bmp[3];
             const BOOL drawn = sprite.BuildFrameBitmaps(&iff, frame, &bmp[0], &bmp[1], &bmp[2],
                                                         kBackground, 0, originY, 0);
-            EXPECT_EQ(sprite.IsFrameDrawable(frame, hasPalette, originY), drawn)
-                << "frame " << frame << " from row " << originY;
+            EXPECT_EQ(sprite.IsFrameDrawable(frame, hasPalette, originY), drawn);
+            EXPECT_TRUE(drawn || (bmp[0].IsEmpty() && bmp[1].IsEmpty() && bmp[2].IsEmpty()));
             ++outcomes[drawn ? 1 : 0];
+            if (originY != 0) continue;  // the probe is from row 0
+            EXPECT_TRUE(drawn || !sprite.ProbeFramePixel(&iff, frame, 0, 0, &px));
+            for (int y = -1; drawn && y <= info.wHeight; ++y)
+                for (int x = -1; x <= info.wWidth; ++x) {
+                    const bool inside = x >= 0 && x < info.wWidth && y >= 0 && y < info.wHeight;
+                    ASSERT_EQ(sprite.ProbeFramePixel(&iff, frame, x, y, &px), inside)
+                        << x << "," << y;
+                    if (!inside) continue;
+                    EXPECT_EQ(px.bDepth, GetRValue(GetBitmapPixel(bmp[1], x, y))) << x << "," << y;
+                    EXPECT_EQ(px.bAlpha, GetRValue(GetBitmapPixel(bmp[2], x, y))) << x << "," << y;
+                    const Rgb c = px.bDrawn ? TestColor(px.bIndex) : Rgb{100, 110, 90};
+                    if (px.bAlpha == 255 || !px.bDrawn) {
+                        EXPECT_EQ(GetBitmapPixel(bmp[0], x, y), RGB(c.r, c.g, c.b))
+                            << x << "," << y;
+                    }
+                }
         }
     }
     EXPECT_GT(std::min(outcomes[0], outcomes[1]), 20);
+    EXPECT_FALSE(sprite.ProbeFramePixel(&iff, sprite.GetFrameCount(), 0, 0, &px));
+    EXPECT_EQ(GetLiveBitmapCount(), live);  // nothing left behind by a refusal
 }
 
 }  // namespace

@@ -1,54 +1,53 @@
-// Zoom: the arithmetic, and the preview's pixels at every level while it is zoomed by
-// keys about its centre and by Ctrl+wheel about the cursor, dragged and resized.
+// The preview: where the picture goes, what a paint leaves in the window's pixels at every
+// zoom, how mouse moves drag it, keys and Ctrl+wheel zoom it, and the palette swatch.
 #include <gtest/gtest.h>
 
-#include <iterator>
+#include <array>
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "doubles/scripted_window_system.h"
 #include "preview/preview_geometry.h"
 #include "preview/sprite_preview.h"
 #include "raster/gdi.h"
-#include "doubles/scripted_window_system.h"
 
 namespace {
 
+using preview::FramePixelAt;
 using preview::kZoomLevels;
+using preview::StepZoom;
 
 TEST(ZoomGeometry, LevelsPixelsUnderThePointAndAnchors) {
     std::vector<int> up{1}, down{16};
-    while (up.size() < 10) up.push_back(preview::StepZoom(up.back(), 1));
-    while (down.size() < 10) down.push_back(preview::StepZoom(down.back(), -1));
+    while (up.size() < 10) up.push_back(StepZoom(up.back(), 1));
+    while (down.size() < 10) down.push_back(StepZoom(down.back(), -1));
     EXPECT_EQ(up, (std::vector<int>{1, 2, 3, 4, 6, 8, 12, 16, 16, 16}));
     EXPECT_EQ(down, (std::vector<int>{16, 12, 8, 6, 4, 3, 2, 1, 1, 1}));
-    EXPECT_EQ(preview::StepZoom(5, 1), 6);
-    EXPECT_EQ(preview::StepZoom(5, -1), 4);
-    EXPECT_EQ(preview::StepZoom(2, 3), 6);
+    EXPECT_EQ((std::array{StepZoom(5, 1), StepZoom(5, -1), StepZoom(2, 3)}), (std::array{6, 4, 6}));
     // Left of and above the picture is negative, rounded down.
-    EXPECT_EQ(preview::FramePixelAt(10, 4, 9), -1);
-    EXPECT_EQ(preview::FramePixelAt(10, 4, 6), -1);
-    EXPECT_EQ(preview::FramePixelAt(10, 4, 5), -2);
-    EXPECT_EQ(preview::FramePixelAt(10, 4, 13), 0);
-    EXPECT_EQ(preview::FramePixelAt(10, 4, 14), 1);
+    std::vector<int> under;
+    for (int pos : {9, 6, 5, 13, 14}) under.push_back(FramePixelAt(10, 4, pos));
+    EXPECT_EQ(under, (std::vector<int>{-1, -1, -2, 0, 1}));
     // Whatever the origin, anchor and levels, the pixel under the anchor stays there.
     for (int from : kZoomLevels)
         for (int to : kZoomLevels)
             for (int origin : {-1000, -37, -1, 0, 5, 211})
-                for (int anchor : {0, 1, 7, 100, 415}) {
-                    const int moved = preview::ZoomOrigin(origin, from, to, anchor);
-                    EXPECT_EQ(preview::FramePixelAt(moved, to, anchor),
-                              preview::FramePixelAt(origin, from, anchor))
+                for (int anchor : {0, 1, 7, 100, 415})
+                    EXPECT_EQ(
+                        FramePixelAt(preview::ZoomOrigin(origin, from, to, anchor), to, anchor),
+                        FramePixelAt(origin, from, anchor))
                         << from << "->" << to << " origin " << origin << " anchor " << anchor;
-                }
 }
 
 constexpr COLORREF kFace = RGB(50, 100, 200);
 
-class ZoomTest : public ::testing::Test {
+class PreviewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         preview.Bind(1010, SS_GRAYRECT | SS_NOTIFY);
         preview.m_rgbBackground = RGBQUAD{200, 100, 50, 0};  // kFace
+        ws.Watch(preview);
         preview.PeerSetSize(41, 30);
     }
     // A 24-bit frame whose pixel (x, y), counted from the top, is RGB(x, y, 1).
@@ -66,28 +65,49 @@ protected:
     // background.
     void ExpectPainted() {
         const std::unique_ptr<CBitmap> shot = ws.Paint(preview);
-        const int z = preview.GetZoom();
-        for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 41; ++x) {
-                const int fx = preview::FramePixelAt(preview.m_nOriginX, z, x),
-                          fy = preview::FramePixelAt(preview.m_nOriginY, z, y);
-                const bool on = GetBitmapPixel(frame, fx, fy) != CLR_INVALID;
+        CRect rc;
+        preview.GetClientRect(&rc);
+        for (int y = 0; y < rc.bottom; ++y)
+            for (int x = 0; x < rc.right; ++x) {
+                const auto [fx, fy] = Under(x, y);
+                const bool on = preview.m_pBitmap && GetBitmapPixel(frame, fx, fy) != CLR_INVALID;
                 ASSERT_EQ(GetBitmapPixel(*shot, x, y), on ? RGB(fx, fy, 1) : kFace)
-                    << x << ',' << y << " at " << z << 'x';
+                    << x << ',' << y << " at " << preview.GetZoom() << 'x';
             }
     }
     // The frame pixel under client point (x, y).
     std::pair<int, int> Under(int x, int y) const {
-        return {preview::FramePixelAt(preview.m_nOriginX, preview.GetZoom(), x),
-                preview::FramePixelAt(preview.m_nOriginY, preview.GetZoom(), y)};
+        return {FramePixelAt(preview.m_nOriginX, preview.GetZoom(), x),
+                FramePixelAt(preview.m_nOriginY, preview.GetZoom(), y)};
     }
+    std::pair<int, int> Origin() const { return {preview.m_nOriginX, preview.m_nOriginY}; }
+    bool Repainted() { return std::exchange(repaints, ws.Invalidations(preview)) < repaints; }
 
     doubles::ScriptedWindowSystem ws;
     CSpritePreview preview;
     CBitmap frame;
+    int repaints = 0;
 };
 
-TEST_F(ZoomTest, EveryLevelAboutTheCentreKeepsItsPixel) {
+TEST_F(PreviewTest, CentresThePictureAndForgetsTheLastMousePosition) {
+    // The client's size, the picture's (w < 0: none) and the origin that centres it.
+    using C = std::array<int, 6>;
+    for (const auto& [cw, ch, w, h, ox, oy] :
+         {C{20, 10, 20, 10, 0, 0}, C{20, 11, 5, 4, 7, 3}, C{20, 10, 23, 13, -1, -1},
+          C{8, 6, 40, 30, -16, -12}, C{21, 9, -1, -1, 10, 4}, C{0, 0, 3, 3, -1, -1}}) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h << " in " << cw << "x" << ch);
+        preview.PeerSetSize(cw, ch);
+        preview.m_nLastMouseX = preview.m_nLastMouseY = 3;
+        Repainted();
+        w < 0 ? preview.SetFrameBitmap(nullptr) : Show(w, h);
+        EXPECT_EQ(Origin(), std::pair(ox, oy));
+        EXPECT_EQ(preview.m_nLastMouseX + preview.m_nLastMouseY, -2);
+        EXPECT_TRUE(Repainted());
+        ExpectPainted();  // into an empty window: onto no surface, without a crash
+    }
+}
+
+TEST_F(PreviewTest, EveryZoomLevelAboutTheCentreKeepsItsPixel) {
     Show(7, 5);
     EXPECT_EQ(preview.GetZoom(), 1);
     ExpectPainted();
@@ -108,19 +128,42 @@ TEST_F(ZoomTest, EveryLevelAboutTheCentreKeepsItsPixel) {
     ExpectPainted();
 }
 
-// A drag at 4x moves the picture by the cursor's displacement; Ctrl+wheel zooms about the
-// cursor (half notches add up; without Ctrl nothing); a new frame keeps the level and is
-// centred; a resize keeps the origin.
-TEST_F(ZoomTest, DragWheelNewFrameAndResize) {
+// A drag moves the picture by the cursor's displacement in client pixels at any zoom, only
+// with the left button and not on the first move after a new picture; Ctrl+wheel zooms
+// about the cursor (half notches add up; without Ctrl nothing); a new frame keeps the
+// level and is centred; a resize keeps the origin.
+TEST_F(PreviewTest, DragWheelNewFrameAndResize) {
+    preview.PeerSetSize(30, 20);
+    Show(10, 8);
+    Repainted();
+    preview.UserMouseMove(MK_LBUTTON, 10, 5);  // the first move after a new picture only records
+    preview.UserMouseMove(MK_SHIFT | MK_RBUTTON, 20, 15);  // no left button: no move, no repaint
+    EXPECT_EQ(Origin(), std::pair(10, 6));
+    EXPECT_FALSE(Repainted());
+    preview.UserMouseMove(MK_LBUTTON, 23, 11);
+    EXPECT_EQ(Origin(), std::pair(13, 2));
+    EXPECT_TRUE(Repainted());
+    preview.UserMouseMove(MK_LBUTTON, 2, 0);  // wholly out of view to the top left
+    EXPECT_EQ(Origin(), std::pair(-8, -9));
+    preview.UserResize(50, 7);
+    EXPECT_EQ(Origin(), std::pair(-8, -9));
+    EXPECT_TRUE(Repainted());
+    preview.UserMouseMove(MK_LBUTTON, 12, 3);
+    EXPECT_EQ(Origin(), std::pair(2, -6));
+    ExpectPainted();
+    preview::DragState far{2147483000, 0, 0, 0};  // far out the origin saturates, never wraps
+    EXPECT_TRUE(preview::ApplyMouseMove(far, true, 30000, 0));
+    EXPECT_EQ(far.originX, 2147483647);
+
+    preview.UserResize(41, 30);
     Show(7, 5);
     preview.StepZoomAboutCenter(3);
     ASSERT_EQ(preview.GetZoom(), 4);
-    const int ox = preview.m_nOriginX, oy = preview.m_nOriginY;
+    const auto [ox, oy] = Origin();
     preview.UserMouseMove(MK_LBUTTON, 10, 10);
     preview.UserMouseMove(MK_LBUTTON, 13, 8);
-    EXPECT_EQ(std::pair(preview.m_nOriginX, preview.m_nOriginY), std::pair(ox + 3, oy - 2));
+    EXPECT_EQ(Origin(), std::pair(ox + 3, oy - 2));
     ExpectPainted();
-
     const auto under = Under(5, 27);
     preview.UserMouseWheel(0, WHEEL_DELTA, 5, 27);
     EXPECT_EQ(preview.GetZoom(), 4);
@@ -133,22 +176,16 @@ TEST_F(ZoomTest, DragWheelNewFrameAndResize) {
     EXPECT_EQ(preview.GetZoom(), 3);
     EXPECT_EQ(Under(5, 27), under);
     ExpectPainted();
-
     Show(3, 2);
     EXPECT_EQ(preview.GetZoom(), 3);
-    EXPECT_EQ(std::pair(preview.m_nOriginX, preview.m_nOriginY),
+    EXPECT_EQ(Origin(),
               std::pair(preview::CenterOrigin(0, 41, 9), preview::CenterOrigin(0, 30, 6)));
     ExpectPainted();
-    preview.UserMouseMove(MK_LBUTTON, 1, 1);
-    preview.UserMouseMove(MK_LBUTTON, 0, 3);
-    const std::pair dragged(preview.m_nOriginX, preview.m_nOriginY);
-    preview.UserResize(60, 50);
-    EXPECT_EQ(std::pair(preview.m_nOriginX, preview.m_nOriginY), dragged);
 }
 
 // The swatch: 16 x 16 square cells as large as fit, centred, each its colour; the index
 // under the cursor goes to the owner; the frame comes back as it was.
-TEST_F(ZoomTest, SwatchCellsAndTheIndexUnderTheCursor) {
+TEST_F(PreviewTest, SwatchCellsAndTheIndexUnderTheCursor) {
     Show(7, 5);
     RGBQUAD colors[256];
     for (int i = 0; i < 256; ++i) colors[i] = RGBQUAD{BYTE(255 - i), BYTE(i), 7, 0};
