@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(Harnesses, FuzzRegressions,
                          testing::Values(Area{"container", palvane_fuzz::ContainerOneInput},
                                          Area{"sprite", palvane_fuzz::SpriteOneInput},
                                          Area{"dialog", palvane_fuzz::DialogOneInput},
-                                         Area{"cli_info", palvane_fuzz::CliInfoOneInput}),
+                                         Area{"cli_info", palvane_fuzz::CliInfoOneInput},
+                                         Area{"cli_check", palvane_fuzz::CliCheckOneInput}),
                          [](const testing::TestParamInfo<Area>& info) {
                              return std::string(info.param.folder);
                          });
