@@ -8,9 +8,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/control_ids.h"
 #include "desktop/sessions.h"
@@ -26,6 +29,42 @@ using Strings = std::vector<std::string>;
 
 std::string Str(const QString& s) {
     return s.toStdString();
+}
+
+// A key as Qt reports it, without Ctrl. A synthetic key has no layout behind it: Shift+= is
+// Key_Plus itself.
+std::pair<Qt::Key, Qt::KeyboardModifiers> QtKey(Key key) {
+    switch (key) {
+        case Key::Escape:
+            return {Qt::Key_Escape, {}};
+        case Key::Return:
+            return {Qt::Key_Return, {}};
+        case Key::Z:
+            return {Qt::Key_Z, {}};
+        case Key::ShiftZ:
+            return {Qt::Key_Z, Qt::ShiftModifier};
+        case Key::Y:
+            return {Qt::Key_Y, {}};
+        case Key::Equals:
+            return {Qt::Key_Equal, {}};
+        case Key::Plus:
+            return {Qt::Key_Plus, {}};
+        case Key::KeypadPlus:
+            return {Qt::Key_Plus, Qt::KeypadModifier};
+        case Key::Minus:
+            return {Qt::Key_Minus, {}};
+        case Key::KeypadMinus:
+            return {Qt::Key_Minus, Qt::KeypadModifier};
+        case Key::Zero:
+            return {Qt::Key_0, {}};
+        case Key::P:
+            return {Qt::Key_P, {}};
+        case Key::PageUp:
+            return {Qt::Key_PageUp, {}};
+        case Key::PageDown:
+            return {Qt::Key_PageDown, {}};
+    }
+    return {Qt::Key_unknown, {}};
 }
 
 class QtHands : public desktop::Hands {
@@ -65,20 +104,44 @@ public:
                       : QTest::keyClicks(combo, QString(QChar(c)));
     }
     void SetFocus(int id) override { Widget(id)->setFocus(); }
-    void Press(Key key) override {
-        QTest::keyClick(QApplication::focusWidget(),
-                        key == Key::Escape ? Qt::Key_Escape : Qt::Key_Return);
+    void Press(Key key) override { QTest::keyClick(Focus(), QtKey(key).first, QtKey(key).second); }
+    void Ctrl(Key key) override {
+        QTest::keyClick(Focus(), QtKey(key).first, QtKey(key).second | Qt::ControlModifier);
     }
+    // Sent straight to the preview, at logical positions: on a scaled offscreen screen the
+    // dialog lies partly off the screen, where the test's cursor cannot go.
     void Mouse(int x, int y, bool leftButton) override {
-        QWidget* preview = Widget(IDC_PREVIEW);
-        if (leftButton != m_held)
-            leftButton ? QTest::mousePress(preview, Qt::LeftButton, {}, m_at)
-                       : QTest::mouseRelease(preview, Qt::LeftButton, {}, m_at);
-        m_held = leftButton;
-        m_at = QPoint(x, y);
-        QTest::mouseMove(preview, m_at);
+        const QPointF at = Logical(x, y);
+        QMouseEvent move(QEvent::MouseMove, at, Widget(IDC_PREVIEW)->mapToGlobal(at), Qt::NoButton,
+                         leftButton ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(Widget(IDC_PREVIEW), &move);
+    }
+    void Wheel(int x, int y, int delta, bool ctrl) override {
+        const QPointF at = Logical(x, y);
+        QWheelEvent wheel(at, Widget(IDC_PREVIEW)->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, ctrl ? Qt::ControlModifier : Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Widget(IDC_PREVIEW), &wheel);
+    }
+    void MouseLeaves() override {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(Widget(IDC_PREVIEW), &leave);
+    }
+    void Drop(int id, const std::string& path) override {
+        QWidget* target = id ? Widget(id) : Window();
+        if (auto* combo = qobject_cast<QComboBox*>(target)) target = combo->lineEdit();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        data.setText(QString::fromStdString(path));
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
+        QCoreApplication::sendPostedEvents();  // the file opens once the drop has ended
     }
     void ResizePreview(int cx, int cy) override { Widget(IDC_PREVIEW)->resize(cx, cy); }
+    void ResizeWindow(int cx, int cy) override { Window()->resize(cx, cy); }
     void CloseBox() override { Window()->close(); }
     void AltF4() override {
         EXPECT_TRUE(QTest::qWaitForWindowActive(Window()));
@@ -97,11 +160,14 @@ public:
             if (!menu) return false;
             QAction* chosen = nullptr;
             for (QAction* a : menu->actions()) {
-                entries->push_back(a->isSeparator() ? "-" : Str(a->text()));
+                entries->push_back(
+                    a->isSeparator() ? "-" : Str(a->text()) + (a->isEnabled() ? "" : " (off)"));
                 if (entries->back() == choose) chosen = a;
             }
             if (chosen)
                 QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+            else
+                menu->close();
             return true;
         });
     }
@@ -159,8 +225,18 @@ public:
     bool Focused(int id) override {
         return QTest::qWaitFor([&] { return QApplication::focusWidget() == Widget(id); });
     }
+    // Its focus shows when it looks otherwise without it.
+    bool ShowsFocus(int id) override {
+        if (!Focused(id)) return false;
+        const QImage focused = Widget(id)->grab().toImage();
+        Widget(id)->clearFocus();
+        const QImage plain = Widget(id)->grab().toImage();
+        Widget(id)->setFocus();
+        return focused != plain;
+    }
     std::string Text(int id) override {
         if (auto* combo = Widget<QComboBox>(id)) return Str(combo->currentText());
+        if (auto* label = Widget<QLabel>(id)) return Str(label->text());
         return Str(Widget<QLineEdit>(id)->text());
     }
     Strings Rows(int id) override {
@@ -176,27 +252,49 @@ public:
         const QList<QListWidgetItem*> chosen = Widget<QListWidget>(id)->selectedItems();
         return chosen.empty() ? -1 : Widget<QListWidget>(id)->row(chosen[0]);
     }
-    std::uint32_t PreviewPixel(int x, int y) override {
-        return Widget(IDC_PREVIEW)->grab().toImage().pixel(x, y) & 0xFFFFFF;
+    desktop::Shot Preview() override {
+        const QImage image = Widget(IDC_PREVIEW)->grab().toImage();  // screen pixels
+        desktop::Shot shot{image.width(), image.height(), {}};
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                shot.pixels.push_back(image.pixel(x, y) & 0xFFFFFF);
+        return shot;
     }
     std::uint32_t FaceColor() override {
         return Window()->palette().color(QPalette::Button).rgb() & 0xFFFFFF;
     }
+    std::pair<int, int> WindowSize() override { return {Window()->width(), Window()->height()}; }
+    desktop::Place PlaceOf(int id) override {
+        const QRect r = Widget(id)->geometry();
+        return {r.x(), r.y(), r.width(), r.height()};
+    }
+    bool CanMaximize() override {
+        return Window()->windowFlags().testFlag(Qt::WindowMaximizeButtonHint);
+    }
 
 private:
+    // Keys go to the focus once the window is active again (after a message box, say).
+    QWidget* Focus() {
+        EXPECT_TRUE(QTest::qWaitForWindowActive(Window()));
+        return QApplication::focusWidget();
+    }
+    QPointF Logical(int x, int y) {
+        return QPointF(x, y) / Widget(IDC_PREVIEW)->devicePixelRatioF();
+    }
+
     qtui::QtWindowSystem m_ws;
     CDialog* m_dlg = nullptr;
-    bool m_held = false;
-    QPoint m_at;
     std::vector<int> m_answers;
     Strings m_seen;
 };
 
+std::unique_ptr<desktop::Hands> MakeHands() {
+    return std::make_unique<QtHands>();
+}
 using desktop::DesktopSession;
-INSTANTIATE_TEST_SUITE_P(Qt, DesktopSession,
-                         testing::Values(+[]() -> std::unique_ptr<desktop::Hands> {
-                             return std::make_unique<QtHands>();
-                         }));
+using desktop::DesktopView;
+INSTANTIATE_TEST_SUITE_P(Qt, DesktopSession, testing::Values(&MakeHands));
+INSTANTIATE_TEST_SUITE_P(Qt, DesktopView, testing::Values(&MakeHands));
 
 class QtDialog : public testing::Test {
 protected:
@@ -206,25 +304,29 @@ protected:
     QPoint Origin() const { return {dlg.m_preview.m_nOriginX, dlg.m_preview.m_nOriginY}; }
 };
 
-// Qt's own chooser, answered once and then cancelled: its filters, mode and suffix.
+// Qt's own chooser, answered once and then cancelled: its filters, mode and suffix, the
+// folder of the file open now, and the focus on the sprites once it has gone.
 TEST_F(QtDialog, BrowseOpensQtsChooser) {
     hands.UseQtsChooser();
     hands.RunModal(dlg, [&] {
-        QString chooser;
+        QString chooser, folder;
         for (bool accept : {true, false}) {
             Poll([&, accept] {
                 auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
                 if (!dialog) return false;
                 chooser = dialog->nameFilters().join(";") + " " +
                           QString::number(dialog->fileMode()) + " " + dialog->defaultSuffix();
+                folder = dialog->directory().absolutePath();
                 dialog->selectFile(QString::fromStdString(path));
                 accept ? static_cast<QDialog*>(dialog)->accept() : dialog->reject();
                 return true;
             });
             hands.Click(IDC_BROWSE);
             EXPECT_EQ(hands.Enabled(IDC_SPRITES), accept);
+            EXPECT_TRUE(!accept || hands.Focused(IDC_SPRITES));
         }
         EXPECT_EQ(chooser, "IFF files (*.iff);All files (*.*) 1 iff");  // ExistingFile
+        EXPECT_EQ(folder, QFileInfo(QString::fromStdString(path)).absolutePath());
     });
 }
 
@@ -260,30 +362,6 @@ TEST_F(QtDialog, OnlyTheLeftButtonChoosesAndDragsAndRepaintsReachTheScreen) {
     });
 }
 
-// Run on its own with QT_SCALE_FACTOR=2 (ctest does): sprites still show a screen pixel
-// for each of theirs, and a drag moves them by what the cursor moved on the screen.
-TEST_F(QtDialog, PreviewOnAScaledScreen) {
-    if (qApp->devicePixelRatio() < 2)
-        GTEST_SKIP() << "needs a screen scaled to 200% (QT_SCALE_FACTOR=2)";
-    hands.ChooseFile(path);
-    hands.RunModal(dlg, [&] {
-        hands.Click(IDC_BROWSE);
-        auto* preview = hands.Widget(IDC_PREVIEW);
-        const QImage shown = preview->grab().toImage();
-        EXPECT_EQ(shown.size(), preview->size() * 2);
-        int red = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x) red += shown.pixelColor(x, y) == Qt::red;
-        EXPECT_EQ(red, 10 * 8);  // the 10 x 8 frame
-        hands.Mouse(20, 20, false);
-        hands.Mouse(21, 20, true);
-        const QPoint origin = Origin();
-        hands.Mouse(24, 19, true);
-        EXPECT_EQ(Origin(), origin + QPoint(6, -2));
-        hands.Mouse(24, 19, false);
-    });
-}
-
 // The window menu holds Close as well, and a right-click on the dialog's face opens it.
 TEST_F(QtDialog, TheWindowMenuOnTheDialogsFace) {
     hands.RunModal(dlg, [&] {
@@ -295,6 +373,25 @@ TEST_F(QtDialog, TheWindowMenuOnTheDialogsFace) {
         EXPECT_EQ(entries, (Strings{"&Close\tAlt+F4", "-", "&About Palvane2..."}));
         EXPECT_EQ(dlg.GetModalResult(), IDOK);
     });
+}
+
+TEST(QtProgram, HelpVersionAndUsageErrors) {
+    QProcess program;
+    const auto run = [&program](const QStringList& args) {
+        program.start(PALVANE2_PROGRAM, args);
+        ASSERT_TRUE(program.waitForFinished(20000));
+    };
+    run({"--help"});
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(program.readAllStandardOutput().startsWith("Usage: palvane2 [FILE]\n"));
+    run({"--version"});
+    EXPECT_EQ(program.readAllStandardOutput(), QByteArray("palvane2 1.0\n"));
+    for (const QStringList& args : {QStringList{"a.iff", "b.iff"}, QStringList{"--bad"}}) {
+        run(args);
+        EXPECT_EQ(program.exitCode(), 2);
+        EXPECT_TRUE(program.readAllStandardError().contains("Usage: palvane2 [FILE]"));
+        EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
+    }
 }
 
 }  // namespace

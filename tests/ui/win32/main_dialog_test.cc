@@ -8,6 +8,7 @@
 #include "app/control_ids.h"
 #include "desktop/sessions.h"
 #include "driver.h"
+#include "drop_and_keys.h"
 #include "raster/bitmap.h"
 #include "raster/gdi.h"
 #include "ui/win32/dialog_host.h"
@@ -18,6 +19,41 @@ namespace {
 using desktop::Key;
 using driver::NativeWindow;
 using Strings = std::vector<std::string>;
+
+// A key's virtual-key code, and whether Shift goes with it.
+std::pair<unsigned, bool> VirtualKey(Key key) {
+    switch (key) {
+        case Key::Escape:
+            return {driver::kEscape, false};
+        case Key::Return:
+            return {driver::kReturn, false};
+        case Key::Z:
+            return {'Z', false};
+        case Key::ShiftZ:
+            return {'Z', true};
+        case Key::Y:
+            return {'Y', false};
+        case Key::Equals:
+            return {0xBB, false};  // VK_OEM_PLUS, the =/+ key
+        case Key::Plus:
+            return {0xBB, true};
+        case Key::KeypadPlus:
+            return {0x6B, false};  // VK_ADD
+        case Key::Minus:
+            return {0xBD, false};  // VK_OEM_MINUS
+        case Key::KeypadMinus:
+            return {0x6D, false};  // VK_SUBTRACT
+        case Key::Zero:
+            return {'0', false};
+        case Key::P:
+            return {'P', false};
+        case Key::PageUp:
+            return {0x21, false};  // VK_PRIOR
+        case Key::PageDown:
+            return {0x22, false};
+    }
+    return {0, false};
+}
 
 class Win32Hands : public desktop::Hands {
 public:
@@ -43,19 +79,33 @@ public:
     void ChooseRow(int id, int row) override { driver::ChooseRow(Item(id), row); }
     void Type(int id, const std::string& text) override { driver::Type(Item(id), text, true); }
     void SetFocus(int id) override { driver::SetFocusTo(Item(id)); }
-    void Press(Key key) override {
-        driver::Key(Window(), key == Key::Escape ? driver::kEscape : driver::kReturn);
+    void Press(Key key) override { driver::Key(Window(), VirtualKey(key).first); }
+    // Through the dialog's loop; what the keys make for the focus (a text field's Ctrl+Z)
+    // goes through it too.
+    void Ctrl(Key key) override {
+        driver::CtrlKey(Window(), VirtualKey(key).first, VirtualKey(key).second);
+        driver::Pump(Window());
     }
     void Mouse(int x, int y, bool leftButton) override {
         driver::MouseMove(Item(IDC_PREVIEW), leftButton, x, y);
     }
+    void Wheel(int x, int y, int delta, bool ctrl) override {
+        driver::ClientToScreen(Item(IDC_PREVIEW), &x, &y);
+        driver::Wheel(Window(), ctrl, delta, x, y);
+    }
+    void MouseLeaves() override { driver::MouseLeave(Item(IDC_PREVIEW)); }
+    void Drop(int id, const std::string& path) override {
+        driver::DropFiles(id ? Item(id) : Window(), {path});
+    }
     void ResizePreview(int cx, int cy) override { driver::Resize(Item(IDC_PREVIEW), cx, cy); }
+    void ResizeWindow(int cx, int cy) override { driver::Resize(Window(), cx, cy); }
     void CloseBox() override { driver::CloseBox(Window()); }
     void AltF4() override {
         driver::AltF4(Window());
         driver::Pump(Window());
     }
     Strings WindowMenu(const std::string& choose) override {
+        driver::OpenSystemMenu(Window());
         const Strings entries = driver::SystemMenu(Window());
         const auto at = std::find(entries.begin(), entries.end(), choose);
         if (at != entries.end())
@@ -104,6 +154,7 @@ public:
     bool Visible() override { return driver::Visible(Window()); }
     bool Enabled(int id) override { return driver::Enabled(Item(id)); }
     bool Focused(int id) override { return driver::Focus() == Item(id); }
+    bool ShowsFocus(int id) override { return Focused(id) && driver::FocusCuesShown(Window()); }
     std::string Text(int id) override { return driver::Text(Item(id)); }
     Strings Rows(int id) override {
         Strings rows;
@@ -112,10 +163,20 @@ public:
         return rows;
     }
     int Selection(int id) override { return driver::Selection(Item(id)); }
-    std::uint32_t PreviewPixel(int x, int y) override {
-        return driver::Capture(Item(IDC_PREVIEW)).At(x, y);
+    desktop::Shot Preview() override {
+        driver::Picture shown = driver::Capture(Item(IDC_PREVIEW));
+        return {shown.width, shown.height, std::move(shown.pixels)};
     }
     std::uint32_t FaceColor() override { return driver::FaceColor(); }
+    std::pair<int, int> WindowSize() override {
+        const driver::Rect r = driver::PlaceOnScreen(Window());
+        return {r.cx, r.cy};
+    }
+    desktop::Place PlaceOf(int id) override {
+        const driver::Rect r = driver::PlaceInParent(Item(id));
+        return {r.x, r.y, r.cx, r.cy};
+    }
+    bool CanMaximize() override { return driver::CanMaximize(Window()); }
 
     std::string m_ownerWhileOpen;
 
@@ -133,7 +194,9 @@ std::unique_ptr<desktop::Hands> MakeHands() {
 }
 
 using desktop::DesktopSession;
+using desktop::DesktopView;
 INSTANTIATE_TEST_SUITE_P(Win32, DesktopSession, testing::Values(&MakeHands));
+INSTANTIATE_TEST_SUITE_P(Win32, DesktopView, testing::Values(&MakeHands));
 
 // What the program's own drawing of a window makes, at the window's size: 0xRRGGBB.
 std::vector<std::uint32_t> Drawn(CWnd& wnd, int cx, int cy) {
@@ -191,7 +254,8 @@ TEST_F(Win32Dialog, SystemControlsPlacedInDialogUnitsShowWhatTheProgramDraws) {
 }
 
 // Alt+letter mnemonics through the dialog's keyboard handling, the system's chooser with a
-// typed path, and its message boxes, one of them up while a close request comes from outside.
+// typed path (the focus on the sprites after it), and its message boxes, one of them up while a
+// close request comes from outside.
 TEST_F(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
     W().System().SetFileChooser(nullptr);
     path = desktop::WriteSessionFile(
@@ -230,6 +294,7 @@ TEST_F(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
                                                 std::filesystem::u8path(path)))
             << hands->Text(IDC_FILE);
         EXPECT_EQ(hands->Rows(IDC_SPRITES).size(), 2u);
+        EXPECT_TRUE(hands->Focused(IDC_SPRITES));  // not back on Browse once the chooser goes
 
         answerBox(IDYES);
         driver::AltKey(W().Window(), 'q');

@@ -1,0 +1,132 @@
+// What the preview shows, on each back end: zoom, the status line, the palette's colours,
+// the grown window.
+#include <map>
+
+#include "app/control_ids.h"
+#include "sessions.h"
+
+namespace desktop {
+
+void DesktopView::ExpectShownAt(int z) {
+    ASSERT_EQ(dlg->m_preview.GetZoom(), z);
+    const Shot shown = hands->Preview();
+    const auto [ox, oy] = Origin();
+    int wrong = 0;
+    for (int y = 0; y < shown.height; ++y)
+        for (int x = 0; x < shown.width; ++x) {
+            const bool in = x >= ox && x < ox + 10 * z && y >= oy && y < oy + 8 * z;
+            wrong += (shown.At(x, y) == kRed) != in;
+        }
+    EXPECT_EQ(wrong, 0) << "at " << z << "x";
+}
+
+// The zoom keys from any control (a text field takes none of them), Ctrl+wheel about the
+// cursor, a drag at 4x, the pixel under the cursor, and the palettes' colours.
+TEST_P(DesktopView, ZoomKeysTheWheelADragThePixelReadoutAndThePalettes) {
+    hands->RunModal(*dlg, [&] {
+        const std::string own = "Frame 0 uses its own palette 1.";
+        hands->Click(IDC_BROWSE);
+        ExpectShownAt(1);
+        EXPECT_EQ(hands->Text(IDC_STATUS), own);
+        hands->SetFocus(IDC_ITEM_PALETTE);
+        hands->Ctrl(Key::Equals);
+        ExpectShownAt(2);
+        hands->Ctrl(Key::Plus);
+        ExpectShownAt(3);
+        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "1");
+        hands->SetFocus(IDC_SPRITES);
+        hands->Ctrl(Key::KeypadPlus);
+        ExpectShownAt(4);
+        hands->Ctrl(Key::Minus);
+        ExpectShownAt(3);
+        hands->Ctrl(Key::KeypadMinus);
+        ExpectShownAt(2);
+        hands->Ctrl(Key::Zero);
+        ExpectShownAt(1);
+
+        // The frame pixel under the cursor stays under it.
+        const int cx = Origin().first + 7, cy = Origin().second + 2;
+        hands->Wheel(cx, cy, 120, false);
+        ExpectShownAt(1);
+        for (int z : {2, 3, 4}) {
+            hands->Wheel(cx, cy, 120, true);
+            ExpectShownAt(z);
+            EXPECT_EQ((cx - Origin().first) / z, 7);
+            EXPECT_EQ((cy - Origin().second) / z, 2);
+        }
+
+        hands->Mouse(20, 20, false);
+        hands->Mouse(21, 20, true);
+        const auto [ox, oy] = Origin();
+        hands->Mouse(26, 17, true);
+        hands->Mouse(26, 17, false);
+        EXPECT_EQ(Origin(), std::make_pair(ox + 5, oy - 3));
+        ExpectShownAt(4);
+
+        hands->Mouse(ox + 5 + 4 * 3 + 2, oy - 3 + 4 * 5 + 2, false);  // frame pixel (3, 5)
+        EXPECT_EQ(hands->Text(IDC_STATUS),
+                  "Pixel 3, 5: colour 5 (red 255, green 0, blue 0), depth 255, alpha 255");
+        hands->Mouse(1, 1, false);
+        EXPECT_EQ(hands->Text(IDC_STATUS), own);
+        hands->Mouse(ox + 5, oy - 3, false);
+        hands->MouseLeaves();
+        EXPECT_EQ(hands->Text(IDC_STATUS), own);
+
+        hands->Ctrl(Key::P);
+        EXPECT_TRUE(dlg->m_preview.IsSwatchShown());
+        hands->Ctrl(Key::PageDown);
+        EXPECT_EQ(hands->Text(IDC_STATUS),
+                  "Palette 2: Ctrl+PgUp/PgDn for the others, Ctrl+P for the frame.");
+        EXPECT_EQ(PreviewCentre(), kBlue);
+        hands->Ctrl(Key::PageUp);
+        EXPECT_EQ(PreviewCentre(), kRed);
+        hands->Ctrl(Key::P);
+        EXPECT_FALSE(dlg->m_preview.IsSwatchShown());
+    });
+}
+
+// Grown, the preview, the frame list, the file name and the status line take the room, the
+// buttons keep to their corners, the left column and the dragged picture stay. The first
+// size is the smallest.
+TEST_P(DesktopView, AGrownWindowLaysItsControlsOut) {
+    hands->RunModal(*dlg, [&] {
+        EXPECT_TRUE(hands->CanMaximize());
+        hands->Click(IDC_BROWSE);
+        hands->Mouse(20, 20, false);
+        hands->Mouse(24, 26, true);
+        const auto dragged = Origin();
+        std::map<int, Place> before;
+        for (int id : {IDC_PREVIEW, IDC_STATUS, IDC_FRAME, IDC_FILE, IDC_BROWSE, IDC_CLOSE,
+                       IDC_SAVE, IDC_SPRITES, IDC_COMMON_PALETTE})
+            before[id] = hands->PlaceOf(id);
+        const auto [cx, cy] = hands->WindowSize();
+
+        hands->ResizeWindow(cx + 100, cy + 60);
+        EXPECT_EQ(hands->WindowSize(), std::make_pair(cx + 100, cy + 60));
+        const auto moved = [&](int id, int x, int y, int dx, int dy) {
+            const Place p = before[id];
+            return Place{p.x + x, p.y + y, p.cx + dx, p.cy + dy};
+        };
+        EXPECT_EQ(hands->PlaceOf(IDC_PREVIEW), moved(IDC_PREVIEW, 0, 0, 100, 60));
+        EXPECT_EQ(hands->PlaceOf(IDC_STATUS), moved(IDC_STATUS, 0, 60, 100, 0));
+        EXPECT_EQ(hands->PlaceOf(IDC_FRAME), moved(IDC_FRAME, 0, 0, 100, 0));
+        EXPECT_EQ(hands->PlaceOf(IDC_FILE), moved(IDC_FILE, 0, 0, 100, 0));
+        EXPECT_EQ(hands->PlaceOf(IDC_BROWSE), moved(IDC_BROWSE, 100, 0, 0, 0));
+        for (int id : {IDC_CLOSE, IDC_SAVE})
+            EXPECT_EQ(hands->PlaceOf(id), moved(id, 100, 60, 0, 0)) << id;
+        for (int id : {IDC_SPRITES, IDC_COMMON_PALETTE})
+            EXPECT_EQ(hands->PlaceOf(id), before[id]) << id;
+        CRect rc;
+        dlg->m_preview.GetClientRect(&rc);
+        const Shot shown = hands->Preview();
+        EXPECT_EQ(std::make_pair(rc.Width(), rc.Height()),
+                  std::make_pair(shown.width, shown.height));
+        EXPECT_EQ(Origin(), dragged);
+
+        hands->ResizeWindow(cx - 50, cy - 50);
+        EXPECT_EQ(hands->WindowSize(), std::make_pair(cx, cy));
+        for (const auto& [id, place] : before) EXPECT_EQ(hands->PlaceOf(id), place) << id;
+    });
+}
+
+}  // namespace desktop
