@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -44,13 +45,8 @@ struct Shot {
     std::uint32_t At(int x, int y) const { return pixels.at(std::size_t(y) * width + x); }
 };
 
-// A control's place in its window, in the units the window is resized in.
-struct Place {
-    int x = 0, y = 0, cx = 0, cy = 0;
-    bool operator==(const Place& o) const {
-        return x == o.x && y == o.y && cx == o.cx && cy == o.cy;
-    }
-};
+// A control's place in its window (x, y, cx, cy), in the units the window is resized in.
+using Place = std::array<int, 4>;
 
 // A user's hands and eyes on the main dialog's window; controls by their IDs.
 class Hands {
@@ -76,7 +72,6 @@ public:
     virtual void MouseLeaves() = 0;
     // A file dragged from a file manager and dropped on a control (0: the window's face).
     virtual void Drop(int id, const std::string& path) = 0;
-    virtual void ResizePreview(int cx, int cy) = 0;
     virtual void ResizeWindow(int cx, int cy) = 0;
     virtual void CloseBox() = 0;
     virtual void AltF4() = 0;
@@ -132,7 +127,7 @@ protected:
 class DesktopView : public DesktopSession {
 protected:
     // The 10 x 8 red frame: each of its pixels a z x z block at the model's origin, every
-    // other pixel not red.
+    // other pixel the face.
     void ExpectShownAt(int z);
 };
 

@@ -10,12 +10,13 @@ namespace desktop {
 void DesktopView::ExpectShownAt(int z) {
     ASSERT_EQ(dlg->m_preview.GetZoom(), z);
     const Shot shown = hands->Preview();
+    const std::uint32_t face = hands->FaceColor();
     const auto [ox, oy] = Origin();
     int wrong = 0;
     for (int y = 0; y < shown.height; ++y)
         for (int x = 0; x < shown.width; ++x) {
             const bool in = x >= ox && x < ox + 10 * z && y >= oy && y < oy + 8 * z;
-            wrong += (shown.At(x, y) == kRed) != in;
+            wrong += shown.At(x, y) != (in ? kRed : face);
         }
     EXPECT_EQ(wrong, 0) << "at " << z << "x";
 }
@@ -95,27 +96,25 @@ TEST_P(DesktopView, AGrownWindowLaysItsControlsOut) {
         hands->Mouse(20, 20, false);
         hands->Mouse(24, 26, true);
         const auto dragged = Origin();
+        // How each control's place changes: x, y, cx, cy.
+        const std::map<int, Place> change{
+            {IDC_PREVIEW, {0, 0, 100, 60}}, {IDC_STATUS, {0, 60, 100, 0}},
+            {IDC_FRAME, {0, 0, 100, 0}},    {IDC_FILE, {0, 0, 100, 0}},
+            {IDC_BROWSE, {100, 0, 0, 0}},   {IDC_CLOSE, {100, 60, 0, 0}},
+            {IDC_SAVE, {100, 60, 0, 0}},    {IDC_SPRITES, {}},
+            {IDC_COMMON_PALETTE, {}}};
         std::map<int, Place> before;
-        for (int id : {IDC_PREVIEW, IDC_STATUS, IDC_FRAME, IDC_FILE, IDC_BROWSE, IDC_CLOSE,
-                       IDC_SAVE, IDC_SPRITES, IDC_COMMON_PALETTE})
-            before[id] = hands->PlaceOf(id);
+        for (const auto& [id, by] : change) before[id] = hands->PlaceOf(id);
         const auto [cx, cy] = hands->WindowSize();
 
         hands->ResizeWindow(cx + 100, cy + 60);
         EXPECT_EQ(hands->WindowSize(), std::make_pair(cx + 100, cy + 60));
-        const auto moved = [&](int id, int x, int y, int dx, int dy) {
-            const Place p = before[id];
-            return Place{p.x + x, p.y + y, p.cx + dx, p.cy + dy};
-        };
-        EXPECT_EQ(hands->PlaceOf(IDC_PREVIEW), moved(IDC_PREVIEW, 0, 0, 100, 60));
-        EXPECT_EQ(hands->PlaceOf(IDC_STATUS), moved(IDC_STATUS, 0, 60, 100, 0));
-        EXPECT_EQ(hands->PlaceOf(IDC_FRAME), moved(IDC_FRAME, 0, 0, 100, 0));
-        EXPECT_EQ(hands->PlaceOf(IDC_FILE), moved(IDC_FILE, 0, 0, 100, 0));
-        EXPECT_EQ(hands->PlaceOf(IDC_BROWSE), moved(IDC_BROWSE, 100, 0, 0, 0));
-        for (int id : {IDC_CLOSE, IDC_SAVE})
-            EXPECT_EQ(hands->PlaceOf(id), moved(id, 100, 60, 0, 0)) << id;
-        for (int id : {IDC_SPRITES, IDC_COMMON_PALETTE})
-            EXPECT_EQ(hands->PlaceOf(id), before[id]) << id;
+        for (const auto& [id, by] : change) {
+            const Place& p = before[id];
+            EXPECT_EQ(hands->PlaceOf(id),
+                      (Place{p[0] + by[0], p[1] + by[1], p[2] + by[2], p[3] + by[3]}))
+                << id;
+        }
         CRect rc;
         dlg->m_preview.GetClientRect(&rc);
         const Shot shown = hands->Preview();

@@ -17,68 +17,68 @@
 
 #include "app/control_ids.h"
 #include "desktop/sessions.h"
-#include "qt_steps.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/qt_window_system.h"
 
 namespace {
 
 using desktop::Key;
-using qtsteps::Poll;
 using Strings = std::vector<std::string>;
+
+// Runs step every few milliseconds, from whatever event loop runs then, until it returns
+// true. A step that never succeeds aborts the program: a dialog left open would hang it.
+void Poll(std::function<bool()> step) {
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, step, tries = 0]() mutable {
+        if (step()) {
+            timer->stop();
+            timer->deleteLater();
+        } else if (++tries > 2000) {
+            qFatal("a step of the test never came to pass");
+        }
+    });
+    timer->start(5);
+}
 
 std::string Str(const QString& s) {
     return s.toStdString();
 }
 
-// A key as Qt reports it, without Ctrl. A synthetic key has no layout behind it: Shift+= is
-// Key_Plus itself.
-std::pair<Qt::Key, Qt::KeyboardModifiers> QtKey(Key key) {
-    switch (key) {
-        case Key::Escape:
-            return {Qt::Key_Escape, {}};
-        case Key::Return:
-            return {Qt::Key_Return, {}};
-        case Key::Z:
-            return {Qt::Key_Z, {}};
-        case Key::ShiftZ:
-            return {Qt::Key_Z, Qt::ShiftModifier};
-        case Key::Y:
-            return {Qt::Key_Y, {}};
-        case Key::Equals:
-            return {Qt::Key_Equal, {}};
-        case Key::Plus:
-            return {Qt::Key_Plus, {}};
-        case Key::KeypadPlus:
-            return {Qt::Key_Plus, Qt::KeypadModifier};
-        case Key::Minus:
-            return {Qt::Key_Minus, {}};
-        case Key::KeypadMinus:
-            return {Qt::Key_Minus, Qt::KeypadModifier};
-        case Key::Zero:
-            return {Qt::Key_0, {}};
-        case Key::P:
-            return {Qt::Key_P, {}};
-        case Key::PageUp:
-            return {Qt::Key_PageUp, {}};
-        case Key::PageDown:
-            return {Qt::Key_PageDown, {}};
-    }
-    return {Qt::Key_unknown, {}};
-}
+// Each Key in its order as Qt reports it, Ctrl aside. A synthetic key has no layout behind
+// it: Shift+= is Key_Plus itself.
+const std::pair<Qt::Key, Qt::KeyboardModifiers> kQtKeys[] = {
+    {Qt::Key_Escape, {}}, {Qt::Key_Return, {}},
+    {Qt::Key_Z, {}},      {Qt::Key_Z, Qt::ShiftModifier},
+    {Qt::Key_Y, {}},      {Qt::Key_Equal, {}},
+    {Qt::Key_Plus, {}},   {Qt::Key_Plus, Qt::KeypadModifier},
+    {Qt::Key_Minus, {}},  {Qt::Key_Minus, Qt::KeypadModifier},
+    {Qt::Key_0, {}},      {Qt::Key_P, {}},
+    {Qt::Key_PageUp, {}}, {Qt::Key_PageDown, {}}};
+static_assert(std::size(kQtKeys) == static_cast<std::size_t>(Key::PageDown) + 1);
 
 class QtHands : public desktop::Hands {
 public:
     qtui::DialogHost* Window() { return m_ws.WindowOf(*m_dlg); }
     template <class W = QWidget>
     W* Widget(int id) {
-        return qtsteps::Widget<W>(m_ws, *m_dlg, id);
+        const DialogTemplate* tpl = m_dlg->GetTemplate();
+        for (int i = 0; Window() && i < Window()->ControlCount(); ++i)
+            if (tpl->controls[i].id == id) return dynamic_cast<W*>(Window()->ControlWidget(i));
+        return nullptr;
     }
     void UseQtsChooser() { m_ws.SetFileChooser(nullptr); }
 
     void RunModal(CDialog& dlg, std::function<void()> script) override {
         m_dlg = &dlg;
-        qtsteps::RunModal(dlg, script);
+        // Once the window is active: keys reach shortcuts and focus only there.
+        QTimer::singleShot(0, qApp, [&dlg, script] {
+            if (QWidget* w = QApplication::activeModalWidget();
+                w && !QTest::qWaitForWindowActive(w))
+                qWarning("the dialog never became active");
+            script();
+            if (!dlg.IsEnded()) dlg.EndDialog(-1);
+        });
+        dlg.DoModal();
     }
     void ChooseFile(std::optional<std::string> path) override {
         m_ws.SetFileChooser([path](const FileChooserRequest&) { return path; });
@@ -104,9 +104,13 @@ public:
                       : QTest::keyClicks(combo, QString(QChar(c)));
     }
     void SetFocus(int id) override { Widget(id)->setFocus(); }
-    void Press(Key key) override { QTest::keyClick(Focus(), QtKey(key).first, QtKey(key).second); }
+    void Press(Key key) override {
+        const auto [code, mods] = kQtKeys[static_cast<int>(key)];
+        QTest::keyClick(Focus(), code, mods);
+    }
     void Ctrl(Key key) override {
-        QTest::keyClick(Focus(), QtKey(key).first, QtKey(key).second | Qt::ControlModifier);
+        const auto [code, mods] = kQtKeys[static_cast<int>(key)];
+        QTest::keyClick(Focus(), code, mods | Qt::ControlModifier);
     }
     // Sent straight to the preview, at logical positions: on a scaled offscreen screen the
     // dialog lies partly off the screen, where the test's cursor cannot go.
@@ -140,7 +144,6 @@ public:
         QApplication::sendEvent(target, &drop);
         QCoreApplication::sendPostedEvents();  // the file opens once the drop has ended
     }
-    void ResizePreview(int cx, int cy) override { Widget(IDC_PREVIEW)->resize(cx, cy); }
     void ResizeWindow(int cx, int cy) override { Window()->resize(cx, cy); }
     void CloseBox() override { Window()->close(); }
     void AltF4() override {
@@ -296,19 +299,18 @@ using desktop::DesktopView;
 INSTANTIATE_TEST_SUITE_P(Qt, DesktopSession, testing::Values(&MakeHands));
 INSTANTIATE_TEST_SUITE_P(Qt, DesktopView, testing::Values(&MakeHands));
 
-class QtDialog : public testing::Test {
+// What only Qt has, in the sessions' fixture: its hands seen as Qt's.
+class QtDialog : public DesktopSession {
 protected:
-    QtHands hands;
-    CPatchDlg dlg;
-    std::string path = desktop::WriteSessionFile();
-    QPoint Origin() const { return {dlg.m_preview.m_nOriginX, dlg.m_preview.m_nOriginY}; }
+    QtHands& Q() { return static_cast<QtHands&>(*hands); }
 };
+INSTANTIATE_TEST_SUITE_P(Qt, QtDialog, testing::Values(&MakeHands));
 
 // Qt's own chooser, answered once and then cancelled: its filters, mode and suffix, the
 // folder of the file open now, and the focus on the sprites once it has gone.
-TEST_F(QtDialog, BrowseOpensQtsChooser) {
-    hands.UseQtsChooser();
-    hands.RunModal(dlg, [&] {
+TEST_P(QtDialog, BrowseOpensQtsChooser) {
+    Q().UseQtsChooser();
+    hands->RunModal(*dlg, [&] {
         QString chooser, folder;
         for (bool accept : {true, false}) {
             Poll([&, accept] {
@@ -321,9 +323,9 @@ TEST_F(QtDialog, BrowseOpensQtsChooser) {
                 accept ? static_cast<QDialog*>(dialog)->accept() : dialog->reject();
                 return true;
             });
-            hands.Click(IDC_BROWSE);
-            EXPECT_EQ(hands.Enabled(IDC_SPRITES), accept);
-            EXPECT_TRUE(!accept || hands.Focused(IDC_SPRITES));
+            hands->Click(IDC_BROWSE);
+            EXPECT_EQ(hands->Enabled(IDC_SPRITES), accept);
+            EXPECT_TRUE(!accept || hands->Focused(IDC_SPRITES));
         }
         EXPECT_EQ(chooser, "IFF files (*.iff);All files (*.*) 1 iff");  // ExistingFile
         EXPECT_EQ(folder, QFileInfo(QString::fromStdString(path)).absolutePath());
@@ -332,11 +334,10 @@ TEST_F(QtDialog, BrowseOpensQtsChooser) {
 
 // Qt delivers moves outside the preview during a drag (dropped) and every button's clicks;
 // the model's repaints reach the screen.
-TEST_F(QtDialog, OnlyTheLeftButtonChoosesAndDragsAndRepaintsReachTheScreen) {
-    hands.ChooseFile(path);
-    hands.RunModal(dlg, [&] {
-        hands.Click(IDC_BROWSE);
-        QWidget* preview = hands.Widget(IDC_PREVIEW);
+TEST_P(QtDialog, OnlyTheLeftButtonChoosesAndDragsAndRepaintsReachTheScreen) {
+    hands->RunModal(*dlg, [&] {
+        hands->Click(IDC_BROWSE);
+        QWidget* preview = Q().Widget(IDC_PREVIEW);
         struct : QObject {
             int paints = 0;
             bool eventFilter(QObject*, QEvent* e) override {
@@ -347,31 +348,31 @@ TEST_F(QtDialog, OnlyTheLeftButtonChoosesAndDragsAndRepaintsReachTheScreen) {
         preview->installEventFilter(&counter);
         QApplication::processEvents();
         const int paints = counter.paints;
-        const QPoint origin = Origin();
-        hands.Mouse(20, 20, false);
-        hands.Mouse(-5, 19, true);  // outside: another window's move
-        hands.Mouse(22, 19, true);
-        hands.Mouse(22, 19, false);
-        EXPECT_EQ(Origin(), origin + QPoint(2, -1));
+        const auto [x, y] = Origin();
+        hands->Mouse(20, 20, false);
+        hands->Mouse(-5, 19, true);  // outside: another window's move
+        hands->Mouse(22, 19, true);
+        hands->Mouse(22, 19, false);
+        EXPECT_EQ(Origin(), std::make_pair(x + 2, y - 1));
         EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > paints; }));
 
-        auto* list = hands.Widget<QListWidget>(IDC_SPRITES);
+        auto* list = Q().Widget<QListWidget>(IDC_SPRITES);
         QTest::mouseClick(list->viewport(), Qt::RightButton, {},
                           list->visualItemRect(list->item(1)).center());
-        EXPECT_EQ(hands.Rows(IDC_FRAME).size(), 2u);
+        EXPECT_EQ(hands->Rows(IDC_FRAME).size(), 2u);
     });
 }
 
 // The window menu holds Close as well, and a right-click on the dialog's face opens it.
-TEST_F(QtDialog, TheWindowMenuOnTheDialogsFace) {
-    hands.RunModal(dlg, [&] {
+TEST_P(QtDialog, TheWindowMenuOnTheDialogsFace) {
+    hands->RunModal(*dlg, [&] {
         Strings entries;
         QtHands::ChooseFromNextMenu("&Close\tAlt+F4", &entries);
-        const QPoint face(3, hands.Window()->height() - 3);
-        QContextMenuEvent click(QContextMenuEvent::Mouse, face, hands.Window()->mapToGlobal(face));
-        QApplication::sendEvent(hands.Window(), &click);
+        const QPoint face(3, Q().Window()->height() - 3);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, face, Q().Window()->mapToGlobal(face));
+        QApplication::sendEvent(Q().Window(), &click);
         EXPECT_EQ(entries, (Strings{"&Close\tAlt+F4", "-", "&About Palvane2..."}));
-        EXPECT_EQ(dlg.GetModalResult(), IDOK);
+        EXPECT_EQ(dlg->GetModalResult(), IDOK);
     });
 }
 

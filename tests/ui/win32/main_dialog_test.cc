@@ -20,40 +20,11 @@ using desktop::Key;
 using driver::NativeWindow;
 using Strings = std::vector<std::string>;
 
-// A key's virtual-key code, and whether Shift goes with it.
-std::pair<unsigned, bool> VirtualKey(Key key) {
-    switch (key) {
-        case Key::Escape:
-            return {driver::kEscape, false};
-        case Key::Return:
-            return {driver::kReturn, false};
-        case Key::Z:
-            return {'Z', false};
-        case Key::ShiftZ:
-            return {'Z', true};
-        case Key::Y:
-            return {'Y', false};
-        case Key::Equals:
-            return {0xBB, false};  // VK_OEM_PLUS, the =/+ key
-        case Key::Plus:
-            return {0xBB, true};
-        case Key::KeypadPlus:
-            return {0x6B, false};  // VK_ADD
-        case Key::Minus:
-            return {0xBD, false};  // VK_OEM_MINUS
-        case Key::KeypadMinus:
-            return {0x6D, false};  // VK_SUBTRACT
-        case Key::Zero:
-            return {'0', false};
-        case Key::P:
-            return {'P', false};
-        case Key::PageUp:
-            return {0x21, false};  // VK_PRIOR
-        case Key::PageDown:
-            return {0x22, false};
-    }
-    return {0, false};
-}
+// Each Key's virtual-key code, in Key's order; ShiftZ and Plus go with Shift. 0xBB is the
+// =/+ key, 0xBD the - key, 0x6B and 0x6D the keypad's, 0x21 and 0x22 PgUp and PgDn.
+constexpr unsigned kVirtualKeys[] = {0x1B, 0x0D, 'Z',  'Z', 'Y', 0xBB, 0xBB,
+                                     0x6B, 0xBD, 0x6D, '0', 'P', 0x21, 0x22};
+static_assert(std::size(kVirtualKeys) == static_cast<std::size_t>(Key::PageDown) + 1);
 
 class Win32Hands : public desktop::Hands {
 public:
@@ -79,11 +50,12 @@ public:
     void ChooseRow(int id, int row) override { driver::ChooseRow(Item(id), row); }
     void Type(int id, const std::string& text) override { driver::Type(Item(id), text, true); }
     void SetFocus(int id) override { driver::SetFocusTo(Item(id)); }
-    void Press(Key key) override { driver::Key(Window(), VirtualKey(key).first); }
+    void Press(Key key) override { driver::Key(Window(), kVirtualKeys[static_cast<int>(key)]); }
     // Through the dialog's loop; what the keys make for the focus (a text field's Ctrl+Z)
     // goes through it too.
     void Ctrl(Key key) override {
-        driver::CtrlKey(Window(), VirtualKey(key).first, VirtualKey(key).second);
+        driver::CtrlKey(Window(), kVirtualKeys[static_cast<int>(key)],
+                        key == Key::ShiftZ || key == Key::Plus);
         driver::Pump(Window());
     }
     void Mouse(int x, int y, bool leftButton) override {
@@ -97,7 +69,6 @@ public:
     void Drop(int id, const std::string& path) override {
         driver::DropFiles(id ? Item(id) : Window(), {path});
     }
-    void ResizePreview(int cx, int cy) override { driver::Resize(Item(IDC_PREVIEW), cx, cy); }
     void ResizeWindow(int cx, int cy) override { driver::Resize(Window(), cx, cy); }
     void CloseBox() override { driver::CloseBox(Window()); }
     void AltF4() override {
@@ -213,24 +184,14 @@ std::vector<std::uint32_t> Drawn(CWnd& wnd, int cx, int cy) {
     return pixels;
 }
 
-class Win32Dialog : public testing::Test {
+// What only Win32 has, in the sessions' fixture: its hands seen as Win32's.
+class Win32Dialog : public DesktopSession {
 protected:
-    void SetUp() override {
-        hands = MakeHands();
-        if (!hands) GTEST_SKIP() << "no display to show windows on (run under an X server)";
-        hands->ChooseFile(path);
-        dlg = std::make_unique<CPatchDlg>();
-    }
-    void TearDown() override { dlg.reset(); }
-
     Win32Hands& W() { return static_cast<Win32Hands&>(*hands); }
-
-    std::unique_ptr<desktop::Hands> hands;
-    std::unique_ptr<CPatchDlg> dlg;
-    std::string path = desktop::WriteSessionFile();
 };
+INSTANTIATE_TEST_SUITE_P(Win32, Win32Dialog, testing::Values(&MakeHands));
 
-TEST_F(Win32Dialog, SystemControlsPlacedInDialogUnitsShowWhatTheProgramDraws) {
+TEST_P(Win32Dialog, SystemControlsPlacedInDialogUnitsShowWhatTheProgramDraws) {
     hands->RunModal(*dlg, [&] {
         const NativeWindow preview = W().Item(IDC_PREVIEW);
         const driver::Rect place = driver::PlaceInParent(preview);
@@ -256,7 +217,7 @@ TEST_F(Win32Dialog, SystemControlsPlacedInDialogUnitsShowWhatTheProgramDraws) {
 // Alt+letter mnemonics through the dialog's keyboard handling, the system's chooser with a
 // typed path (the focus on the sprites after it), and its message boxes, one of them up while a
 // close request comes from outside.
-TEST_F(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
+TEST_P(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
     W().System().SetFileChooser(nullptr);
     path = desktop::WriteSessionFile(
         "\xC3\xA4-\xD0\xBF\xD0\xB0\xD0\xBB\xD0\xB8\xD1\x82\xD1\x80\xD0\xB0.iff");
@@ -314,7 +275,7 @@ TEST_F(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
 
 // The About box disables its owner while it runs; minimised, the dialog knows it, and its
 // icon stands in for it.
-TEST_F(Win32Dialog, TheAboutBoxDisablesItsOwnerAndMinimisingShowsTheIcon) {
+TEST_P(Win32Dialog, TheAboutBoxDisablesItsOwnerAndMinimisingShowsTheIcon) {
     hands->RunModal(*dlg, [&] {
         Strings about;
         hands->ReadNextDialog(&about);
