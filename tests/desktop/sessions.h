@@ -1,8 +1,9 @@
 // The main dialog's user sessions, written once and run on each back end's real windows
 // through a user's hands (tests/ui/qt and tests/ui/win32 fill them in and instantiate the
-// sessions with INSTANTIATE_TEST_SUITE_P(Backend, DesktopSession, Values(MakeHands))).
-// A new session is a TEST_P in sessions.cc; a gesture it needs becomes one more primitive
-// here, filled in by both back ends. Only what one back end alone has goes into its folder.
+// sessions with INSTANTIATE_TEST_SUITE_P(Backend, DesktopSession, Values(MakeHands)), and
+// DesktopView likewise). A new session is a TEST_P in sessions.cc, open_undo_sessions.cc or
+// view_sessions.cc; a gesture it needs becomes one more primitive here, filled in by both
+// back ends. Only what one back end alone has goes into its folder.
 #pragma once
 
 #include <gtest/gtest.h>
