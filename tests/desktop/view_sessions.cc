@@ -29,21 +29,17 @@ TEST_P(DesktopView, ZoomKeysTheWheelADragThePixelReadoutAndThePalettes) {
         hands->Click(IDC_BROWSE);
         ExpectShownAt(1);
         EXPECT_EQ(hands->Text(IDC_STATUS), own);
+        // From a palette box's text field first, then from the sprite list.
+        const std::pair<Key, int> zooms[] = {{Key::Equals, 2},      {Key::Plus, 3},
+                                             {Key::KeypadPlus, 4},  {Key::Minus, 3},
+                                             {Key::KeypadMinus, 2}, {Key::Zero, 1}};
         hands->SetFocus(IDC_ITEM_PALETTE);
-        hands->Ctrl(Key::Equals);
-        ExpectShownAt(2);
-        hands->Ctrl(Key::Plus);
-        ExpectShownAt(3);
-        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "1");
-        hands->SetFocus(IDC_SPRITES);
-        hands->Ctrl(Key::KeypadPlus);
-        ExpectShownAt(4);
-        hands->Ctrl(Key::Minus);
-        ExpectShownAt(3);
-        hands->Ctrl(Key::KeypadMinus);
-        ExpectShownAt(2);
-        hands->Ctrl(Key::Zero);
-        ExpectShownAt(1);
+        for (const auto& [key, z] : zooms) {
+            if (key == Key::KeypadPlus) hands->SetFocus(IDC_SPRITES);
+            hands->Ctrl(key);
+            ExpectShownAt(z);
+        }
+        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "1");  // nothing typed into it
 
         // The frame pixel under the cursor stays under it.
         const int cx = Origin().first + 7, cy = Origin().second + 2;
