@@ -42,10 +42,6 @@ std::string WriteFile(const std::string& name) {
     return path;
 }
 
-std::string Folder(const std::string& path) {
-    return path.substr(0, path.find_last_of(kPathSeparators));
-}
-
 class OpenUndo : public ::testing::Test {
 protected:
     void Start(const std::string& file = "") {
@@ -98,13 +94,15 @@ TEST(StartOptions, OneFileHelpVersionOrAUsageError) {
 // A file at start that cannot open says so as Browse would; the chooser then starts where it
 // was. (Opening at start and by a drop: tests/desktop.)
 TEST_F(OpenUndo, AFileAtStartThatCannotOpenAndTheChoosersFolder) {
-    Start(TempPath("missing.iff"));
+    const std::string missing = TempPath("missing.iff");
+    Start(missing);
     EXPECT_EQ(Texts(), std::vector<std::string>{"Unable to open file!"});
     EXPECT_FALSE(dlg.m_lbSprites.IsWindowEnabled());
     ws.ChooseFileAnswer(path);
     Click(IDC_BROWSE);
     ASSERT_EQ(ws.FileChoosers().size(), 1u);
-    EXPECT_EQ(ws.FileChoosers()[0].initialFolder, Folder(TempPath("missing.iff")));
+    EXPECT_EQ(ws.FileChoosers()[0].initialFolder,
+              missing.substr(0, missing.find_last_of(kPathSeparators)));
     EXPECT_EQ(dlg.m_lbSprites.GetCount(), 3);
 }
 

@@ -56,6 +56,7 @@ TEST_P(DesktopSession, UndoAndRedoByKeysAndTheWindowMenu) {
         hands->Ctrl(Key::Z);  // the typing
         EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "41891 (invalid)");
         EXPECT_EQ(PreviewCentre(), kRed);
+        EXPECT_FALSE(dlg->m_history.CanRedo());  // the field's own undo, not a step's
         ASSERT_TRUE(dlg->m_history.CanUndo());
         EXPECT_EQ(dlg->m_history.NextUndo()->name, "Quick Patch");
         hands->SetFocus(IDC_COMMON_PALETTE);

@@ -104,14 +104,8 @@ public:
                       : QTest::keyClicks(combo, QString(QChar(c)));
     }
     void SetFocus(int id) override { Widget(id)->setFocus(); }
-    void Press(Key key) override {
-        const auto [code, mods] = kQtKeys[static_cast<int>(key)];
-        QTest::keyClick(Focus(), code, mods);
-    }
-    void Ctrl(Key key) override {
-        const auto [code, mods] = kQtKeys[static_cast<int>(key)];
-        QTest::keyClick(Focus(), code, mods | Qt::ControlModifier);
-    }
+    void Press(Key key) override { Keys(key, {}); }
+    void Ctrl(Key key) override { Keys(key, Qt::ControlModifier); }
     // Sent straight to the preview, at logical positions: on a scaled offscreen screen the
     // dialog lies partly off the screen, where the test's cursor cannot go.
     void Mouse(int x, int y, bool leftButton) override {
@@ -271,15 +265,14 @@ public:
         const QRect r = Widget(id)->geometry();
         return {r.x(), r.y(), r.width(), r.height()};
     }
-    bool CanMaximize() override {
-        return Window()->windowFlags().testFlag(Qt::WindowMaximizeButtonHint);
-    }
+    bool CanMaximize() override { return Window()->windowFlags() & Qt::WindowMaximizeButtonHint; }
 
 private:
-    // Keys go to the focus once the window is active again (after a message box, say).
-    QWidget* Focus() {
+    // To the focus, once the window is active again (after a message box, say).
+    void Keys(Key key, Qt::KeyboardModifiers held) {
         EXPECT_TRUE(QTest::qWaitForWindowActive(Window()));
-        return QApplication::focusWidget();
+        const auto [code, mods] = kQtKeys[static_cast<int>(key)];
+        QTest::keyClick(QApplication::focusWidget(), code, mods | held);
     }
     QPointF Logical(int x, int y) {
         return QPointF(x, y) / Widget(IDC_PREVIEW)->devicePixelRatioF();
@@ -360,6 +353,22 @@ TEST_P(QtDialog, OnlyTheLeftButtonChoosesAndDragsAndRepaintsReachTheScreen) {
         QTest::mouseClick(list->viewport(), Qt::RightButton, {},
                           list->visualItemRect(list->item(1)).center());
         EXPECT_EQ(hands->Rows(IDC_FRAME).size(), 2u);
+    });
+}
+
+// A text field whose typing is undone passes the next Ctrl+Z on to the steps (the system's
+// edit on Win32 would redo its typing instead).
+TEST_P(QtDialog, CtrlZInATextFieldUndoesItsTypingThenTheSteps) {
+    dlg->m_strOpenAtStart = path;
+    hands->RunModal(*dlg, [&] {
+        hands->ChooseRow(IDC_ITEM_PALETTE, 1);
+        hands->Type(IDC_ITEM_PALETTE, "7");
+        hands->Ctrl(Key::Z);
+        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "2");
+        EXPECT_FALSE(dlg->m_history.CanRedo());  // the field's own undo
+        hands->Ctrl(Key::Z);
+        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "1");
+        EXPECT_FALSE(dlg->m_bDirty);
     });
 }
 
