@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/patch_dlg.h"
@@ -98,7 +99,7 @@ public:
     virtual std::string Text(int id) = 0;
     virtual std::vector<std::string> Rows(int id) = 0;
     virtual int Selection(int id) = 0;  // -1: none
-    virtual Shot Preview() = 0;
+    virtual Shot Preview() = 0;         // what the preview shows, in screen pixels
     virtual std::uint32_t FaceColor() = 0;
     virtual std::pair<int, int> WindowSize() = 0;
     virtual Place PlaceOf(int id) = 0;
@@ -109,6 +110,7 @@ using HandsFactory = std::unique_ptr<Hands> (*)();
 
 constexpr std::uint32_t kRed = 0xFF0000, kBlue = 0x0000FF;
 extern const char kQuickPatchText[], kQuitText[], kDiscardText[];
+// A message box as ShownBoxes tells it.
 std::string Box(const std::string& text, const std::string& caption = "Warning",
                 const std::string& icon = "warning", const std::string& buttons = "yes no");
 
