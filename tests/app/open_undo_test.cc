@@ -42,10 +42,6 @@ std::string WriteFile(const std::string& name) {
     return path;
 }
 
-std::string Folder(const std::string& path) {
-    return path.substr(0, path.find_last_of(kPathSeparators));
-}
-
 class OpenUndo : public ::testing::Test {
 protected:
     void Start(const std::string& file = "") {
@@ -95,27 +91,19 @@ TEST(StartOptions, OneFileHelpVersionOrAUsageError) {
     }
 }
 
-TEST_F(OpenUndo, AFileAtStartOrDroppedOpensAsBrowseWouldAndTheChooserStartsInItsFolder) {
-    Start(TempPath("missing.iff"));
+// A file at start that cannot open says so as Browse would; the chooser then starts where it
+// was. (Opening at start and by a drop: tests/desktop.)
+TEST_F(OpenUndo, AFileAtStartThatCannotOpenAndTheChoosersFolder) {
+    const std::string missing = TempPath("missing.iff");
+    Start(missing);
     EXPECT_EQ(Texts(), std::vector<std::string>{"Unable to open file!"});
     EXPECT_FALSE(dlg.m_lbSprites.IsWindowEnabled());
     ws.ChooseFileAnswer(path);
-    Click(IDC_BROWSE);  // starts where the last file was tried
+    Click(IDC_BROWSE);
     ASSERT_EQ(ws.FileChoosers().size(), 1u);
-    EXPECT_EQ(ws.FileChoosers()[0].initialFolder, Folder(TempPath("missing.iff")));
+    EXPECT_EQ(ws.FileChoosers()[0].initialFolder,
+              missing.substr(0, missing.find_last_of(kPathSeparators)));
     EXPECT_EQ(dlg.m_lbSprites.GetCount(), 3);
-
-    // A drop asks as Browse does (its answers: tests/ui/*/open_undo_test.cc), then opens
-    // the file afresh: first sprite, no steps.
-    const std::string other = WriteFile("other.iff");
-    dlg.m_lbSprites.UserSelect(1);
-    dlg.m_cbCommonPalette.UserSelect(0);
-    ws.AnswerMessageBox(IDYES);
-    dlg.UserDropFiles({other});
-    EXPECT_EQ(dlg.GetDlgItem(IDC_FILE)->GetWindowText(), other);
-    EXPECT_EQ(dlg.m_lbSprites.GetCurSel(), 0);
-    EXPECT_FALSE(dlg.m_bDirty);
-    EXPECT_FALSE(dlg.m_history.CanUndo());
 }
 
 TEST_F(OpenUndo, EachKindOfStepIsUndoneAndRedoneToTheBytesTheOtherStepsGive) {
@@ -173,7 +161,7 @@ TEST_F(OpenUndo, TheUnsavedFlagFollowsTheDocumentAndBrowseClearsTheSteps) {
     dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
     EXPECT_TRUE(dlg.m_bDirty);
     dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
-    EXPECT_FALSE(dlg.m_bDirty);                       // back where the file was opened
+    EXPECT_FALSE(dlg.m_bDirty);                           // back where the file was opened
     dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);  // nothing left: nothing happens
     EXPECT_FALSE(dlg.m_bDirty);
     dlg.UserCommand(ID_EDIT_REDO, CMD_FROM_ACCELERATOR);
@@ -191,13 +179,11 @@ TEST_F(OpenUndo, TheUnsavedFlagFollowsTheDocumentAndBrowseClearsTheSteps) {
     dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
     EXPECT_TRUE(dlg.m_bDirty);
 
-    ws.AnswerMessageBox(IDYES);  // discard
+    ws.AnswerMessageBox(IDYES);  // discard: another file clears the steps both ways
     ws.ChooseFileAnswer(path);
     Click(IDC_BROWSE);
-    EXPECT_FALSE(dlg.m_history.CanUndo());
-    EXPECT_FALSE(dlg.m_history.CanRedo());
+    EXPECT_FALSE(dlg.m_history.CanUndo() || dlg.m_history.CanRedo());
     EXPECT_EQ(MenuText(IDM_REDO), "&Redo\tCtrl+Y (off)");
-    EXPECT_EQ(ws.FileChoosers().back().initialFolder, Folder(path));
 }
 
 }  // namespace

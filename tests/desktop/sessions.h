@@ -1,17 +1,20 @@
 // The main dialog's user sessions, written once and run on each back end's real windows
 // through a user's hands (tests/ui/qt and tests/ui/win32 fill them in and instantiate the
-// sessions with INSTANTIATE_TEST_SUITE_P(Backend, DesktopSession, Values(MakeHands))).
-// A new session is a TEST_P in sessions.cc; a gesture it needs becomes one more primitive
-// here, filled in by both back ends. Only what one back end alone has goes into its folder.
+// sessions with INSTANTIATE_TEST_SUITE_P(Backend, DesktopSession, Values(MakeHands)), and
+// DesktopView likewise). A new session is a TEST_P in sessions.cc, open_undo_sessions.cc or
+// view_sessions.cc; a gesture it needs becomes one more primitive here, filled in by both
+// back ends. Only what one back end alone has goes into its folder.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/patch_dlg.h"
@@ -19,7 +22,33 @@
 
 namespace desktop {
 
-enum class Key { Escape, Return };
+// Keys alone (Escape, Return) or with Ctrl held (the rest): Plus is Shift+=, ShiftZ Shift+Z.
+enum class Key {
+    Escape,
+    Return,
+    Z,
+    ShiftZ,
+    Y,
+    Equals,
+    Plus,
+    KeypadPlus,
+    Minus,
+    KeypadMinus,
+    Zero,
+    P,
+    PageUp,
+    PageDown
+};
+
+// A picture as the screen shows it, one 0xRRGGBB per screen pixel, rows top-down.
+struct Shot {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t At(int x, int y) const { return pixels.at(std::size_t(y) * width + x); }
+};
+
+// A control's place in its window (x, y, cx, cy), in the units the window is resized in.
+using Place = std::array<int, 4>;
 
 // A user's hands and eyes on the main dialog's window; controls by their IDs.
 class Hands {
@@ -37,13 +66,19 @@ public:
     virtual void Type(int id, const std::string& text) = 0;
     virtual void SetFocus(int id) = 0;
     virtual void Press(Key key) = 0;  // into the focused control
-    // The pointer moved over the preview to (x, y), the left button held or not.
+    virtual void Ctrl(Key key) = 0;   // the same, with Ctrl held
+    // The pointer over the preview at (x, y) in screen pixels: moved there, the left button
+    // held or not; the wheel turned there, Ctrl held or not; gone from the preview.
     virtual void Mouse(int x, int y, bool leftButton) = 0;
-    virtual void ResizePreview(int cx, int cy) = 0;
+    virtual void Wheel(int x, int y, int delta, bool ctrl) = 0;
+    virtual void MouseLeaves() = 0;
+    // A file dragged from a file manager and dropped on a control (0: the window's face).
+    virtual void Drop(int id, const std::string& path) = 0;
+    virtual void ResizeWindow(int cx, int cy) = 0;
     virtual void CloseBox() = 0;
     virtual void AltF4() = 0;
     // Opens the window menu, chooses the entry with this text and gives its entries ("-" for
-    // a separator).
+    // a separator, " (off)" after a disabled one).
     virtual std::vector<std::string> WindowMenu(const std::string& choose) = 0;
 
     // The next dialog that opens over the main one: its title, then each control's text in
@@ -60,18 +95,24 @@ public:
     virtual bool Visible() = 0;
     virtual bool Enabled(int id) = 0;
     virtual bool Focused(int id) = 0;
+    virtual bool ShowsFocus(int id) = 0;  // focused, and it looks it
     virtual std::string Text(int id) = 0;
     virtual std::vector<std::string> Rows(int id) = 0;
     virtual int Selection(int id) = 0;  // -1: none
-    // What the preview shows at (x, y) of its client area, as 0xRRGGBB.
-    virtual std::uint32_t PreviewPixel(int x, int y) = 0;
+    virtual Shot Preview() = 0;         // what the preview shows, in screen pixels
     virtual std::uint32_t FaceColor() = 0;
+    virtual std::pair<int, int> WindowSize() = 0;
+    virtual Place PlaceOf(int id) = 0;
+    virtual bool CanMaximize() = 0;
 };
 
 using HandsFactory = std::unique_ptr<Hands> (*)();
 
 constexpr std::uint32_t kRed = 0xFF0000, kBlue = 0x0000FF;
-extern const char kQuickPatchText[], kQuitText[];
+extern const char kQuickPatchText[], kQuitText[], kDiscardText[];
+// A message box as ShownBoxes tells it.
+std::string Box(const std::string& text, const std::string& caption = "Warning",
+                const std::string& icon = "warning", const std::string& buttons = "yes no");
 
 class DesktopSession : public testing::TestWithParam<HandsFactory> {
 protected:
@@ -83,6 +124,14 @@ protected:
     std::unique_ptr<Hands> hands;
     std::unique_ptr<CPatchDlg> dlg;
     std::string path;
+};
+
+// Sessions about what the preview shows; also run on a screen scaled to 200%.
+class DesktopView : public DesktopSession {
+protected:
+    // The 10 x 8 red frame: each of its pixels a z x z block at the model's origin, every
+    // other pixel the face.
+    void ExpectShownAt(int z);
 };
 
 }  // namespace desktop

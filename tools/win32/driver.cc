@@ -342,6 +342,12 @@ void Resize(NativeWindow window, int cx, int cy) {
     SetWindowPos(H(window), nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+Rect PlaceOnScreen(NativeWindow window) {
+    RECT r;
+    GetWindowRect(H(window), &r);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
 Rect PlaceInParent(NativeWindow window) {
     RECT r;
     GetWindowRect(H(window), &r);
@@ -359,7 +365,8 @@ std::vector<std::string> SystemMenu(NativeWindow window) {
         }
         wchar_t text[256] = {};
         GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
-        entries.push_back(win32::Narrow(text));
+        const bool off = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED;
+        entries.push_back(win32::Narrow(text) + (off ? " (off)" : ""));
     }
     return entries;
 }

@@ -91,8 +91,10 @@ struct Picture {
 Picture Capture(NativeWindow window, bool clientOnly = true);
 void Resize(NativeWindow window, int cx, int cy);
 Rect PlaceInParent(NativeWindow window);  // client pixels of its dialog
+Rect PlaceOnScreen(NativeWindow window);  // its frame included
 
-// The system menu's entries ("-" for a separator) and a command from it.
+// The system menu's entries ("-" for a separator, " (off)" after a disabled one) and a
+// command from it.
 std::vector<std::string> SystemMenu(NativeWindow window);
 unsigned SystemMenuId(NativeWindow window, int index);
 void SysCommand(NativeWindow window, unsigned command);

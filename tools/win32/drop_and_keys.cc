@@ -16,14 +16,6 @@ HWND H(NativeWindow w) {
     return static_cast<HWND>(w);
 }
 
-void SetKeys(bool ctrl, bool shift) {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = keys[VK_LCONTROL] = ctrl ? 0x80 : 0;
-    keys[VK_SHIFT] = keys[VK_LSHIFT] = shift ? 0x80 : 0;
-    SetKeyboardState(keys);
-}
-
 }  // namespace
 
 void DropFiles(NativeWindow window, const std::vector<std::string>& paths) {
@@ -38,18 +30,14 @@ void DropFiles(NativeWindow window, const std::vector<std::string>& paths) {
     std::memcpy(reinterpret_cast<BYTE*>(drop) + sizeof(DROPFILES), list.data(),
                 list.size() * sizeof(wchar_t));
     GlobalUnlock(memory);
-    SendMessageW(H(window), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    HWND target = H(window);
+    while (target && !(GetWindowLongW(target, GWL_EXSTYLE) & WS_EX_ACCEPTFILES))
+        target = GetParent(target);
+    SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
-void PostCtrlKey(unsigned vk, bool shift) {
-    SetKeys(true, shift);
-    HWND target = GetFocus();
-    PostMessageW(target, WM_KEYDOWN, vk, 1);
-    PostMessageW(target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
-}
-
-void ReleaseKeys() {
-    SetKeys(false, false);
+void MouseLeave(NativeWindow window) {
+    SendMessageW(H(window), WM_MOUSELEAVE, 0, 0);
 }
 
 void OpenSystemMenu(NativeWindow window) {
@@ -59,6 +47,10 @@ void OpenSystemMenu(NativeWindow window) {
 
 bool FocusCuesShown(NativeWindow window) {
     return !(SendMessageW(H(window), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
+bool CanMaximize(NativeWindow window) {
+    return GetWindowLongW(H(window), GWL_STYLE) & WS_MAXIMIZEBOX;
 }
 
 }  // namespace driver

@@ -8,38 +8,77 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/control_ids.h"
 #include "desktop/sessions.h"
-#include "qt_steps.h"
 #include "ui/qt/dialog_host.h"
 #include "ui/qt/qt_window_system.h"
 
 namespace {
 
 using desktop::Key;
-using qtsteps::Poll;
 using Strings = std::vector<std::string>;
+
+// Runs step every few milliseconds, from whatever event loop runs then, until it returns
+// true. A step that never succeeds aborts the program: a dialog left open would hang it.
+void Poll(std::function<bool()> step) {
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, step, tries = 0]() mutable {
+        if (step()) {
+            timer->stop();
+            timer->deleteLater();
+        } else if (++tries > 2000) {
+            qFatal("a step of the test never came to pass");
+        }
+    });
+    timer->start(5);
+}
 
 std::string Str(const QString& s) {
     return s.toStdString();
 }
+
+// Each Key in its order as Qt reports it, Ctrl aside. A synthetic key has no layout behind
+// it: Shift+= is Key_Plus itself.
+const std::pair<Qt::Key, Qt::KeyboardModifiers> kQtKeys[] = {
+    {Qt::Key_Escape, {}}, {Qt::Key_Return, {}},
+    {Qt::Key_Z, {}},      {Qt::Key_Z, Qt::ShiftModifier},
+    {Qt::Key_Y, {}},      {Qt::Key_Equal, {}},
+    {Qt::Key_Plus, {}},   {Qt::Key_Plus, Qt::KeypadModifier},
+    {Qt::Key_Minus, {}},  {Qt::Key_Minus, Qt::KeypadModifier},
+    {Qt::Key_0, {}},      {Qt::Key_P, {}},
+    {Qt::Key_PageUp, {}}, {Qt::Key_PageDown, {}}};
+static_assert(std::size(kQtKeys) == static_cast<std::size_t>(Key::PageDown) + 1);
 
 class QtHands : public desktop::Hands {
 public:
     qtui::DialogHost* Window() { return m_ws.WindowOf(*m_dlg); }
     template <class W = QWidget>
     W* Widget(int id) {
-        return qtsteps::Widget<W>(m_ws, *m_dlg, id);
+        const DialogTemplate* tpl = m_dlg->GetTemplate();
+        for (int i = 0; Window() && i < Window()->ControlCount(); ++i)
+            if (tpl->controls[i].id == id) return dynamic_cast<W*>(Window()->ControlWidget(i));
+        return nullptr;
     }
     void UseQtsChooser() { m_ws.SetFileChooser(nullptr); }
 
     void RunModal(CDialog& dlg, std::function<void()> script) override {
         m_dlg = &dlg;
-        qtsteps::RunModal(dlg, script);
+        // Once the window is active: keys reach shortcuts and focus only there.
+        QTimer::singleShot(0, qApp, [&dlg, script] {
+            if (QWidget* w = QApplication::activeModalWidget();
+                w && !QTest::qWaitForWindowActive(w))
+                qWarning("the dialog never became active");
+            script();
+            if (!dlg.IsEnded()) dlg.EndDialog(-1);
+        });
+        dlg.DoModal();
     }
     void ChooseFile(std::optional<std::string> path) override {
         m_ws.SetFileChooser([path](const FileChooserRequest&) { return path; });
@@ -65,20 +104,41 @@ public:
                       : QTest::keyClicks(combo, QString(QChar(c)));
     }
     void SetFocus(int id) override { Widget(id)->setFocus(); }
-    void Press(Key key) override {
-        QTest::keyClick(QApplication::focusWidget(),
-                        key == Key::Escape ? Qt::Key_Escape : Qt::Key_Return);
-    }
+    void Press(Key key) override { Keys(key, {}); }
+    void Ctrl(Key key) override { Keys(key, Qt::ControlModifier); }
+    // Sent straight to the preview, at logical positions: on a scaled offscreen screen the
+    // dialog lies partly off the screen, where the test's cursor cannot go.
     void Mouse(int x, int y, bool leftButton) override {
-        QWidget* preview = Widget(IDC_PREVIEW);
-        if (leftButton != m_held)
-            leftButton ? QTest::mousePress(preview, Qt::LeftButton, {}, m_at)
-                       : QTest::mouseRelease(preview, Qt::LeftButton, {}, m_at);
-        m_held = leftButton;
-        m_at = QPoint(x, y);
-        QTest::mouseMove(preview, m_at);
+        const QPointF at = Logical(x, y);
+        QMouseEvent move(QEvent::MouseMove, at, Widget(IDC_PREVIEW)->mapToGlobal(at), Qt::NoButton,
+                         leftButton ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(Widget(IDC_PREVIEW), &move);
     }
-    void ResizePreview(int cx, int cy) override { Widget(IDC_PREVIEW)->resize(cx, cy); }
+    void Wheel(int x, int y, int delta, bool ctrl) override {
+        const QPointF at = Logical(x, y);
+        QWheelEvent wheel(at, Widget(IDC_PREVIEW)->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, ctrl ? Qt::ControlModifier : Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Widget(IDC_PREVIEW), &wheel);
+    }
+    void MouseLeaves() override {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(Widget(IDC_PREVIEW), &leave);
+    }
+    void Drop(int id, const std::string& path) override {
+        QWidget* target = id ? Widget(id) : Window();
+        if (auto* combo = qobject_cast<QComboBox*>(target)) target = combo->lineEdit();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        data.setText(QString::fromStdString(path));
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
+        QCoreApplication::sendPostedEvents();  // the file opens once the drop has ended
+    }
+    void ResizeWindow(int cx, int cy) override { Window()->resize(cx, cy); }
     void CloseBox() override { Window()->close(); }
     void AltF4() override {
         EXPECT_TRUE(QTest::qWaitForWindowActive(Window()));
@@ -97,11 +157,14 @@ public:
             if (!menu) return false;
             QAction* chosen = nullptr;
             for (QAction* a : menu->actions()) {
-                entries->push_back(a->isSeparator() ? "-" : Str(a->text()));
+                entries->push_back(
+                    a->isSeparator() ? "-" : Str(a->text()) + (a->isEnabled() ? "" : " (off)"));
                 if (entries->back() == choose) chosen = a;
             }
             if (chosen)
                 QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+            else
+                menu->close();
             return true;
         });
     }
@@ -159,8 +222,18 @@ public:
     bool Focused(int id) override {
         return QTest::qWaitFor([&] { return QApplication::focusWidget() == Widget(id); });
     }
+    // Its focus shows when it looks otherwise without it.
+    bool ShowsFocus(int id) override {
+        if (!Focused(id)) return false;
+        const QImage focused = Widget(id)->grab().toImage();
+        Widget(id)->clearFocus();
+        const QImage plain = Widget(id)->grab().toImage();
+        Widget(id)->setFocus();
+        return focused != plain;
+    }
     std::string Text(int id) override {
         if (auto* combo = Widget<QComboBox>(id)) return Str(combo->currentText());
+        if (auto* label = Widget<QLabel>(id)) return Str(label->text());
         return Str(Widget<QLineEdit>(id)->text());
     }
     Strings Rows(int id) override {
@@ -176,65 +249,88 @@ public:
         const QList<QListWidgetItem*> chosen = Widget<QListWidget>(id)->selectedItems();
         return chosen.empty() ? -1 : Widget<QListWidget>(id)->row(chosen[0]);
     }
-    std::uint32_t PreviewPixel(int x, int y) override {
-        return Widget(IDC_PREVIEW)->grab().toImage().pixel(x, y) & 0xFFFFFF;
+    desktop::Shot Preview() override {
+        const QImage image = Widget(IDC_PREVIEW)->grab().toImage();  // screen pixels
+        desktop::Shot shot{image.width(), image.height(), {}};
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                shot.pixels.push_back(image.pixel(x, y) & 0xFFFFFF);
+        return shot;
     }
     std::uint32_t FaceColor() override {
         return Window()->palette().color(QPalette::Button).rgb() & 0xFFFFFF;
     }
+    std::pair<int, int> WindowSize() override { return {Window()->width(), Window()->height()}; }
+    desktop::Place PlaceOf(int id) override {
+        const QRect r = Widget(id)->geometry();
+        return {r.x(), r.y(), r.width(), r.height()};
+    }
+    bool CanMaximize() override { return Window()->windowFlags() & Qt::WindowMaximizeButtonHint; }
 
 private:
+    // To the focus, once the window is active again (after a message box, say).
+    void Keys(Key key, Qt::KeyboardModifiers held) {
+        EXPECT_TRUE(QTest::qWaitForWindowActive(Window()));
+        const auto [code, mods] = kQtKeys[static_cast<int>(key)];
+        QTest::keyClick(QApplication::focusWidget(), code, mods | held);
+    }
+    QPointF Logical(int x, int y) {
+        return QPointF(x, y) / Widget(IDC_PREVIEW)->devicePixelRatioF();
+    }
+
     qtui::QtWindowSystem m_ws;
     CDialog* m_dlg = nullptr;
-    bool m_held = false;
-    QPoint m_at;
     std::vector<int> m_answers;
     Strings m_seen;
 };
 
+std::unique_ptr<desktop::Hands> MakeHands() {
+    return std::make_unique<QtHands>();
+}
 using desktop::DesktopSession;
-INSTANTIATE_TEST_SUITE_P(Qt, DesktopSession,
-                         testing::Values(+[]() -> std::unique_ptr<desktop::Hands> {
-                             return std::make_unique<QtHands>();
-                         }));
+using desktop::DesktopView;
+INSTANTIATE_TEST_SUITE_P(Qt, DesktopSession, testing::Values(&MakeHands));
+INSTANTIATE_TEST_SUITE_P(Qt, DesktopView, testing::Values(&MakeHands));
 
-class QtDialog : public testing::Test {
+// What only Qt has, in the sessions' fixture: its hands seen as Qt's.
+class QtDialog : public DesktopSession {
 protected:
-    QtHands hands;
-    CPatchDlg dlg;
-    std::string path = desktop::WriteSessionFile();
-    QPoint Origin() const { return {dlg.m_preview.m_nOriginX, dlg.m_preview.m_nOriginY}; }
+    QtHands& Q() { return static_cast<QtHands&>(*hands); }
 };
+INSTANTIATE_TEST_SUITE_P(Qt, QtDialog, testing::Values(&MakeHands));
 
-// Qt's own chooser, answered once and then cancelled: its filters, mode and suffix.
-TEST_F(QtDialog, BrowseOpensQtsChooser) {
-    hands.UseQtsChooser();
-    hands.RunModal(dlg, [&] {
-        QString chooser;
+// Qt's own chooser, answered once and then cancelled: its filters, mode and suffix, the
+// folder of the file open now, and the focus on the sprites once it has gone.
+TEST_P(QtDialog, BrowseOpensQtsChooser) {
+    Q().UseQtsChooser();
+    hands->RunModal(*dlg, [&] {
+        QString chooser, folder;
         for (bool accept : {true, false}) {
             Poll([&, accept] {
                 auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
                 if (!dialog) return false;
                 chooser = dialog->nameFilters().join(";") + " " +
                           QString::number(dialog->fileMode()) + " " + dialog->defaultSuffix();
+                folder = dialog->directory().absolutePath();
                 dialog->selectFile(QString::fromStdString(path));
                 accept ? static_cast<QDialog*>(dialog)->accept() : dialog->reject();
                 return true;
             });
-            hands.Click(IDC_BROWSE);
-            EXPECT_EQ(hands.Enabled(IDC_SPRITES), accept);
+            hands->Click(IDC_BROWSE);
+            EXPECT_EQ(hands->Enabled(IDC_SPRITES), accept);
+            EXPECT_TRUE(!accept || hands->Focused(IDC_SPRITES));
         }
         EXPECT_EQ(chooser, "IFF files (*.iff);All files (*.*) 1 iff");  // ExistingFile
+        EXPECT_EQ(folder, QFileInfo(QString::fromStdString(path)).absolutePath());
     });
 }
 
 // Qt delivers moves outside the preview during a drag (dropped) and every button's clicks;
 // the model's repaints reach the screen.
-TEST_F(QtDialog, OnlyTheLeftButtonChoosesAndDragsAndRepaintsReachTheScreen) {
-    hands.ChooseFile(path);
-    hands.RunModal(dlg, [&] {
-        hands.Click(IDC_BROWSE);
-        QWidget* preview = hands.Widget(IDC_PREVIEW);
+TEST_P(QtDialog, OnlyTheLeftButtonChoosesAndDragsAndRepaintsReachTheScreen) {
+    hands->RunModal(*dlg, [&] {
+        hands->Click(IDC_BROWSE);
+        QWidget* preview = Q().Widget(IDC_PREVIEW);
         struct : QObject {
             int paints = 0;
             bool eventFilter(QObject*, QEvent* e) override {
@@ -245,56 +341,66 @@ TEST_F(QtDialog, OnlyTheLeftButtonChoosesAndDragsAndRepaintsReachTheScreen) {
         preview->installEventFilter(&counter);
         QApplication::processEvents();
         const int paints = counter.paints;
-        const QPoint origin = Origin();
-        hands.Mouse(20, 20, false);
-        hands.Mouse(-5, 19, true);  // outside: another window's move
-        hands.Mouse(22, 19, true);
-        hands.Mouse(22, 19, false);
-        EXPECT_EQ(Origin(), origin + QPoint(2, -1));
+        const auto [x, y] = Origin();
+        hands->Mouse(20, 20, false);
+        hands->Mouse(-5, 19, true);  // outside: another window's move
+        hands->Mouse(22, 19, true);
+        hands->Mouse(22, 19, false);
+        EXPECT_EQ(Origin(), std::make_pair(x + 2, y - 1));
         EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > paints; }));
 
-        auto* list = hands.Widget<QListWidget>(IDC_SPRITES);
+        auto* list = Q().Widget<QListWidget>(IDC_SPRITES);
         QTest::mouseClick(list->viewport(), Qt::RightButton, {},
                           list->visualItemRect(list->item(1)).center());
-        EXPECT_EQ(hands.Rows(IDC_FRAME).size(), 2u);
+        EXPECT_EQ(hands->Rows(IDC_FRAME).size(), 2u);
     });
 }
 
-// Run on its own with QT_SCALE_FACTOR=2 (ctest does): sprites still show a screen pixel
-// for each of theirs, and a drag moves them by what the cursor moved on the screen.
-TEST_F(QtDialog, PreviewOnAScaledScreen) {
-    if (qApp->devicePixelRatio() < 2)
-        GTEST_SKIP() << "needs a screen scaled to 200% (QT_SCALE_FACTOR=2)";
-    hands.ChooseFile(path);
-    hands.RunModal(dlg, [&] {
-        hands.Click(IDC_BROWSE);
-        auto* preview = hands.Widget(IDC_PREVIEW);
-        const QImage shown = preview->grab().toImage();
-        EXPECT_EQ(shown.size(), preview->size() * 2);
-        int red = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x) red += shown.pixelColor(x, y) == Qt::red;
-        EXPECT_EQ(red, 10 * 8);  // the 10 x 8 frame
-        hands.Mouse(20, 20, false);
-        hands.Mouse(21, 20, true);
-        const QPoint origin = Origin();
-        hands.Mouse(24, 19, true);
-        EXPECT_EQ(Origin(), origin + QPoint(6, -2));
-        hands.Mouse(24, 19, false);
+// A text field whose typing is undone passes the next Ctrl+Z on to the steps (the system's
+// edit on Win32 would redo its typing instead).
+TEST_P(QtDialog, CtrlZInATextFieldUndoesItsTypingThenTheSteps) {
+    dlg->m_strOpenAtStart = path;
+    hands->RunModal(*dlg, [&] {
+        hands->ChooseRow(IDC_ITEM_PALETTE, 1);
+        hands->Type(IDC_ITEM_PALETTE, "7");
+        hands->Ctrl(Key::Z);
+        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "2");
+        EXPECT_FALSE(dlg->m_history.CanRedo());  // the field's own undo
+        hands->Ctrl(Key::Z);
+        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "1");  // the step before
     });
 }
 
 // The window menu holds Close as well, and a right-click on the dialog's face opens it.
-TEST_F(QtDialog, TheWindowMenuOnTheDialogsFace) {
-    hands.RunModal(dlg, [&] {
+TEST_P(QtDialog, TheWindowMenuOnTheDialogsFace) {
+    hands->RunModal(*dlg, [&] {
         Strings entries;
         QtHands::ChooseFromNextMenu("&Close\tAlt+F4", &entries);
-        const QPoint face(3, hands.Window()->height() - 3);
-        QContextMenuEvent click(QContextMenuEvent::Mouse, face, hands.Window()->mapToGlobal(face));
-        QApplication::sendEvent(hands.Window(), &click);
+        const QPoint face(3, Q().Window()->height() - 3);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, face, Q().Window()->mapToGlobal(face));
+        QApplication::sendEvent(Q().Window(), &click);
         EXPECT_EQ(entries, (Strings{"&Close\tAlt+F4", "-", "&About Palvane2..."}));
-        EXPECT_EQ(dlg.GetModalResult(), IDOK);
+        EXPECT_EQ(dlg->GetModalResult(), IDOK);
     });
+}
+
+TEST(QtProgram, HelpVersionAndUsageErrors) {
+    QProcess program;
+    const auto run = [&program](const QStringList& args) {
+        program.start(PALVANE2_PROGRAM, args);
+        ASSERT_TRUE(program.waitForFinished(20000));
+    };
+    run({"--help"});
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(program.readAllStandardOutput().startsWith("Usage: palvane2 [FILE]\n"));
+    run({"--version"});
+    EXPECT_EQ(program.readAllStandardOutput(), QByteArray("palvane2 1.0\n"));
+    for (const QStringList& args : {QStringList{"a.iff", "b.iff"}, QStringList{"--bad"}}) {
+        run(args);
+        EXPECT_EQ(program.exitCode(), 2);
+        EXPECT_TRUE(program.readAllStandardError().contains("Usage: palvane2 [FILE]"));
+        EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
+    }
 }
 
 }  // namespace

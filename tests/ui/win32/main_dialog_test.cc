@@ -8,6 +8,7 @@
 #include "app/control_ids.h"
 #include "desktop/sessions.h"
 #include "driver.h"
+#include "drop_and_keys.h"
 #include "raster/bitmap.h"
 #include "raster/gdi.h"
 #include "ui/win32/dialog_host.h"
@@ -18,6 +19,12 @@ namespace {
 using desktop::Key;
 using driver::NativeWindow;
 using Strings = std::vector<std::string>;
+
+// Each Key's virtual-key code, in Key's order; ShiftZ and Plus go with Shift. 0xBB is the
+// =/+ key, 0xBD the - key, 0x6B and 0x6D the keypad's, 0x21 and 0x22 PgUp and PgDn.
+constexpr unsigned kVirtualKeys[] = {0x1B, 0x0D, 'Z',  'Z', 'Y', 0xBB, 0xBB,
+                                     0x6B, 0xBD, 0x6D, '0', 'P', 0x21, 0x22};
+static_assert(std::size(kVirtualKeys) == static_cast<std::size_t>(Key::PageDown) + 1);
 
 class Win32Hands : public desktop::Hands {
 public:
@@ -43,19 +50,33 @@ public:
     void ChooseRow(int id, int row) override { driver::ChooseRow(Item(id), row); }
     void Type(int id, const std::string& text) override { driver::Type(Item(id), text, true); }
     void SetFocus(int id) override { driver::SetFocusTo(Item(id)); }
-    void Press(Key key) override {
-        driver::Key(Window(), key == Key::Escape ? driver::kEscape : driver::kReturn);
+    void Press(Key key) override { driver::Key(Window(), kVirtualKeys[static_cast<int>(key)]); }
+    // Through the dialog's loop; what the keys make for the focus (a text field's Ctrl+Z)
+    // goes through it too.
+    void Ctrl(Key key) override {
+        driver::CtrlKey(Window(), kVirtualKeys[static_cast<int>(key)],
+                        key == Key::ShiftZ || key == Key::Plus);
+        driver::Pump(Window());
     }
     void Mouse(int x, int y, bool leftButton) override {
         driver::MouseMove(Item(IDC_PREVIEW), leftButton, x, y);
     }
-    void ResizePreview(int cx, int cy) override { driver::Resize(Item(IDC_PREVIEW), cx, cy); }
+    void Wheel(int x, int y, int delta, bool ctrl) override {
+        driver::ClientToScreen(Item(IDC_PREVIEW), &x, &y);
+        driver::Wheel(Window(), ctrl, delta, x, y);
+    }
+    void MouseLeaves() override { driver::MouseLeave(Item(IDC_PREVIEW)); }
+    void Drop(int id, const std::string& path) override {
+        driver::DropFiles(id ? Item(id) : Window(), {path});
+    }
+    void ResizeWindow(int cx, int cy) override { driver::Resize(Window(), cx, cy); }
     void CloseBox() override { driver::CloseBox(Window()); }
     void AltF4() override {
         driver::AltF4(Window());
         driver::Pump(Window());
     }
     Strings WindowMenu(const std::string& choose) override {
+        driver::OpenSystemMenu(Window());
         const Strings entries = driver::SystemMenu(Window());
         const auto at = std::find(entries.begin(), entries.end(), choose);
         if (at != entries.end())
@@ -104,6 +125,7 @@ public:
     bool Visible() override { return driver::Visible(Window()); }
     bool Enabled(int id) override { return driver::Enabled(Item(id)); }
     bool Focused(int id) override { return driver::Focus() == Item(id); }
+    bool ShowsFocus(int id) override { return Focused(id) && driver::FocusCuesShown(Window()); }
     std::string Text(int id) override { return driver::Text(Item(id)); }
     Strings Rows(int id) override {
         Strings rows;
@@ -112,10 +134,20 @@ public:
         return rows;
     }
     int Selection(int id) override { return driver::Selection(Item(id)); }
-    std::uint32_t PreviewPixel(int x, int y) override {
-        return driver::Capture(Item(IDC_PREVIEW)).At(x, y);
+    desktop::Shot Preview() override {
+        driver::Picture shown = driver::Capture(Item(IDC_PREVIEW));
+        return {shown.width, shown.height, std::move(shown.pixels)};
     }
     std::uint32_t FaceColor() override { return driver::FaceColor(); }
+    std::pair<int, int> WindowSize() override {
+        const driver::Rect r = driver::PlaceOnScreen(Window());
+        return {r.cx, r.cy};
+    }
+    desktop::Place PlaceOf(int id) override {
+        const driver::Rect r = driver::PlaceInParent(Item(id));
+        return {r.x, r.y, r.cx, r.cy};
+    }
+    bool CanMaximize() override { return driver::CanMaximize(Window()); }
 
     std::string m_ownerWhileOpen;
 
@@ -133,7 +165,9 @@ std::unique_ptr<desktop::Hands> MakeHands() {
 }
 
 using desktop::DesktopSession;
+using desktop::DesktopView;
 INSTANTIATE_TEST_SUITE_P(Win32, DesktopSession, testing::Values(&MakeHands));
+INSTANTIATE_TEST_SUITE_P(Win32, DesktopView, testing::Values(&MakeHands));
 
 // What the program's own drawing of a window makes, at the window's size: 0xRRGGBB.
 std::vector<std::uint32_t> Drawn(CWnd& wnd, int cx, int cy) {
@@ -150,24 +184,14 @@ std::vector<std::uint32_t> Drawn(CWnd& wnd, int cx, int cy) {
     return pixels;
 }
 
-class Win32Dialog : public testing::Test {
+// What only Win32 has, in the sessions' fixture: its hands seen as Win32's.
+class Win32Dialog : public DesktopSession {
 protected:
-    void SetUp() override {
-        hands = MakeHands();
-        if (!hands) GTEST_SKIP() << "no display to show windows on (run under an X server)";
-        hands->ChooseFile(path);
-        dlg = std::make_unique<CPatchDlg>();
-    }
-    void TearDown() override { dlg.reset(); }
-
     Win32Hands& W() { return static_cast<Win32Hands&>(*hands); }
-
-    std::unique_ptr<desktop::Hands> hands;
-    std::unique_ptr<CPatchDlg> dlg;
-    std::string path = desktop::WriteSessionFile();
 };
+INSTANTIATE_TEST_SUITE_P(Win32, Win32Dialog, testing::Values(&MakeHands));
 
-TEST_F(Win32Dialog, SystemControlsPlacedInDialogUnitsShowWhatTheProgramDraws) {
+TEST_P(Win32Dialog, SystemControlsPlacedInDialogUnitsShowWhatTheProgramDraws) {
     hands->RunModal(*dlg, [&] {
         const NativeWindow preview = W().Item(IDC_PREVIEW);
         const driver::Rect place = driver::PlaceInParent(preview);
@@ -191,8 +215,9 @@ TEST_F(Win32Dialog, SystemControlsPlacedInDialogUnitsShowWhatTheProgramDraws) {
 }
 
 // Alt+letter mnemonics through the dialog's keyboard handling, the system's chooser with a
-// typed path, and its message boxes, one of them up while a close request comes from outside.
-TEST_F(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
+// typed path (the focus on the sprites after it), and its message boxes, one of them up while a
+// close request comes from outside.
+TEST_P(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
     W().System().SetFileChooser(nullptr);
     path = desktop::WriteSessionFile(
         "\xC3\xA4-\xD0\xBF\xD0\xB0\xD0\xBB\xD0\xB8\xD1\x82\xD1\x80\xD0\xB0.iff");
@@ -230,6 +255,7 @@ TEST_F(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
                                                 std::filesystem::u8path(path)))
             << hands->Text(IDC_FILE);
         EXPECT_EQ(hands->Rows(IDC_SPRITES).size(), 2u);
+        EXPECT_TRUE(hands->Focused(IDC_SPRITES));  // not back on Browse once the chooser goes
 
         answerBox(IDYES);
         driver::AltKey(W().Window(), 'q');
@@ -249,7 +275,7 @@ TEST_F(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
 
 // The About box disables its owner while it runs; minimised, the dialog knows it, and its
 // icon stands in for it.
-TEST_F(Win32Dialog, TheAboutBoxDisablesItsOwnerAndMinimisingShowsTheIcon) {
+TEST_P(Win32Dialog, TheAboutBoxDisablesItsOwnerAndMinimisingShowsTheIcon) {
     hands->RunModal(*dlg, [&] {
         Strings about;
         hands->ReadNextDialog(&about);
