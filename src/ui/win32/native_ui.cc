@@ -329,7 +329,13 @@ bool KeyOrWheelHandled(HWND dialog, MSG& msg) {
         SendMessageW(under, WM_MOUSEWHEEL, msg.wParam, msg.lParam);
         return true;
     }
-    if (TypingToUndo(msg)) return false;
+    if (TypingToUndo(msg)) {
+        // The system's edit keeps one undo that toggles: emptied after use, the next
+        // Ctrl+Z reaches the dialog's steps, as in any other text field.
+        SendMessageW(msg.hwnd, EM_UNDO, 0, 0);
+        SendMessageW(msg.hwnd, EM_EMPTYUNDOBUFFER, 0, 0);
+        return true;
+    }
     auto accel = static_cast<HACCEL>(GetPropW(dialog, kAcceleratorsProp));
     return accel && TranslateAcceleratorW(dialog, accel, &msg);
 }

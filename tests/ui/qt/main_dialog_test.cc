@@ -356,21 +356,6 @@ TEST_P(QtDialog, OnlyTheLeftButtonChoosesAndDragsAndRepaintsReachTheScreen) {
     });
 }
 
-// A text field whose typing is undone passes the next Ctrl+Z on to the steps (the system's
-// edit on Win32 would redo its typing instead).
-TEST_P(QtDialog, CtrlZInATextFieldUndoesItsTypingThenTheSteps) {
-    dlg->m_strOpenAtStart = path;
-    hands->RunModal(*dlg, [&] {
-        hands->ChooseRow(IDC_ITEM_PALETTE, 1);
-        hands->Type(IDC_ITEM_PALETTE, "7");
-        hands->Ctrl(Key::Z);
-        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "2");
-        EXPECT_FALSE(dlg->m_history.CanRedo());  // the field's own undo
-        hands->Ctrl(Key::Z);
-        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "1");  // the step before
-    });
-}
-
 // The window menu holds Close as well, and a right-click on the dialog's face opens it.
 TEST_P(QtDialog, TheWindowMenuOnTheDialogsFace) {
     hands->RunModal(*dlg, [&] {
