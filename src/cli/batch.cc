@@ -1,5 +1,6 @@
 #include "cli/batch.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -60,9 +61,15 @@ std::vector<std::vector<size_t>> Chains(const std::vector<InputFile>& files) {
     std::vector<std::vector<size_t>> chains;
     std::map<std::pair<ULONGLONG, ULONGLONG>, size_t> byIdentity;
     for (size_t i = 0; i < files.size(); ++i) {
-        ResolvedPath resolved;
-        if (files[i].problem.empty() && ResolveFilePath(files[i].path, &resolved)) {
-            const auto key = std::make_pair(resolved.identity.volume, resolved.identity.index);
+        FileIdentity identity = files[i].identity;
+        bool known = files[i].identityKnown;
+        if (!known && files[i].problem.empty()) {
+            ResolvedPath resolved;
+            known = ResolveFilePath(files[i].path, &resolved);
+            identity = resolved.identity;
+        }
+        if (known) {
+            const auto key = std::make_pair(identity.volume, identity.index);
             const auto found = byIdentity.find(key);
             if (found != byIdentity.end()) {
                 chains[found->second].push_back(i);
@@ -171,27 +178,28 @@ BatchTotals RunBatch(const std::vector<InputFile>& files, const BatchOptions& op
 
     CIffManager::AllowThreads();
     const std::vector<std::vector<size_t>> chains = Chains(files);
+    std::atomic<size_t> nextChain{0};
     std::mutex lock;
     std::condition_variable changed;
-    size_t nextChain = 0, finished = 0;
+    size_t finished = 0;
+    // The slot the printing thread waits for: only its end is worth a wake-up.
+    size_t awaited = files.size();
     const auto worker = [&] {
-        for (;;) {
-            size_t chain;
-            {
-                const std::lock_guard<std::mutex> guard(lock);
-                if (nextChain == chains.size()) return;
-                chain = nextChain++;
-            }
+        for (size_t chain; (chain = nextChain++) < chains.size();) {
             for (size_t i : chains[chain]) {
                 Slot& slot = slots[i];
                 FileOutput output;
                 const FileResult result = WorkOn(files[i], work, output);
-                const std::lock_guard<std::mutex> guard(lock);
-                slot.result = result;
-                slot.output = std::move(output);
-                slot.finished = true;
-                ++finished;
-                changed.notify_all();
+                bool wake;
+                {
+                    const std::lock_guard<std::mutex> guard(lock);
+                    slot.result = result;
+                    slot.output = std::move(output);
+                    slot.finished = true;
+                    ++finished;
+                    wake = i == awaited;
+                }
+                if (wake) changed.notify_one();
             }
         }
     };
@@ -202,6 +210,8 @@ BatchTotals RunBatch(const std::vector<InputFile>& files, const BatchOptions& op
     for (size_t i = 0; i < files.size(); ++i) {
         std::unique_lock<std::mutex> guard(lock);
         while (!slots[i].finished) {
+            awaited = i;
+            // Woken early only for this slot; the progress line is kept up on the way.
             changed.wait_for(guard, std::chrono::milliseconds(250));
             const size_t now = finished;
             guard.unlock();

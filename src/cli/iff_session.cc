@@ -65,13 +65,14 @@ bool IffSession::Save(const std::optional<std::string>& output) {
 }
 
 IffSession::SaveResult IffSession::Save(const std::optional<std::string>& output, bool dryRun,
-                                        bool leaveUnchanged) {
+                                        bool leaveUnchanged, bool changed) {
     StepFailure failure;
     if (!LoadDocumentForSave(m_iff, &failure)) {
         Report(failure);
         return SaveResult::failed;
     }
-    if (leaveUnchanged && !output && m_iff.SaveMatchesFile()) return SaveResult::unchanged;
+    if (leaveUnchanged && !changed && !output && m_iff.SaveMatchesFile())
+        return SaveResult::unchanged;
     if (dryRun) return SaveResult::wouldSave;
     std::optional<ReplacementTarget> target;
     if (output) target.emplace(*output);

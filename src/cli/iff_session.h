@@ -28,9 +28,11 @@ public:
     // Save with the choices of a batch: with leaveUnchanged, a file saved in place is left
     // alone (time stamps too) when the save would write the very bytes it holds; with
     // dryRun nothing is written at all. Every chunk's data is loaded either way. A failure
-    // is reported.
+    // is reported. A caller that changed a chunk's bytes says so with `changed`: the file
+    // then cannot match, and is not read again to find that out.
     enum class SaveResult { saved, unchanged, wouldSave, failed };
-    SaveResult Save(const std::optional<std::string>& output, bool dryRun, bool leaveUnchanged);
+    SaveResult Save(const std::optional<std::string>& output, bool dryRun, bool leaveUnchanged,
+                    bool changed = false);
 
     // Finds the sprite with this ID and binds `sprite` to it, as selecting it in the
     // dialog does. A sprite that is missing or does not decode is reported; false then.

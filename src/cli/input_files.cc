@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <tuple>
 
 #include "files/file_system.h"
 
@@ -34,6 +35,16 @@ bool HasIffExtension(const std::string& name) {
     return true;
 }
 
+InputFile Input(const std::string& path, const std::string& problem = std::string(),
+                const std::string& detail = std::string(), bool failure = true) {
+    InputFile input;
+    input.path = path;
+    input.problem = problem;
+    input.detail = detail;
+    input.failure = failure;
+    return input;
+}
+
 class FolderWalk {
 public:
     explicit FolderWalk(Inputs& inputs) : m_inputs(inputs) {}
@@ -43,8 +54,8 @@ public:
         const bool known = ResolveFilePath(folder, &resolved);
         if (known && !m_folders.insert(Key(resolved)).second) {
             if (std::find(m_path.begin(), m_path.end(), Key(resolved)) != m_path.end())
-                m_inputs.files.push_back({folder, "Skipped: a link leads back to a folder above it",
-                                          std::string(), false});
+                m_inputs.files.push_back(
+                    Input(folder, "Skipped: a link leads back to a folder above it", "", false));
             return;
         }
         if (known) m_path.push_back(Key(resolved));
@@ -54,32 +65,44 @@ public:
 
 private:
     void WalkEntries(const std::string& folder) {
-        std::vector<std::pair<std::string, std::string>> entries;  // name, path
+        struct Entry {
+            std::string name, path;
+            bool folder;
+        };
+        std::vector<Entry> entries;
         std::error_code ec;
         fs::directory_iterator it(PathOf(folder), ec), end;
         for (; !ec && it != end; it.increment(ec)) {
             const std::string name = Utf8Of(it->path().filename());
-            entries.emplace_back(name, JoinFilePath(folder, name));
+            // The listing knows the type of all but links, so most entries cost no
+            // look-up of their own.
+            std::error_code typeError;
+            entries.push_back({name, JoinFilePath(folder, name), it->is_directory(typeError)});
         }
         if (ec) {
-            m_inputs.files.push_back({folder, "Unable to read this folder!", ec.message(), true});
+            m_inputs.files.push_back(Input(folder, "Unable to read this folder!", ec.message()));
             return;
         }
         // The temporary files of an interrupted save end in .tmp: the name test leaves
         // them out.
-        std::sort(entries.begin(), entries.end());
-        for (const auto& [name, path] : entries) {
-            if (IsFolder(path)) {
-                Walk(path);
+        std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+            return std::tie(a.name, a.path) < std::tie(b.name, b.path);
+        });
+        for (const Entry& entry : entries) {
+            if (entry.folder) {
+                Walk(entry.path);
                 continue;
             }
-            if (!HasIffExtension(name)) continue;
+            if (!HasIffExtension(entry.name)) continue;
+            InputFile input = Input(entry.path);
             ResolvedPath file;
             // A file gone since the listing is left for the command to report.
-            if (ResolveFilePath(path, &file)) {
+            if (ResolveFilePath(entry.path, &file)) {
                 if (!file.regular || !m_files.insert(Key(file)).second) continue;
+                input.identityKnown = true;
+                input.identity = file.identity;
             }
-            m_inputs.files.push_back({path, std::string(), std::string(), true});
+            m_inputs.files.push_back(std::move(input));
         }
     }
 
@@ -106,7 +129,7 @@ Inputs CollectInputs(const std::vector<std::string>& args) {
             inputs.anyFolder = true;
             walk.Walk(arg);
         } else {
-            inputs.files.push_back({arg, std::string(), std::string(), true});
+            inputs.files.push_back(Input(arg));
         }
     }
     return inputs;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "files/file_system.h"
+
 struct InputFile {
     std::string path;
     // Set when the walk could not go on here: the message to report about `path`, which
@@ -12,6 +14,10 @@ struct InputFile {
     // leads back into the walk only worth a word.
     std::string problem, detail;
     bool failure = true;
+    // Which file the path named when the walk met it, so that nobody asks again; not
+    // known for a path given as it is.
+    bool identityKnown = false;
+    FileIdentity identity;
 };
 
 struct Inputs {

@@ -2,10 +2,16 @@
 
 #include "iff/iff_types.h"
 
-PaletteTable::PaletteTable(CIffFile& iff) : m_iff(iff), m_faults(0x10000, PaletteFault::None) {
+PaletteTable::PaletteTable(CIffFile& iff) : m_iff(iff) {
     iff.VisitChunkDataOfType(IFF_TYPE_PALT, [this](const CIffChunk& chunk, const BYTE* data) {
-        m_faults[chunk.m_wID] = CheckPaletteData(data, chunk.m_dwSize).fault;
+        const PaletteFault fault = CheckPaletteData(data, chunk.m_dwSize).fault;
+        if (fault != PaletteFault::None) m_faults[chunk.m_wID] = fault;
     });
+}
+
+PaletteFault PaletteTable::Fault(const CIffChunk& palette) const {
+    const auto found = m_faults.find(palette.m_wID);
+    return found == m_faults.end() ? PaletteFault::None : found->second;
 }
 
 const CIffChunk* PaletteTable::Find(WORD paletteId, WORD fallbackPaletteId) const {

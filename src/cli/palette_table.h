@@ -2,7 +2,7 @@
 // reads in which no palette is loaded.
 #pragma once
 
-#include <vector>
+#include <map>
 
 #include "iff/iff_file.h"
 #include "sprites/palette.h"
@@ -12,12 +12,15 @@ public:
     explicit PaletteTable(CIffFile& iff);
 
     bool IsUsable(const CIffChunk& palette) const { return Fault(palette) == PaletteFault::None; }
-    PaletteFault Fault(const CIffChunk& palette) const { return m_faults[palette.m_wID]; }
+    PaletteFault Fault(const CIffChunk& palette) const;
 
     // What FindPalette gives for these IDs.
     const CIffChunk* Find(WORD paletteId, WORD fallbackPaletteId) const;
 
 private:
     CIffFile& m_iff;
-    std::vector<PaletteFault> m_faults;  // a container holds one chunk of a type per ID
+    // Only the palettes that cannot be used: most files have none, and a table of every
+    // ID would cost more to clear than the rest of a check. A container holds one chunk
+    // of a type per ID.
+    std::map<WORD, PaletteFault> m_faults;
 };

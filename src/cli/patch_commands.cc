@@ -80,7 +80,9 @@ FileResult PatchOneFile(const CommandLine& cmd, const std::string& path, WORD pa
             ReportMessage(path, "Can't load one of the SPR2 resources!",
                           "sprite " + std::to_string(chunk.m_wID) + " left as it was");
         });
-    const SaveResult saved = session.Save(cmd.output, cmd.dryRun, style.leaveUnchanged);
+    // A frame whose ID changed makes its chunk's bytes differ from the file's.
+    const SaveResult saved =
+        session.Save(cmd.output, cmd.dryRun, style.leaveUnchanged, result.nChanged > 0);
     if (saved == SaveResult::failed) return Failed();
     std::string text = "palette " + std::to_string(paletteId) + " set in " +
                        Count(result.nFrames, "frame") + " of " + Count(result.nSprites, "sprite");

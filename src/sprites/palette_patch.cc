@@ -48,6 +48,10 @@ PalettePatchResult PatchAllFramePalettes(CIffFile& iff, CSpr2& sprite, WORD wPal
             if (onUndecodable) onUndecodable(*pChunk);
             continue;
         }
+        for (int i = 0; i < static_cast<int>(sprite.m_frames.size()); ++i) {
+            Spr2FrameInfo info{};
+            if (sprite.GetFrameInfo(&info, i) && info.wPaletteId != wPaletteId) ++result.nChanged;
+        }
         result.nFrames += SetAllFramePaletteIds(sprite, wPaletteId);
         ++result.nSprites;
     }

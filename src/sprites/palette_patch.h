@@ -23,6 +23,7 @@ int SetAllFramePaletteIds(CSpr2& sprite, WORD wPaletteId);
 struct PalettePatchResult {
     int nSprites = 0;  // sprites rewritten
     int nFrames = 0;   // frames given the new ID
+    int nChanged = 0;  // of those, frames that had another ID: their chunks' bytes differ
     int nSkipped = 0;  // sprites that did not decode and were left as they were
 };
 

@@ -13,6 +13,7 @@
 #include "raster/bitmap.h"
 #include "raster/gdi.h"
 #include "sprites/palette.h"
+#include "sprites/palette_patch.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
 
@@ -117,6 +118,19 @@ TEST_F(Spr2Test, EditsReachOnlyPalettesFlagsAndKeptFields) {
     sprite.m_frames[0].pData = nullptr;
     EXPECT_FALSE(sprite.Update());
     EXPECT_EQ(Data(), BuildSpr2(want));
+}
+
+// What tells a batch that a file's bytes changed without reading the file again.
+TEST(PalettePatch, CountsTheFramesWhoseIdChanged) {
+    Spr2Spec patched = Sprite(2);
+    for (Spr2FrameSpec& f : patched.frames) f.paletteId = INVALID_PALETTE_ID;
+    CIffFile iff;
+    ASSERT_TRUE(LoadChunks(iff, {Spr2Chunk(1, Sprite(3)), Spr2Chunk(2, patched)}));
+    CSpr2 sprite;
+    PalettePatchResult r = PatchAllFramePalettes(iff, sprite, INVALID_PALETTE_ID, nullptr);
+    EXPECT_EQ(std::tie(r.nSprites, r.nFrames, r.nChanged), std::make_tuple(2, 5, 3));
+    r = PatchAllFramePalettes(iff, sprite, INVALID_PALETTE_ID, nullptr);
+    EXPECT_EQ(std::tie(r.nFrames, r.nChanged), std::make_tuple(5, 0));
 }
 
 TEST_F(Spr2Test, BindingAndCopies) {
