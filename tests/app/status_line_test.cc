@@ -70,7 +70,6 @@ TEST(PaletteStatus, EveryReasonInWords) {
     EXPECT_EQ(status(30, 0), "Frame 0" + no +
                                  "the sprite's common palette 3 (there is no palette 31092) has "
                                  "16 colours (must be 256).");
-    EXPECT_EQ(NoFrameStatus(NoFrameReason::NoFrames, 7), "Sprite 7 has no frames.");
 }
 
 class StatusLineTest : public DialogTest {

@@ -89,7 +89,6 @@ TEST_P(DesktopSession, StartsWithBrowseAndCloseIgnoresEscapeAndEnterAndShowsAbou
         EXPECT_TRUE(hands->Focused(IDC_CLOSE));  // the first to take it
 
         hands->Click(IDC_BROWSE);
-        EXPECT_EQ(hands->Text(IDC_FILE), path);
         hands->SetFocus(IDC_SPRITES);
         hands->Press(Key::Escape);
         hands->Press(Key::Return);
@@ -133,8 +132,6 @@ TEST_P(DesktopSession, SpritesFramesPalettesAndTheQuestions) {
         EXPECT_TRUE(hands->Visible());
         hands->Type(IDC_ITEM_PALETTE, "\b");  // no number: nothing changes
         EXPECT_EQ(PreviewCentre(), kBlue);
-        hands->ChooseRow(IDC_ITEM_PALETTE, 1);
-        EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "2");
         hands->ChooseRow(IDC_ITEM_PALETTE, 2);
         EXPECT_EQ(hands->Text(IDC_ITEM_PALETTE), "41891 (invalid)");
         EXPECT_EQ(PreviewCentre(), kRed);  // drawn in the sprite's palette

@@ -60,8 +60,6 @@ TEST_P(DesktopView, ZoomKeysTheWheelADragThePixelReadoutAndThePalettes) {
         hands->Mouse(ox + 5 + 4 * 3 + 2, oy - 3 + 4 * 5 + 2, false);  // frame pixel (3, 5)
         EXPECT_EQ(hands->Text(IDC_STATUS),
                   "Pixel 3, 5: colour 5 (red 255, green 0, blue 0), depth 255, alpha 255");
-        hands->Mouse(1, 1, false);
-        EXPECT_EQ(hands->Text(IDC_STATUS), own);
         hands->Mouse(ox + 5, oy - 3, false);
         hands->MouseLeaves();
         EXPECT_EQ(hands->Text(IDC_STATUS), own);
@@ -99,7 +97,6 @@ TEST_P(DesktopView, AGrownWindowLaysItsControlsOut) {
         const auto [cx, cy] = hands->WindowSize();
 
         hands->ResizeWindow(cx + 100, cy + 60);
-        EXPECT_EQ(hands->WindowSize(), std::make_pair(cx + 100, cy + 60));
         for (const auto& [id, by] : change) {
             const Place& p = before[id];
             EXPECT_EQ(hands->PlaceOf(id),

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "doubles/scripted_window_system.h"
@@ -103,24 +104,21 @@ protected:
 };
 
 TEST_F(ModelTest, SelectStringTakesTheFirstEntryBeginningWithTheTextInAnyCase) {
-    struct Case {
-        const char* text;
-        int after;
-        int want;  // CB_ERR: selection and edit text stay as they were
-    };
-    const Case cases[] = {
-        Case{"4", -1, 2}, Case{"4189", -1, 3},   Case{"41891 (INVALID)", -1, 3},
-        Case{"", -1, 0},  Case{"3", -1, CB_ERR}, Case{"41891 (invalid) x", -1, CB_ERR},
-        Case{"4", 2, 3},  Case{"4", 3, 2}};  // after an entry, wrapping round
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.text) + " after " + std::to_string(c.after));
+    // Text, the entry to search after, and the entry found (CB_ERR: selection and edit text
+    // stay as they were). The last two search after an entry, wrapping round.
+    const std::tuple<const char*, int, int> cases[] = {
+        {"4", -1, 2}, {"4189", -1, 3},   {"41891 (INVALID)", -1, 3},
+        {"", -1, 0},  {"3", -1, CB_ERR}, {"41891 (invalid) x", -1, CB_ERR},
+        {"4", 2, 3},  {"4", 3, 2}};
+    for (const auto& [text, after, want] : cases) {
+        SCOPED_TRACE(std::string(text) + " after " + std::to_string(after));
         dlg.m_combo.SetCurSel(1);
         dlg.m_combo.SetWindowText("typed");
-        EXPECT_EQ(dlg.m_combo.SelectString(c.after, c.text), c.want);
-        EXPECT_EQ(dlg.m_combo.GetCurSel(), c.want == CB_ERR ? 1 : c.want);
+        EXPECT_EQ(dlg.m_combo.SelectString(after, text), want);
+        EXPECT_EQ(dlg.m_combo.GetCurSel(), want == CB_ERR ? 1 : want);
         CString shown;
-        if (c.want != CB_ERR) dlg.m_combo.GetLBText(c.want, shown);
-        EXPECT_EQ(dlg.m_combo.GetWindowText(), c.want == CB_ERR ? "typed" : shown);
+        if (want != CB_ERR) dlg.m_combo.GetLBText(want, shown);
+        EXPECT_EQ(dlg.m_combo.GetWindowText(), want == CB_ERR ? "typed" : shown);
     }
 }
 

@@ -259,7 +259,6 @@ TEST_P(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
         ASSERT_TRUE(std::filesystem::equivalent(std::filesystem::u8path(hands->Text(IDC_FILE)),
                                                 std::filesystem::u8path(path)))
             << hands->Text(IDC_FILE);
-        EXPECT_EQ(hands->Rows(IDC_SPRITES).size(), 2u);
         EXPECT_TRUE(hands->Focused(IDC_SPRITES));  // not back on Browse once the chooser goes
 
         answerBox(IDYES);
