@@ -1,59 +1,25 @@
 // The main dialog opening files without the chooser, and taking steps back and forth,
 // driven through the scripted window system.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/control_ids.h"
-#include "app/patch_dlg.h"
 #include "app/start_options.h"
-#include "builders/spr2_builder.h"
-#include "doubles/scripted_window_system.h"
+#include "dialog_fixture.h"
 
 namespace {
 
-using namespace builders;
-using namespace doubles;
+using namespace apptest;
 using Action = StartOptions::Action;
 
-ChunkSpec Sprite(WORD id, DWORD paletteId, const std::vector<WORD>& framePalettes) {
-    Spr2Grid grid(2, 2);
-    for (int i = 0; i < 4; ++i) grid.Set(i % 2, i / 2, 3);
-    Spr2Spec layout;
-    layout.paletteId = paletteId;
-    for (WORD p : framePalettes) layout.frames.push_back(FrameFromGrid(grid, p));
-    return Spr2Chunk(id, layout, "s");
-}
-ChunkSpec Palette(WORD id) {
-    PaltSpec layout;
-    layout.colors.assign(256, Rgb{static_cast<BYTE>(id), 0, 0});
-    return PaltChunk(id, layout);
-}
-// Sprite 7 names the invalid palette everywhere already: Quick Patch leaves it alone.
-std::string WriteFile(const std::string& name) {
-    IffSpec layout;
-    layout.chunks = {Palette(1), Palette(2), Sprite(5, 1, {1, 2}), Sprite(6, 2, {2}),
-                     Sprite(7, 41891, {41891})};
-    const std::string path = TempPath(name);
-    WriteFileBytes(path, BuildIff(layout));
-    return path;
-}
-
-class OpenUndo : public ::testing::Test {
+// Opened at start, not through Browse.
+class OpenUndo : public DialogTest {
 protected:
-    void Start(const std::string& file = "") {
+    void SetUp() override {}
+    void Start(const std::string& file) {
         dlg.m_strOpenAtStart = file;
         ASSERT_TRUE(dlg.Create());
-    }
-    void Click(int id) { static_cast<CButton*>(dlg.GetDlgItem(id))->UserClick(); }
-    std::vector<std::string> Texts() {  // the message boxes since the last call
-        std::vector<std::string> texts;
-        for (const ShownMessageBox& box : ws.MessageBoxes()) texts.push_back(box.text);
-        ws.ClearMessageBoxes();
-        return texts;
     }
     std::string MenuText(UINT id) {
         const MenuItem* item = dlg.GetSystemMenu(FALSE)->FindItem(id);
@@ -64,9 +30,10 @@ protected:
         return HeldFileBytes(dlg.m_iff);
     }
 
-    ScriptedWindowSystem ws;
-    CPatchDlg dlg;
-    std::string path = WriteFile("undo.iff");
+    // Sprite 7 names the invalid palette everywhere already: Quick Patch leaves it alone.
+    std::string path = WriteIff({Palette(1), Palette(2), Sprite(5, 1, {1, 2}), Sprite(6, 2, {2}),
+                                 Sprite(7, 41891, {41891})},
+                                "undo.iff");
 };
 
 TEST(StartOptions, OneFileHelpVersionOrAUsageError) {
@@ -96,20 +63,15 @@ TEST(StartOptions, OneFileHelpVersionOrAUsageError) {
 TEST_F(OpenUndo, AFileAtStartThatCannotOpenAndTheChoosersFolder) {
     const std::string missing = TempPath("missing.iff");
     Start(missing);
-    EXPECT_EQ(Texts(), std::vector<std::string>{"Unable to open file!"});
-    EXPECT_FALSE(dlg.m_lbSprites.IsWindowEnabled());
-    ws.ChooseFileAnswer(path);
-    Click(IDC_BROWSE);
+    EXPECT_EQ(Shown(), (Boxes{{"Unable to open file!", "Error", MB_ICONHAND}}));
+    Browse(path);
     ASSERT_EQ(ws.FileChoosers().size(), 1u);
     EXPECT_EQ(ws.FileChoosers()[0].initialFolder,
               missing.substr(0, missing.find_last_of(kPathSeparators)));
-    EXPECT_EQ(dlg.m_lbSprites.GetCount(), 3);
 }
 
 TEST_F(OpenUndo, EachKindOfStepIsUndoneAndRedoneToTheBytesTheOtherStepsGive) {
     Start(path);
-    EXPECT_EQ(dlg.m_lbSprites.GetCount(), 3);
-    EXPECT_EQ(MenuText(IDM_UNDO), "&Undo\tCtrl+Z (off)");
     // States on disk after each step, each saved before the next (saving keeps the steps).
     std::vector<Bytes> states{Saved()};
     dlg.m_cbFrame.UserSelect(1);
@@ -128,8 +90,6 @@ TEST_F(OpenUndo, EachKindOfStepIsUndoneAndRedoneToTheBytesTheOtherStepsGive) {
     states.push_back(Saved());
     ws.AnswerMessageBox(IDYES);
     Click(IDC_MANUAL_PATCH);
-    EXPECT_EQ(MenuText(IDM_UNDO), "&Undo Manual Patch\tCtrl+Z");
-    EXPECT_EQ(MenuText(IDM_REDO), "&Redo\tCtrl+Y (off)");
     states.push_back(Saved());
 
     // Back through every step, by key and by menu in turn, and forward again.
@@ -180,8 +140,7 @@ TEST_F(OpenUndo, TheUnsavedFlagFollowsTheDocumentAndBrowseClearsTheSteps) {
     EXPECT_TRUE(dlg.m_bDirty);
 
     ws.AnswerMessageBox(IDYES);  // discard: another file clears the steps both ways
-    ws.ChooseFileAnswer(path);
-    Click(IDC_BROWSE);
+    Browse(path);
     EXPECT_FALSE(dlg.m_history.CanUndo() || dlg.m_history.CanRedo());
     EXPECT_EQ(MenuText(IDM_REDO), "&Redo\tCtrl+Y (off)");
 }

@@ -1,23 +1,16 @@
 // The status line under the preview: which palette draws the frame and why, why nothing is
 // drawn, the pixel under the cursor; and that the dialog keeps it current.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
-#include "app/control_ids.h"
 #include "app/palette_status.h"
-#include "app/patch_dlg.h"
-#include "builders/iff_builder.h"
-#include "builders/spr2_builder.h"
-#include "doubles/scripted_window_system.h"
+#include "dialog_fixture.h"
 #include "preview/preview_geometry.h"
 #include "sprites/palette.h"
 
 namespace {
 
-using namespace builders;
-using namespace doubles;
+using namespace apptest;
 using S = Spr2Stream;
 
 ChunkSpec BadPalette(WORD id, DWORD version, DWORD colors, size_t size) {
@@ -33,7 +26,7 @@ Spr2FrameSpec Frame(WORD palette, Bytes stream = kPixels, WORD width = 3) {
     return {width, 2, 0, palette, 0, 0, 0, stream};
 }
 
-ChunkSpec Sprite(WORD id, DWORD common, std::vector<Spr2FrameSpec> frames) {
+ChunkSpec FramedSprite(WORD id, DWORD common, std::vector<Spr2FrameSpec> frames) {
     Spr2Spec s;
     s.paletteId = common;
     s.frames = std::move(frames);
@@ -48,11 +41,11 @@ std::vector<ChunkSpec> Palettes() {
 
 TEST(PaletteStatus, EveryReasonInWords) {
     std::vector<ChunkSpec> chunks = Palettes();
-    chunks.push_back(Sprite(10, 1,
-                            {Frame(1), Frame(31092), Frame(INVALID_PALETTE_ID), Frame(2), Frame(9),
-                             Frame(1, kPixels, 0), Frame(1, S().Command(7, 0))}));
-    chunks.push_back(Sprite(20, 3827, {Frame(31092), Frame(3827)}));
-    chunks.push_back(Sprite(30, 3, {Frame(31092)}));
+    chunks.push_back(FramedSprite(10, 1,
+                                  {Frame(1), Frame(31092), Frame(INVALID_PALETTE_ID), Frame(2),
+                                   Frame(1, kPixels, 0), Frame(1, S().Command(7, 0))}));
+    chunks.push_back(FramedSprite(20, 3827, {Frame(31092), Frame(3827)}));
+    chunks.push_back(FramedSprite(30, 3, {Frame(31092)}));
     CIffFile iff;
     ASSERT_TRUE(LoadChunks(iff, chunks));
     auto status = [&](WORD id, int frame, bool drawn = true) {
@@ -69,52 +62,37 @@ TEST(PaletteStatus, EveryReasonInWords) {
     EXPECT_EQ(status(10, 2),
               "Frame 2 uses the sprite's common palette 1, as its ID is 41891 (invalid).");
     EXPECT_EQ(status(10, 3), "Frame 3" + no + "its own palette 2 is version 3 (must be 1).");
-    EXPECT_EQ(status(10, 4), "Frame 4 uses the sprite's common palette 1: there is no palette 9.");
-    EXPECT_EQ(status(10, 5), "Frame 5" + no + "it is 0 x 2 pixels.");
-    EXPECT_EQ(status(10, 6), "Frame 6" + no + "its pixel data is damaged.");
+    EXPECT_EQ(status(10, 4), "Frame 4" + no + "it is 0 x 2 pixels.");
+    EXPECT_EQ(status(10, 5), "Frame 5" + no + "its pixel data is damaged.");
     EXPECT_EQ(status(10, 0, false), "Frame 0" + no + "not enough memory.");
     EXPECT_EQ(status(20, 0), "Frame 0" + no + "neither palette 31092 nor 3827 is in the file.");
     EXPECT_EQ(status(20, 1), "Frame 1" + no + "there is no palette 3827 in the file.");
     EXPECT_EQ(status(30, 0), "Frame 0" + no +
                                  "the sprite's common palette 3 (there is no palette 31092) has "
                                  "16 colours (must be 256).");
-    EXPECT_EQ(NoFrameStatus(NoFrameReason::NoFrames, 7), "Sprite 7 has no frames.");
 }
 
-class StatusLineTest : public ::testing::Test {
+class StatusLineTest : public DialogTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dlg.Create()); }
-    void Browse(const std::vector<ChunkSpec>& chunks) {
-        IffSpec layout;
-        layout.chunks = chunks;
-        const std::string path = TempPath("status.iff");
-        WriteFileBytes(path, BuildIff(layout));
-        ws.ChooseFileAnswer(path);
-        static_cast<CButton*>(dlg.GetDlgItem(IDC_BROWSE))->UserClick();
-        ws.ClearMessageBoxes();
-    }
     std::string Status() const { return dlg.GetDlgItem(IDC_STATUS)->GetWindowText(); }
-    // Moves the mouse over frame pixel (x, y) of the centred picture at 1x.
-    void Hover(int x, int y, int width = 3, int height = 2) {
+    // Moves the mouse over frame pixel (x, y) of the centred 3 x 2 picture at 1x.
+    void Hover(int x, int y) {
         CRect rc;
         dlg.m_preview.GetClientRect(&rc);
-        dlg.m_preview.UserMouseMove(0, (rc.right - width) / 2 + x, (rc.bottom - height) / 2 + y);
+        dlg.m_preview.UserMouseMove(0, (rc.right - 3) / 2 + x, (rc.bottom - 2) / 2 + y);
     }
-
-    ScriptedWindowSystem ws;
-    CPatchDlg dlg;
 };
 
-// Updated by every frame shown, palette edit and patch; each way of having no frame.
+// Updated by every frame shown, palette edit and patch; each way of having no frame. The
+// busy cursor shows while Browse, a patch or Save runs, and only then.
 TEST_F(StatusLineTest, FollowsFramesEditsPatchesAndSaysWhyNothingIsShown) {
     EXPECT_EQ(Status(), "");
-    Browse({});
+    Browse(WriteIff({}));
     EXPECT_EQ(Status(), "This file has no sprites.");
     std::vector<ChunkSpec> chunks = Palettes();
-    ChunkSpec broken;
-    broken.type = "SPR2", broken.id = 30, broken.data = {1, 2, 3};
-    chunks.insert(chunks.end(), {Sprite(10, 1, {Frame(1), Frame(9)}), Sprite(20, 1, {}), broken});
-    Browse(chunks);
+    chunks.insert(chunks.end(), {FramedSprite(10, 1, {Frame(1), Frame(9)}), FramedSprite(20, 1, {}),
+                                 BrokenSprite(30)});
+    Browse(WriteIff(chunks));
     EXPECT_EQ(Status(), "Frame 0 uses its own palette 1.");
     dlg.m_cbFrame.UserSelect(1);
     EXPECT_EQ(Status(), "Frame 1 uses the sprite's common palette 1: there is no palette 9.");
@@ -125,54 +103,25 @@ TEST_F(StatusLineTest, FollowsFramesEditsPatchesAndSaysWhyNothingIsShown) {
     dlg.m_lbSprites.UserSelect(2);
     EXPECT_EQ(Status(), "Sprite 30 can't be read: its data is damaged.");
     dlg.m_lbSprites.UserSelect(0);
+    Click(IDC_QUICK_PATCH);        // answered No
+    EXPECT_EQ(ws.BusySteps(), 2);  // only the steps that may take long: the two Browses
     ws.AnswerMessageBox(IDYES);
-    static_cast<CButton*>(dlg.GetDlgItem(IDC_QUICK_PATCH))->UserClick();
+    Click(IDC_QUICK_PATCH);
     EXPECT_EQ(Status(),
               "Frame 0 uses the sprite's common palette 1, as its ID is 41891 (invalid).");
-}
-
-// The steps that may take long show the busy cursor while they run, and only they.
-TEST_F(StatusLineTest, BusyWhileBrowsingPatchingAndSaving) {
-    std::vector<ChunkSpec> chunks = Palettes();
-    chunks.push_back(Sprite(10, 1, {Frame(1)}));
-    Browse(chunks);
-    EXPECT_EQ(ws.BusySteps(), 1);
-    static_cast<CButton*>(dlg.GetDlgItem(IDC_QUICK_PATCH))->UserClick();  // answered No
-    dlg.m_cbFrame.UserSelect(0);
-    EXPECT_EQ(ws.BusySteps(), 1);
-    ws.AnswerMessageBox(IDYES);
-    static_cast<CButton*>(dlg.GetDlgItem(IDC_QUICK_PATCH))->UserClick();
-    static_cast<CButton*>(dlg.GetDlgItem(IDC_SAVE))->UserClick();
-    EXPECT_EQ(ws.BusySteps(), 3);
+    Click(IDC_SAVE);
+    EXPECT_EQ(ws.BusySteps(), 4);
     EXPECT_FALSE(ws.Busy());
-}
-
-// Over a drawn pixel, one with nothing drawn, and just off the frame either side (the
-// palette line again; leaving the window: tests/desktop).
-TEST_F(StatusLineTest, ReadsThePixelUnderTheCursor) {
-    std::vector<ChunkSpec> chunks = Palettes();
-    chunks.push_back(Sprite(10, 1, {Frame(1)}));
-    Browse(chunks);
-    const Rgb c = TestColor(5);
-    Hover(1, 0);
-    EXPECT_EQ(Status(), "Pixel 1, 0: colour 5 (red " + std::to_string(c.r) + ", green " +
-                            std::to_string(c.g) + ", blue " + std::to_string(c.b) +
-                            "), depth 30, alpha 255");
-    Hover(2, 1);
-    EXPECT_EQ(Status(), "Pixel 2, 1: nothing drawn (transparent)");
-    Hover(3, 0);
-    EXPECT_EQ(Status(), "Frame 0 uses its own palette 1.");
-    Hover(-1, 0);
-    EXPECT_EQ(Status(), "Frame 0 uses its own palette 1.");
 }
 
 // Ctrl+P shows the colours of the palette that draws the frame; Ctrl+PgUp/PgDn the file's
 // others, an unusable one with the reason; hovering a cell names it; Ctrl+P or another
-// frame brings the frame back.
-TEST_F(StatusLineTest, TheSwatchOfAnyPalette) {
+// frame brings the frame back. Then the frame's pixels: a drawn one, one with nothing drawn,
+// and just off the frame either side (leaving the window: tests/desktop).
+TEST_F(StatusLineTest, TheSwatchOfAnyPaletteAndThePixelUnderTheCursor) {
     std::vector<ChunkSpec> chunks = Palettes();
-    chunks.push_back(Sprite(10, 1, {Frame(2), Frame(1)}));
-    Browse(chunks);
+    chunks.push_back(FramedSprite(10, 1, {Frame(2), Frame(1)}));
+    Browse(WriteIff(chunks));
     auto key = [&](int cmd) { dlg.UserCommand(cmd, CMD_FROM_ACCELERATOR); };
     key(ID_SWATCH);
     ASSERT_TRUE(dlg.m_preview.IsSwatchShown());
@@ -185,7 +134,7 @@ TEST_F(StatusLineTest, TheSwatchOfAnyPalette) {
     dlg.m_preview.GetClientRect(&rc);
     const preview::SwatchLayout s = preview::LayoutSwatch(rc.right, rc.bottom);
     dlg.m_preview.UserMouseMove(0, s.originX + 2 * s.cell, s.originY + s.cell);
-    const Rgb c = TestColor(18);
+    Rgb c = TestColor(18);
     EXPECT_EQ(Status(), "Palette 1, colour 18: red " + std::to_string(c.r) + ", green " +
                             std::to_string(c.g) + ", blue " + std::to_string(c.b));
     for (int i = 0; i < 3; ++i) key(ID_NEXT_PALETTE);
@@ -198,6 +147,18 @@ TEST_F(StatusLineTest, TheSwatchOfAnyPalette) {
     key(ID_SWATCH);
     dlg.m_cbFrame.UserSelect(1);
     EXPECT_FALSE(dlg.m_preview.IsSwatchShown());
+    EXPECT_EQ(Status(), "Frame 1 uses its own palette 1.");
+
+    c = TestColor(5);
+    Hover(1, 0);
+    EXPECT_EQ(Status(), "Pixel 1, 0: colour 5 (red " + std::to_string(c.r) + ", green " +
+                            std::to_string(c.g) + ", blue " + std::to_string(c.b) +
+                            "), depth 30, alpha 255");
+    Hover(2, 1);
+    EXPECT_EQ(Status(), "Pixel 2, 1: nothing drawn (transparent)");
+    Hover(3, 0);
+    EXPECT_EQ(Status(), "Frame 1 uses its own palette 1.");
+    Hover(-1, 0);
     EXPECT_EQ(Status(), "Frame 1 uses its own palette 1.");
 }
 

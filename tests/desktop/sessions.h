@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "app/patch_dlg.h"
-#include "session_file.h"
 
 namespace desktop {
 
@@ -88,7 +87,7 @@ public:
     virtual void AnswerBoxes(const std::vector<int>& buttons) = 0;
     // The boxes answered since the last call: "owner / text / caption / icon / buttons", with
     // owner "dialog" or "other", icon "warning" or "information", buttons "yes no" or "ok".
-    virtual std::vector<std::string> ShownBoxes() = 0;
+    std::vector<std::string> ShownBoxes();
 
     virtual std::string Title() = 0;
     virtual bool HasIcon() = 0;
@@ -104,9 +103,22 @@ public:
     virtual std::pair<int, int> WindowSize() = 0;
     virtual Place PlaceOf(int id) = 0;
     virtual bool CanMaximize() = 0;
+
+protected:
+    // Notes a box that came, as ShownBoxes tells it, and gives the answer for it.
+    int NextAnswer(const std::string& seen);
+
+    std::vector<int> m_answers;
+    std::vector<std::string> m_seen;
 };
 
 using HandsFactory = std::unique_ptr<Hands> (*)();
+
+// Writes the file the sessions open to a fresh temporary file and gives its path: palettes 1
+// (all red) and 2 (all blue); sprite 100 "Orb" with two 10 x 8 frames of colour 5, in
+// palettes 1 and 2; sprite 200 "D\xE9cor" (single-byte text) of palette 7, which the file
+// lacks, with one such frame in palette 2.
+std::string WriteSessionFile(const std::string& name = "demo.iff");
 
 constexpr std::uint32_t kRed = 0xFF0000, kBlue = 0x0000FF;
 extern const char kQuickPatchText[], kQuitText[], kDiscardText[];

@@ -192,17 +192,16 @@ public:
             const auto has = [box](QMessageBox::StandardButton b) {
                 return box->standardButtons().testFlag(b);
             };
-            m_seen.push_back(std::string(box->parentWidget() == Window() ? "dialog" : "other") +
-                             " / " + Str(box->text()) + " / " + Str(box->windowTitle()) + " / " +
-                             (box->icon() == QMessageBox::Warning       ? "warning"
-                              : box->icon() == QMessageBox::Information ? "information"
-                                                                        : "other") +
-                             " / " +
-                             (has(QMessageBox::Ok)    ? "ok"
-                              : has(QMessageBox::Yes) ? "yes no"
-                                                      : "?"));
-            const int answer = m_answers.front();
-            m_answers.erase(m_answers.begin());
+            const int answer =
+                NextAnswer(std::string(box->parentWidget() == Window() ? "dialog" : "other") +
+                           " / " + Str(box->text()) + " / " + Str(box->windowTitle()) + " / " +
+                           (box->icon() == QMessageBox::Warning       ? "warning"
+                            : box->icon() == QMessageBox::Information ? "information"
+                                                                      : "other") +
+                           " / " +
+                           (has(QMessageBox::Ok)    ? "ok"
+                            : has(QMessageBox::Yes) ? "yes no"
+                                                    : "?"));
             QAbstractButton* target = box->button(answer == IDYES  ? QMessageBox::Yes
                                                   : answer == IDNO ? QMessageBox::No
                                                                    : QMessageBox::Ok);
@@ -210,11 +209,6 @@ public:
             return true;
         });
     }
-    Strings ShownBoxes() override {
-        EXPECT_TRUE(m_answers.empty()) << "boxes that never came";
-        return std::exchange(m_seen, {});
-    }
-
     std::string Title() override { return Str(Window()->windowTitle()); }
     bool HasIcon() override { return !Window()->windowIcon().isNull(); }
     bool Visible() override { return Window()->isVisible(); }
@@ -280,8 +274,6 @@ private:
 
     qtui::QtWindowSystem m_ws;
     CDialog* m_dlg = nullptr;
-    std::vector<int> m_answers;
-    Strings m_seen;
 };
 
 std::unique_ptr<desktop::Hands> MakeHands() {
@@ -326,8 +318,9 @@ TEST_P(QtDialog, BrowseOpensQtsChooser) {
 }
 
 // Qt delivers moves outside the preview during a drag (dropped) and every button's clicks;
-// the model's repaints reach the screen.
-TEST_P(QtDialog, OnlyTheLeftButtonChoosesAndDragsAndRepaintsReachTheScreen) {
+// the model's repaints reach the screen. The window menu holds Close as well, and a
+// right-click on the dialog's face opens it.
+TEST_P(QtDialog, OnlyTheLeftButtonChoosesAndDragsRepaintsReachTheScreenAndTheFaceHasAMenu) {
     hands->RunModal(*dlg, [&] {
         hands->Click(IDC_BROWSE);
         QWidget* preview = Q().Widget(IDC_PREVIEW);
@@ -353,18 +346,14 @@ TEST_P(QtDialog, OnlyTheLeftButtonChoosesAndDragsAndRepaintsReachTheScreen) {
         QTest::mouseClick(list->viewport(), Qt::RightButton, {},
                           list->visualItemRect(list->item(1)).center());
         EXPECT_EQ(hands->Rows(IDC_FRAME).size(), 2u);
-    });
-}
 
-// The window menu holds Close as well, and a right-click on the dialog's face opens it.
-TEST_P(QtDialog, TheWindowMenuOnTheDialogsFace) {
-    hands->RunModal(*dlg, [&] {
         Strings entries;
         QtHands::ChooseFromNextMenu("&Close\tAlt+F4", &entries);
         const QPoint face(3, Q().Window()->height() - 3);
         QContextMenuEvent click(QContextMenuEvent::Mouse, face, Q().Window()->mapToGlobal(face));
         QApplication::sendEvent(Q().Window(), &click);
-        EXPECT_EQ(entries, (Strings{"&Close\tAlt+F4", "-", "&About Palvane2..."}));
+        EXPECT_EQ(entries, (Strings{"&Close\tAlt+F4", "-", "&Undo\tCtrl+Z (off)",
+                                    "&Redo\tCtrl+Y (off)", "-", "&About Palvane2..."}));
         EXPECT_EQ(dlg->GetModalResult(), IDOK);
     });
 }
@@ -380,12 +369,10 @@ TEST(QtProgram, HelpVersionAndUsageErrors) {
     EXPECT_TRUE(program.readAllStandardOutput().startsWith("Usage: palvane2 [FILE]\n"));
     run({"--version"});
     EXPECT_EQ(program.readAllStandardOutput(), QByteArray("palvane2 1.0\n"));
-    for (const QStringList& args : {QStringList{"a.iff", "b.iff"}, QStringList{"--bad"}}) {
-        run(args);
-        EXPECT_EQ(program.exitCode(), 2);
-        EXPECT_TRUE(program.readAllStandardError().contains("Usage: palvane2 [FILE]"));
-        EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
-    }
+    run({"a.iff", "b.iff"});
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_TRUE(program.readAllStandardError().contains("Usage: palvane2 [FILE]"));
+    EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
 }
 
 }  // namespace

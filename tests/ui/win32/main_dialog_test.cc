@@ -101,23 +101,17 @@ public:
             NativeWindow box = driver::OtherDialog({Window()});
             if (!box || m_answers.empty()) return false;
             const auto has = [box](int id) { return driver::Visible(driver::Item(box, id)); };
-            m_seen.push_back((driver::Owner(box) == Window() ? "dialog / " : "other / ") +
-                             driver::Text(driver::Item(box, 0xFFFF)) + " / " + driver::Text(box) +
-                             " / " + driver::BoxIcon(box) + " / " +
-                             (has(IDOK)                 ? "ok"
-                              : has(IDYES) && has(IDNO) ? "yes no"
-                                                        : "?"));
-            const int answer = m_answers.front();
-            m_answers.erase(m_answers.begin());
+            const int answer =
+                NextAnswer((driver::Owner(box) == Window() ? "dialog / " : "other / ") +
+                           driver::Text(driver::Item(box, 0xFFFF)) + " / " + driver::Text(box) +
+                           " / " + driver::BoxIcon(box) + " / " +
+                           (has(IDOK)                 ? "ok"
+                            : has(IDYES) && has(IDNO) ? "yes no"
+                                                      : "?"));
             driver::Click(driver::Item(box, answer));
             return true;
         });
     }
-    Strings ShownBoxes() override {
-        EXPECT_TRUE(m_answers.empty()) << "boxes that never came";
-        return std::exchange(m_seen, {});
-    }
-
     std::string Title() override { return driver::Text(Window()); }
     bool HasIcon() override {
         return driver::HasIcon(Window(), true) && driver::HasIcon(Window(), false);
@@ -155,8 +149,6 @@ private:
     driver::Watchdog m_watchdog;
     win32ui::Win32WindowSystem m_ws;
     CDialog* m_dlg = nullptr;
-    std::vector<int> m_answers;
-    Strings m_seen;
 };
 
 std::unique_ptr<desktop::Hands> MakeHands() {
@@ -191,7 +183,9 @@ protected:
 };
 INSTANTIATE_TEST_SUITE_P(Win32, Win32Dialog, testing::Values(&MakeHands));
 
-TEST_P(Win32Dialog, SystemControlsPlacedInDialogUnitsShowWhatTheProgramDraws) {
+// The About box disables its owner while it runs; minimised, the dialog knows it, and its
+// icon stands in for it.
+TEST_P(Win32Dialog, SystemControlsShowWhatTheProgramDrawsTheAboutBoxOwnsAndMinimising) {
     hands->RunModal(*dlg, [&] {
         const NativeWindow preview = W().Item(IDC_PREVIEW);
         const driver::Rect place = driver::PlaceInParent(preview);
@@ -211,6 +205,17 @@ TEST_P(Win32Dialog, SystemControlsPlacedInDialogUnitsShowWhatTheProgramDraws) {
         const int top = screen.height - client.height - left;
         EXPECT_EQ(screen.At(left + place.x + x, top + place.y + y), desktop::kRed);
         EXPECT_EQ(screen.At(left + place.x + x - 1, top + place.y + y), driver::FaceColor());
+
+        Strings about;
+        hands->ReadNextDialog(&about);
+        hands->WindowMenu("&About Palvane2...");
+        EXPECT_EQ(W().m_ownerWhileOpen, "owner disabled");
+        EXPECT_TRUE(driver::Enabled(W().Window()));
+        driver::Minimize(W().Window(), true);
+        EXPECT_TRUE(dlg->IsIconic());
+        EXPECT_TRUE(driver::AnswersDragIcon(W().Window()));
+        driver::Minimize(W().Window(), false);
+        EXPECT_FALSE(dlg->IsIconic());
     });
 }
 
@@ -254,7 +259,6 @@ TEST_P(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
         ASSERT_TRUE(std::filesystem::equivalent(std::filesystem::u8path(hands->Text(IDC_FILE)),
                                                 std::filesystem::u8path(path)))
             << hands->Text(IDC_FILE);
-        EXPECT_EQ(hands->Rows(IDC_SPRITES).size(), 2u);
         EXPECT_TRUE(hands->Focused(IDC_SPRITES));  // not back on Browse once the chooser goes
 
         answerBox(IDYES);
@@ -270,23 +274,6 @@ TEST_P(Win32Dialog, KeyboardSessionWithTheSystemFileChooserAndMessageBoxes) {
                                  std::string(desktop::kQuitText) + " / warning",
                                  "File saved!" + std::string(" / information")}));
         EXPECT_EQ(dlg->GetModalResult(), IDOK);
-    });
-}
-
-// The About box disables its owner while it runs; minimised, the dialog knows it, and its
-// icon stands in for it.
-TEST_P(Win32Dialog, TheAboutBoxDisablesItsOwnerAndMinimisingShowsTheIcon) {
-    hands->RunModal(*dlg, [&] {
-        Strings about;
-        hands->ReadNextDialog(&about);
-        hands->WindowMenu("&About Palvane2...");
-        EXPECT_EQ(W().m_ownerWhileOpen, "owner disabled");
-        EXPECT_TRUE(driver::Enabled(W().Window()));
-        driver::Minimize(W().Window(), true);
-        EXPECT_TRUE(dlg->IsIconic());
-        EXPECT_TRUE(driver::AnswersDragIcon(W().Window()));
-        driver::Minimize(W().Window(), false);
-        EXPECT_FALSE(dlg->IsIconic());
     });
 }
 
