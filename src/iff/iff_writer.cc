@@ -16,16 +16,11 @@
 
 namespace {
 
-void AppendLE32(std::vector<BYTE>& out, DWORD v) {
-    BYTE b[4];
-    StoreLE32(b, v);
-    out.insert(out.end(), b, b + 4);
-}
-
-void AppendLE16(std::vector<BYTE>& out, WORD v) {
-    BYTE b[2];
-    StoreLE16(b, v);
-    out.insert(out.end(), b, b + 2);
+// A map entry's length: offset, ID, flags, the name and its zero byte, padded to even (so
+// every entry, and every type table of 8 bytes, starts on an even offset).
+size_t MapEntrySize(const CIffChunk& c) {
+    const size_t entry = 8 + c.m_strName.size() + 1;
+    return entry + (entry & 1);
 }
 
 }  // namespace
@@ -37,10 +32,7 @@ ULONGLONG IffSavedSize(DWORD h) {
     for (const auto* n = rec->m_chunks->head; n; n = n->next) {
         const CIffChunk& c = n->chunk;
         if (c.m_dwType == IFF_TYPE_RSMP) continue;
-        total += IFF_CHUNK_HEADER_SIZE + static_cast<ULONGLONG>(c.m_dwSize);
-        // Each entry ends on an even offset; the type tables (8 bytes) keep it even.
-        const ULONGLONG entry = 8 + static_cast<ULONGLONG>(c.m_strName.size()) + 1;
-        total += entry + (entry & 1);
+        total += IFF_CHUNK_HEADER_SIZE + static_cast<ULONGLONG>(c.m_dwSize) + MapEntrySize(c);
     }
     for (const auto& t : rec->m_chunks->types)
         if (t.first != IFF_TYPE_RSMP) total += 8;
@@ -95,54 +87,96 @@ BOOL WriteChunks(CFile* pFile, DWORD h) {
     return TRUE;
 }
 
+namespace {
+
+// Hands the map to the target in pieces of about kPiece bytes, so that a map of many
+// entries needs no buffer of its size.
+class MapPieces {
+public:
+    explicit MapPieces(CFile& target) : m_target(target) { m_piece.reserve(kPiece); }
+
+    // Room for n more bytes, which the caller fills before the next call.
+    BYTE* Extend(size_t n) {
+        if (m_piece.size() >= kPiece) Flush();
+        const size_t at = m_piece.size();
+        m_piece.resize(at + n);
+        return m_piece.data() + at;
+    }
+    void Flush() {
+        if (!m_piece.empty()) m_target.Write(m_piece.data(), static_cast<UINT>(m_piece.size()));
+        m_piece.clear();
+    }
+
+private:
+    static constexpr size_t kPiece = 64 * 1024;
+    CFile& m_target;
+    std::vector<BYTE> m_piece;
+};
+
+}  // namespace
+
 BOOL WriteResourceMap(CFile* pFile, DWORD h) {
     if (!CIffManager::IsValid(h) || !pFile) return FALSE;
     CIffFile types;
     if (!types.Attach(h)) return FALSE;
+    const IffChunkList& list = *types.GetRecord()->m_chunks;
 
     const ULONGLONG mapOffset = pFile->GetPosition();
     if (mapOffset >= kIffSizeLimit) return FALSE;
 
-    // The whole map is assembled first and written in one go; its bytes are the same as
-    // writing it field by field and patching the sizes afterwards.
-    std::vector<BYTE> map(IFF_CHUNK_HEADER_SIZE + 20, 0);
-    StoreBE32(map.data(), IFF_TYPE_RSMP);
-    StoreBE16(map.data() + 10, IFF_DEFAULT_FLAGS);
-    std::memcpy(map.data() + IFF_CHUNK_HEADER_SIZE + 8, "pmsr", 4);
-    DWORD typeCount = static_cast<DWORD>(types.GetTypeCount());
-    if (types.CountOfType(IFF_TYPE_RSMP, FALSE) > 0) --typeCount;
-    StoreLE32(map.data() + IFF_CHUNK_HEADER_SIZE + 16, typeCount);
-
+    // The size comes first, so that the map goes out in order in one pass; its bytes are
+    // the same as writing it field by field and patching the sizes afterwards.
+    std::vector<std::pair<const IffChunkList::TypeIndex*, DWORD>> tables;  // with loaded counts
+    ULONGLONG total = IFF_CHUNK_HEADER_SIZE + 20;
     POSITION typePos = types.GetTypeListHead();
     while (typePos) {
         const DWORD type = types.GetNextType(typePos);
         if (type == IFF_TYPE_RSMP) continue;
-        AppendLE32(map, type);
-        AppendLE32(map, static_cast<DWORD>(types.CountOfType(type, TRUE)));
-        POSITION pos = types.FindFirstOfType(type);
-        while (pos) {
-            const CIffChunk* chunk = types.GetNextOfType(pos);
-            if (!chunk) break;
-            if (!chunk->m_bLoaded) continue;
-            AppendLE32(map, chunk->m_dwDataOffset - IFF_CHUNK_HEADER_SIZE);
-            AppendLE16(map, chunk->m_wID);
-            AppendLE16(map, chunk->m_wFlags);
-            map.insert(map.end(), chunk->m_strName.begin(), chunk->m_strName.end());
-            map.push_back(0);
-            if (map.size() & 1) map.push_back(0xA3);
+        const IffChunkList::TypeIndex* t = list.Type(type);
+        DWORD loaded = 0;
+        for (const auto* n = t ? t->head : nullptr; n; n = n->nextOfType) {
+            if (!n->chunk.m_bLoaded) continue;
+            ++loaded;
+            total += MapEntrySize(n->chunk);
         }
+        tables.emplace_back(t, loaded);
+        total += 8;
     }
-    if (mapOffset + map.size() >= kIffSizeLimit) return FALSE;
-    const DWORD total = static_cast<DWORD>(map.size());
-    StoreLE32(map.data() + IFF_CHUNK_HEADER_SIZE + 12, total);
-    StoreBE32(map.data() + 4, total);
+    if (mapOffset + total >= kIffSizeLimit) return FALSE;
+
+    BYTE head[IFF_CHUNK_HEADER_SIZE + 20] = {};
+    StoreBE32(head, IFF_TYPE_RSMP);
+    StoreBE32(head + 4, static_cast<DWORD>(total));
+    StoreBE16(head + 10, IFF_DEFAULT_FLAGS);
+    std::memcpy(head + IFF_CHUNK_HEADER_SIZE + 8, "pmsr", 4);
+    StoreLE32(head + IFF_CHUNK_HEADER_SIZE + 12, static_cast<DWORD>(total));
+    StoreLE32(head + IFF_CHUNK_HEADER_SIZE + 16, static_cast<DWORD>(tables.size()));
 
     BYTE offsetField[4];
     StoreBE32(offsetField, static_cast<DWORD>(mapOffset));
     pFile->Seek(60, CFile::begin);
     pFile->Write(offsetField, 4);
     pFile->Seek(0, CFile::end);
-    pFile->Write(map.data(), total);
+    MapPieces out(*pFile);
+    std::memcpy(out.Extend(sizeof head), head, sizeof head);
+    for (const auto& [t, loaded] : tables) {
+        BYTE* table = out.Extend(8);
+        StoreLE32(table, t ? t->type : 0);
+        StoreLE32(table + 4, loaded);
+        for (const auto* n = t ? t->head : nullptr; n; n = n->nextOfType) {
+            const CIffChunk& c = n->chunk;
+            if (!c.m_bLoaded) continue;
+            const size_t size = MapEntrySize(c);
+            BYTE* entry = out.Extend(size);
+            StoreLE32(entry, c.m_dwDataOffset - IFF_CHUNK_HEADER_SIZE);
+            StoreLE16(entry + 4, c.m_wID);
+            StoreLE16(entry + 6, c.m_wFlags);
+            std::memcpy(entry + 8, c.m_strName.data(), c.m_strName.size());
+            entry[8 + c.m_strName.size()] = 0;
+            if (size > 9 + c.m_strName.size()) entry[size - 1] = 0xA3;
+        }
+    }
+    out.Flush();
     return TRUE;
 }
 
