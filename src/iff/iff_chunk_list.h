@@ -170,6 +170,8 @@ struct IffChunkList {
         Node* tail = nullptr;
         int count = 0;
         IdIndex byId;
+        // Free for a walk in list order that sorts chunks by type (the map writer's).
+        mutable size_t scratch = 0;
     };
 
     // A node not (or no longer) in the list goes back to the pool.

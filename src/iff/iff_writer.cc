@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -87,34 +88,6 @@ BOOL WriteChunks(CFile* pFile, DWORD h) {
     return TRUE;
 }
 
-namespace {
-
-// Hands the map to the target in pieces of about kPiece bytes, so that a map of many
-// entries needs no buffer of its size.
-class MapPieces {
-public:
-    explicit MapPieces(CFile& target) : m_target(target) { m_piece.reserve(kPiece); }
-
-    // Room for n more bytes, which the caller fills before the next call.
-    BYTE* Extend(size_t n) {
-        if (m_piece.size() >= kPiece) Flush();
-        const size_t at = m_piece.size();
-        m_piece.resize(at + n);
-        return m_piece.data() + at;
-    }
-    void Flush() {
-        if (!m_piece.empty()) m_target.Write(m_piece.data(), static_cast<UINT>(m_piece.size()));
-        m_piece.clear();
-    }
-
-private:
-    static constexpr size_t kPiece = 64 * 1024;
-    CFile& m_target;
-    std::vector<BYTE> m_piece;
-};
-
-}  // namespace
-
 BOOL WriteResourceMap(CFile* pFile, DWORD h) {
     if (!CIffManager::IsValid(h) || !pFile) return FALSE;
     CIffFile types;
@@ -124,59 +97,71 @@ BOOL WriteResourceMap(CFile* pFile, DWORD h) {
     const ULONGLONG mapOffset = pFile->GetPosition();
     if (mapOffset >= kIffSizeLimit) return FALSE;
 
-    // The size comes first, so that the map goes out in order in one pass; its bytes are
-    // the same as writing it field by field and patching the sizes afterwards.
-    std::vector<std::pair<const IffChunkList::TypeIndex*, DWORD>> tables;  // with loaded counts
-    ULONGLONG total = IFF_CHUNK_HEADER_SIZE + 20;
-    POSITION typePos = types.GetTypeListHead();
-    while (typePos) {
-        const DWORD type = types.GetNextType(typePos);
-        if (type == IFF_TYPE_RSMP) continue;
+    // Built in two walks in list order, which reads the chunks in the order they lie in
+    // memory: the first sizes each type's table, the second fills the tables. The bytes
+    // are the same as writing the map field by field and patching the sizes afterwards.
+    struct Table {
+        DWORD type;
+        DWORD loaded;
+        size_t size;  // the entries'
+        size_t at;    // where the next entry goes
+    };
+    constexpr size_t kNone = static_cast<size_t>(-1);
+    std::vector<Table> tables;
+    for (POSITION pos = types.GetTypeListHead(); pos;) {
+        const DWORD type = types.GetNextType(pos);
         const IffChunkList::TypeIndex* t = list.Type(type);
-        DWORD loaded = 0;
-        for (const auto* n = t ? t->head : nullptr; n; n = n->nextOfType) {
-            if (!n->chunk.m_bLoaded) continue;
-            ++loaded;
-            total += MapEntrySize(n->chunk);
-        }
-        tables.emplace_back(t, loaded);
-        total += 8;
+        if (!t) continue;
+        t->scratch = type == IFF_TYPE_RSMP ? kNone : tables.size();
+        if (type != IFF_TYPE_RSMP) tables.push_back({type, 0, 0, 0});
+    }
+    for (const auto* n = list.head; n; n = n->next) {
+        const size_t k = n->typeIndex->scratch;
+        if (k == kNone || !n->chunk.m_bLoaded) continue;
+        ++tables[k].loaded;
+        tables[k].size += MapEntrySize(n->chunk);
+    }
+    ULONGLONG total = IFF_CHUNK_HEADER_SIZE + 20;
+    for (Table& t : tables) {
+        t.at = static_cast<size_t>(total) + 8;
+        total += 8 + static_cast<ULONGLONG>(t.size);
     }
     if (mapOffset + total >= kIffSizeLimit) return FALSE;
 
-    BYTE head[IFF_CHUNK_HEADER_SIZE + 20] = {};
-    StoreBE32(head, IFF_TYPE_RSMP);
-    StoreBE32(head + 4, static_cast<DWORD>(total));
-    StoreBE16(head + 10, IFF_DEFAULT_FLAGS);
-    std::memcpy(head + IFF_CHUNK_HEADER_SIZE + 8, "pmsr", 4);
-    StoreLE32(head + IFF_CHUNK_HEADER_SIZE + 12, static_cast<DWORD>(total));
-    StoreLE32(head + IFF_CHUNK_HEADER_SIZE + 16, static_cast<DWORD>(tables.size()));
+    std::unique_ptr<BYTE[]> map(new BYTE[static_cast<size_t>(total)]);
+    BYTE* const m = map.get();
+    std::memset(m, 0, IFF_CHUNK_HEADER_SIZE + 20);
+    StoreBE32(m, IFF_TYPE_RSMP);
+    StoreBE32(m + 4, static_cast<DWORD>(total));
+    StoreBE16(m + 10, IFF_DEFAULT_FLAGS);
+    std::memcpy(m + IFF_CHUNK_HEADER_SIZE + 8, "pmsr", 4);
+    StoreLE32(m + IFF_CHUNK_HEADER_SIZE + 12, static_cast<DWORD>(total));
+    StoreLE32(m + IFF_CHUNK_HEADER_SIZE + 16, static_cast<DWORD>(tables.size()));
+    for (const Table& t : tables) {
+        StoreLE32(m + t.at - 8, t.type);
+        StoreLE32(m + t.at - 4, t.loaded);
+    }
+    for (const auto* n = list.head; n; n = n->next) {
+        const size_t k = n->typeIndex->scratch;
+        const CIffChunk& c = n->chunk;
+        if (k == kNone || !c.m_bLoaded) continue;
+        BYTE* entry = m + tables[k].at;
+        const size_t size = MapEntrySize(c);
+        tables[k].at += size;
+        StoreLE32(entry, c.m_dwDataOffset - IFF_CHUNK_HEADER_SIZE);
+        StoreLE16(entry + 4, c.m_wID);
+        StoreLE16(entry + 6, c.m_wFlags);
+        std::memcpy(entry + 8, c.m_strName.data(), c.m_strName.size());
+        entry[8 + c.m_strName.size()] = 0;
+        if (size > 9 + c.m_strName.size()) entry[size - 1] = 0xA3;  // the pad to even
+    }
 
     BYTE offsetField[4];
     StoreBE32(offsetField, static_cast<DWORD>(mapOffset));
     pFile->Seek(60, CFile::begin);
     pFile->Write(offsetField, 4);
     pFile->Seek(0, CFile::end);
-    MapPieces out(*pFile);
-    std::memcpy(out.Extend(sizeof head), head, sizeof head);
-    for (const auto& [t, loaded] : tables) {
-        BYTE* table = out.Extend(8);
-        StoreLE32(table, t ? t->type : 0);
-        StoreLE32(table + 4, loaded);
-        for (const auto* n = t ? t->head : nullptr; n; n = n->nextOfType) {
-            const CIffChunk& c = n->chunk;
-            if (!c.m_bLoaded) continue;
-            const size_t size = MapEntrySize(c);
-            BYTE* entry = out.Extend(size);
-            StoreLE32(entry, c.m_dwDataOffset - IFF_CHUNK_HEADER_SIZE);
-            StoreLE16(entry + 4, c.m_wID);
-            StoreLE16(entry + 6, c.m_wFlags);
-            std::memcpy(entry + 8, c.m_strName.data(), c.m_strName.size());
-            entry[8 + c.m_strName.size()] = 0;
-            if (size > 9 + c.m_strName.size()) entry[size - 1] = 0xA3;
-        }
-    }
-    out.Flush();
+    pFile->Write(m, static_cast<UINT>(total));
     return TRUE;
 }
 
