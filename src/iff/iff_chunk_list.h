@@ -321,6 +321,7 @@ private:
         const size_t size = m_slabSize ? std::min(m_slabSize * 2, kLargestSlab) : kFirstSlab;
         m_slabs.reserve(m_slabs.size() + 1);
         m_slabs.emplace_back(new Slot[size]);
+        IffPrepareForWriting(m_slabs.back().get(), size * sizeof(Slot));
         m_slabSize = size;
         m_slabUsed = 0;
     }

@@ -40,6 +40,7 @@ public:
         IffSharedBlock* shared = IffSharedBlock::Create(total, false);
         if (!shared) return false;
         BYTE* p = shared->Data();
+        IffPrepareForWriting(p, total);
         for (CIffChunk* chunk : run) {
             const DWORD size = chunk->m_dwSize;
             const DWORD capacity = Capacity(*chunk);
