@@ -198,11 +198,12 @@ struct IffChunkList {
     }
 
     const TypeIndex* Type(DWORD type) const {
-        if (m_last && m_last->type == type) return m_last;
+        const TypeIndex*& recent = m_recent[RecentSlot(type)];
+        if (recent && recent->type == type) return recent;
         const auto it = types.find(type);
         if (it == types.end()) return nullptr;
-        m_last = &it->second;
-        return m_last;
+        recent = &it->second;
+        return recent;
     }
 
     // A new chunk's node, its chunk as a newly made one (without a buffer when no memory
@@ -298,7 +299,7 @@ struct IffChunkList {
         m_free = nullptr;
         head = tail = nullptr;
         count = 0;
-        m_last = nullptr;
+        m_recent.fill(nullptr);
         types.clear();
     }
 
@@ -349,7 +350,8 @@ private:
     }
 
     void EraseType(DWORD type) {
-        if (m_last && m_last->type == type) m_last = nullptr;
+        const TypeIndex*& recent = m_recent[RecentSlot(type)];
+        if (recent && recent->type == type) recent = nullptr;
         types.erase(type);
     }
 
@@ -373,7 +375,10 @@ private:
         t.tail = n;
     }
 
-    mutable const TypeIndex* m_last = nullptr;  // the type asked for last
+    // The types asked for lately, by a hash of the type: chunks of a few types in turn
+    // are common, and each would miss a cache of one.
+    static size_t RecentSlot(DWORD type) { return static_cast<DWORD>(type * 0x9E3779B1u) >> 29; }
+    mutable std::array<const TypeIndex*, 8> m_recent{};
     std::uint64_t m_nextSeq = 0;
     std::vector<std::unique_ptr<Slot[]>> m_slabs;
     size_t m_slabSize = 0;  // nodes in the last slab

@@ -110,7 +110,7 @@ public:
     CIffChunk* NextUnloaded(POSITION& pos, const Wanted& wanted) {
         while (pos) {
             const POSITION at = pos;
-            CIffChunk* chunk = m_rec.GetNext(pos);
+            CIffChunk* chunk = Next(pos);
             if (!chunk) {
                 pos = at;
                 return nullptr;
@@ -137,7 +137,7 @@ public:
         ULONGLONG end = start + first->m_dwSize;
         if (first->m_dwSize < kSmall && end <= length) {
             for (POSITION next = pos; next;) {
-                CIffChunk* chunk = m_rec.GetNext(next);
+                CIffChunk* chunk = Next(next);
                 if (!chunk) break;
                 if (chunk->m_bLoaded || !wanted(*chunk)) continue;  // passed over anyway
                 const ULONGLONG at = chunk->m_dwDataOffset;
@@ -169,6 +169,14 @@ private:
     static constexpr ULONGLONG kBlock = 1024 * 1024;
 
     static bool All(const CIffChunk&) { return true; }
+
+    // CIffFileRecord::GetNext, without a call per chunk.
+    static CIffChunk* Next(POSITION& pos) {
+        IffChunkList::Node* n = IffChunkList::FromPos(pos);
+        if (!n) return nullptr;
+        pos = IffChunkList::ToPos(n->next);
+        return &n->chunk;
+    }
 
     ULONGLONG Length() {
         if (!m_lengthKnown) {
