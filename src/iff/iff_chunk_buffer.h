@@ -16,7 +16,8 @@
 // faults on fresh memory cost more than filling it; nothing elsewhere).
 void IffPrepareForWriting(void* p, size_t bytes);
 
-class IffSharedBlock {
+// Aligned so that the data after it is aligned as new BYTE[] would be.
+class alignas(16) IffSharedBlock {
 public:
     // A block of `bytes` bytes, zeroed when asked; NULL when memory runs out. Its first
     // holder is the caller, who lets go with Release.
@@ -29,7 +30,6 @@ public:
 private:
     IffSharedBlock() = default;
     size_t m_refs = 1;
-    size_t m_padding = 0;  // keeps the data 16-byte aligned
 };
 
 // Used as a std::unique_ptr<BYTE[]> would be: get(), [], a test for NULL and reset().
