@@ -19,7 +19,9 @@ BOOL RoundUp64(ULONGLONG n, DWORD* pOut) {
 
 }  // namespace
 
-CIffChunk::CIffChunk() : m_pData(new (std::nothrow) BYTE[kGranule]()) {
+CIffChunk::CIffChunk() : CIffChunk(CIffChunkBuffer(new (std::nothrow) BYTE[kGranule]())) {}
+
+CIffChunk::CIffChunk(CIffChunkBuffer granule) : m_pData(std::move(granule)) {
     if (m_pData) m_dwCapacity = kGranule;
 }
 
@@ -52,6 +54,12 @@ BOOL CIffChunk::AllocForSize() {
     return TRUE;
 }
 
+void CIffChunk::TakeBuffer(CIffChunkBuffer buffer, DWORD capacity) {
+    m_pData = std::move(buffer);
+    m_dwCapacity = m_pData ? capacity : 0;
+    m_dwPos = 0;
+}
+
 BOOL CIffChunk::Read(void* p, DWORD n) {
     // An unloaded chunk's size is its length on disk, not what its buffer holds.
     const DWORD limit = m_pData ? (m_dwSize < m_dwCapacity ? m_dwSize : m_dwCapacity) : 0;
@@ -79,7 +87,7 @@ BOOL CIffChunk::Grow(DWORD newCapacity) {
     std::unique_ptr<BYTE[]> fresh(new (std::nothrow) BYTE[newCapacity]);
     if (!fresh) return FALSE;
     if (m_pData && m_dwCapacity) std::memcpy(fresh.get(), m_pData.get(), m_dwCapacity);
-    m_pData = std::move(fresh);
+    m_pData.reset(fresh.release());
     m_dwCapacity = newCapacity;
     return TRUE;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/types.h"
+#include "iff/iff_chunk_buffer.h"
 
 // Everything a chunk holds except its data buffer, so a copy cannot leave a field behind.
 struct CIffChunkFields {
@@ -22,6 +23,8 @@ struct CIffChunkFields {
 class CIffChunk : public CIffChunkFields {
 public:
     CIffChunk();  // type 0, ID 0, flags 0x0010, 64-byte buffer, not loaded
+    // The same with the 64 zero bytes given (no buffer when the granule is NULL).
+    explicit CIffChunk(CIffChunkBuffer granule);
     ~CIffChunk();
 
     CIffChunk(const CIffChunk&) = delete;
@@ -31,6 +34,9 @@ public:
 
     // Fresh buffer of m_dwSize rounded up to 64 (64 when the size is 0); cursor 0.
     BOOL AllocForSize();
+    // The buffer as AllocForSize would leave it, with the bytes already there: `capacity`
+    // is m_dwSize rounded up as there.
+    void TakeBuffer(CIffChunkBuffer buffer, DWORD capacity);
 
     // Cursor reads: a read that does not fit in m_dwSize fails and moves nothing.
     BOOL Read(void* p, DWORD n);
@@ -48,7 +54,7 @@ public:
     // A copy of every field and of the buffer; NULL when memory runs out.
     std::unique_ptr<CIffChunk> Clone() const;
 
-    std::unique_ptr<BYTE[]> m_pData;
+    CIffChunkBuffer m_pData;
 
 private:
     BOOL Grow(DWORD newCapacity);

@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -21,6 +23,7 @@ struct IffChunkList {
     struct TypeIndex;
 
     struct Node {
+        explicit Node(CIffChunkBuffer granule) : chunk(std::move(granule)) {}
         CIffChunk chunk;
         Node* prev = nullptr;
         Node* next = nullptr;
@@ -167,10 +170,22 @@ struct IffChunkList {
         Node* tail = nullptr;
         int count = 0;
         IdIndex byId;
+        // Free for a walk in list order that sorts chunks by type (the map writer's).
+        mutable size_t scratch = 0;
     };
 
+    // A node not (or no longer) in the list goes back to the pool.
+    struct NodeDeleter {
+        IffChunkList* list;
+        void operator()(Node* n) const { list->Destroy(n); }
+    };
+    using NodePtr = std::unique_ptr<Node, NodeDeleter>;
+
     IffChunkList() = default;
-    ~IffChunkList() { Clear(); }
+    ~IffChunkList() {
+        Clear();
+        if (m_granules) m_granules->Release();
+    }
     IffChunkList(const IffChunkList&) = delete;
     IffChunkList& operator=(const IffChunkList&) = delete;
 
@@ -183,17 +198,31 @@ struct IffChunkList {
     }
 
     const TypeIndex* Type(DWORD type) const {
-        if (m_last && m_last->type == type) return m_last;
+        const TypeIndex*& recent = m_recent[RecentSlot(type)];
+        if (recent && recent->type == type) return recent;
         const auto it = types.find(type);
         if (it == types.end()) return nullptr;
-        m_last = &it->second;
-        return m_last;
+        recent = &it->second;
+        return recent;
+    }
+
+    // A new chunk's node, its chunk as a newly made one (without a buffer when no memory
+    // is left for it). Throws std::bad_alloc.
+    NodePtr NewNode() {
+        void* place = m_free;
+        if (place) {
+            std::memcpy(&m_free, place, sizeof m_free);
+        } else {
+            if (m_slabUsed == m_slabSize) AddSlab();
+            place = &m_slabs.back()[m_slabUsed++];
+        }
+        return NodePtr(new (place) Node(TakeGranule()), NodeDeleter{this});
     }
 
     // Links a node at the end under its chunk's type and ID; the caller has removed any
     // chunk with the same pair. Throws std::bad_alloc and then leaves the list unchanged
     // (the node is destroyed).
-    Node* Append(std::unique_ptr<Node> node) {
+    Node* Append(NodePtr node) {
         const DWORD type = node->chunk.m_dwType;
         node->id = node->chunk.m_wID;
         TypeIndex* t = const_cast<TypeIndex*>(Type(type));
@@ -219,14 +248,14 @@ struct IffChunkList {
 
     // Puts a new node in the place of an old one with the same type and ID, at the end of
     // the list, and destroys the old one. Allocates nothing.
-    Node* Replace(Node* old, std::unique_ptr<Node> node) {
+    Node* Replace(Node* old, NodePtr node) {
         Unlink(old);
         Node* n = node.release();
         n->id = old->id;
         n->typeIndex = old->typeIndex;
         n->typeIndex->byId.Set(n->id, n);  // the entry exists already: nothing to allocate
         LinkAtEnd(n);
-        delete old;
+        Destroy(old);
         return n;
     }
 
@@ -245,7 +274,7 @@ struct IffChunkList {
         t.byId.Erase(n->id);
         --count;
         if (--t.count == 0) EraseType(t.type);
-        delete n;
+        Destroy(n);
     }
 
     // The distinct types in order of their first chunk in the list.
@@ -258,15 +287,19 @@ struct IffChunkList {
         for (const auto& f : firsts) out.push_back(f.second);
     }
 
+    // Destroys every chunk; the nodes' memory goes in one piece per slab.
     void Clear() {
         for (Node* n = head; n;) {
             Node* next = n->next;
-            delete n;
+            n->~Node();
             n = next;
         }
+        m_slabs.clear();
+        m_slabUsed = m_slabSize = 0;
+        m_free = nullptr;
         head = tail = nullptr;
         count = 0;
-        m_last = nullptr;
+        m_recent.fill(nullptr);
         types.clear();
     }
 
@@ -276,8 +309,49 @@ struct IffChunkList {
     std::unordered_map<DWORD, TypeIndex> types;
 
 private:
+    struct alignas(Node) Slot {
+        unsigned char bytes[sizeof(Node)];
+    };
+    static constexpr size_t kFirstSlab = 16;
+    static constexpr size_t kLargestSlab = 4096;
+    static constexpr size_t kFirstGranules = 64;
+    static constexpr size_t kMostGranules = 16384;  // 1 MiB
+    static constexpr size_t kGranule = 64;
+
+    void AddSlab() {
+        const size_t size = m_slabSize ? std::min(m_slabSize * 2, kLargestSlab) : kFirstSlab;
+        m_slabs.reserve(m_slabs.size() + 1);
+        m_slabs.emplace_back(new Slot[size]);
+        IffPrepareForWriting(m_slabs.back().get(), size * sizeof(Slot));
+        m_slabSize = size;
+        m_slabUsed = 0;
+    }
+
+    // A destroyed node's place heads the free list.
+    void Destroy(Node* n) {
+        n->~Node();
+        std::memcpy(static_cast<void*>(n), &m_free, sizeof m_free);
+        m_free = n;
+    }
+
+    // 64 zero bytes of their own for a new chunk; NULL when memory runs out.
+    CIffChunkBuffer TakeGranule() {
+        if (!m_granules || m_granulesUsed == m_granuleCount) {
+            const size_t count =
+                m_granuleCount ? std::min(m_granuleCount * 2, kMostGranules) : kFirstGranules;
+            IffSharedBlock* block = IffSharedBlock::Create(count * kGranule, true);
+            if (!block) return CIffChunkBuffer();
+            if (m_granules) m_granules->Release();
+            m_granules = block;
+            m_granuleCount = count;
+            m_granulesUsed = 0;
+        }
+        return CIffChunkBuffer(m_granules, m_granules->Data() + kGranule * m_granulesUsed++);
+    }
+
     void EraseType(DWORD type) {
-        if (m_last && m_last->type == type) m_last = nullptr;
+        const TypeIndex*& recent = m_recent[RecentSlot(type)];
+        if (recent && recent->type == type) recent = nullptr;
         types.erase(type);
     }
 
@@ -301,6 +375,16 @@ private:
         t.tail = n;
     }
 
-    mutable const TypeIndex* m_last = nullptr;  // the type asked for last
+    // The types asked for lately, by a hash of the type: chunks of a few types in turn
+    // are common, and each would miss a cache of one.
+    static size_t RecentSlot(DWORD type) { return static_cast<DWORD>(type * 0x9E3779B1u) >> 29; }
+    mutable std::array<const TypeIndex*, 8> m_recent{};
     std::uint64_t m_nextSeq = 0;
+    std::vector<std::unique_ptr<Slot[]>> m_slabs;
+    size_t m_slabSize = 0;  // nodes in the last slab
+    size_t m_slabUsed = 0;  // of which handed out
+    void* m_free = nullptr;
+    IffSharedBlock* m_granules = nullptr;  // the list holds one share while it hands out
+    size_t m_granuleCount = 0;
+    size_t m_granulesUsed = 0;
 };

@@ -10,6 +10,12 @@
 
 namespace {
 
+// What AllocForSize gives a chunk: its size rounded up to 64, or 64 for none. Only for
+// the small chunks of a block read, whose sizes cannot overflow that.
+DWORD Capacity(const CIffChunk& chunk) {
+    return chunk.m_dwSize ? (chunk.m_dwSize + 63) / 64 * 64 : 64;
+}
+
 // One chunk's data, as LoadChunkData reads it, with the file's length already known. A
 // damaged size must not cost an allocation the file cannot fill.
 BOOL LoadWithin(CFile& file, CIffChunk& chunk, ULONGLONG fileLength) {
@@ -26,11 +32,25 @@ BOOL LoadWithin(CFile& file, CIffChunk& chunk, ULONGLONG fileLength) {
 // Where DataLoader puts the data it reads: into the chunks, which loads them...
 class IntoChunks {
 public:
-    // A chunk out of a block read; false when its buffer cannot be had.
-    static bool FromBlock(CIffChunk& chunk, const BYTE* data) {
-        if (!chunk.AllocForSize()) return false;
-        if (chunk.m_dwSize) std::memcpy(chunk.m_pData.get(), data, chunk.m_dwSize);
-        chunk.m_bLoaded = TRUE;
+    // The chunks of a block read, their buffers slices of one allocation; false when it
+    // cannot be had.
+    static bool FromRun(const std::vector<CIffChunk*>& run, const BYTE* block, ULONGLONG start) {
+        size_t total = 0;
+        for (const CIffChunk* chunk : run) total += Capacity(*chunk);
+        IffSharedBlock* shared = IffSharedBlock::Create(total, false);
+        if (!shared) return false;
+        BYTE* p = shared->Data();
+        IffPrepareForWriting(p, total);
+        for (CIffChunk* chunk : run) {
+            const DWORD size = chunk->m_dwSize;
+            const DWORD capacity = Capacity(*chunk);
+            std::memcpy(p, block + (chunk->m_dwDataOffset - start), size);
+            std::memset(p + size, 0, capacity - size);
+            chunk->TakeBuffer(CIffChunkBuffer(shared, p), capacity);
+            chunk->m_bLoaded = TRUE;
+            p += capacity;
+        }
+        shared->Release();
         return true;
     }
     // A chunk read by itself.
@@ -44,8 +64,8 @@ class ToVisitor {
 public:
     explicit ToVisitor(const IffChunkDataVisitor& visit) : m_visit(visit) {}
 
-    bool FromBlock(const CIffChunk& chunk, const BYTE* data) {
-        m_visit(chunk, data);
+    bool FromRun(const std::vector<CIffChunk*>& run, const BYTE* block, ULONGLONG start) {
+        for (const CIffChunk* chunk : run) m_visit(*chunk, block + (chunk->m_dwDataOffset - start));
         return true;
     }
     // NULL goes to the visitor where LoadWithin would fail.
@@ -90,7 +110,7 @@ public:
     CIffChunk* NextUnloaded(POSITION& pos, const Wanted& wanted) {
         while (pos) {
             const POSITION at = pos;
-            CIffChunk* chunk = m_rec.GetNext(pos);
+            CIffChunk* chunk = Next(pos);
             if (!chunk) {
                 pos = at;
                 return nullptr;
@@ -117,7 +137,7 @@ public:
         ULONGLONG end = start + first->m_dwSize;
         if (first->m_dwSize < kSmall && end <= length) {
             for (POSITION next = pos; next;) {
-                CIffChunk* chunk = m_rec.GetNext(next);
+                CIffChunk* chunk = Next(next);
                 if (!chunk) break;
                 if (chunk->m_bLoaded || !wanted(*chunk)) continue;  // passed over anyway
                 const ULONGLONG at = chunk->m_dwDataOffset;
@@ -150,6 +170,14 @@ private:
 
     static bool All(const CIffChunk&) { return true; }
 
+    // CIffFileRecord::GetNext, without a call per chunk.
+    static CIffChunk* Next(POSITION& pos) {
+        IffChunkList::Node* n = IffChunkList::FromPos(pos);
+        if (!n) return nullptr;
+        pos = IffChunkList::ToPos(n->next);
+        return &n->chunk;
+    }
+
     ULONGLONG Length() {
         if (!m_lengthKnown) {
             m_length = m_rec.m_pFile->GetLength();
@@ -158,9 +186,9 @@ private:
         return m_length;
     }
 
-    // The run's chunks from one read of [start, end). FALSE when the read fails or a
-    // buffer cannot be had: the chunks not loaded by then are read one by one, which
-    // meets the same failure at the same chunk.
+    // The run's chunks from one read of [start, end). FALSE when the read fails or the
+    // buffers cannot be had: the chunks are then read one by one, which meets the same
+    // failure at the same chunk.
     BOOL LoadRun(ULONGLONG start, ULONGLONG end) {
         const UINT span = static_cast<UINT>(end - start);
         try {
@@ -172,11 +200,7 @@ private:
         } catch (const std::bad_alloc&) {
             return FALSE;
         }
-        for (CIffChunk* chunk : m_run) {
-            if (!m_sink.FromBlock(*chunk, m_block.data() + (chunk->m_dwDataOffset - start)))
-                return FALSE;
-        }
-        return TRUE;
+        return m_sink.FromRun(m_run, m_block.data(), start);
     }
 
     CIffFileRecord& m_rec;

@@ -244,7 +244,7 @@ CIffChunk* CIffManager::AddChunk(DWORD h, const IffChunkHeader& header, DWORD da
         return &old->chunk;
     }
     try {
-        auto node = std::make_unique<ChunkList::Node>();
+        ChunkList::NodePtr node = list.NewNode();
         CIffChunk& chunk = node->chunk;
         if (!chunk.m_pData) return nullptr;
         chunk.m_dwType = header.dwType;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -68,12 +69,67 @@ private:
 // before the scan's chunks are added) need not read them a second time.
 class ScannedHeaders {
 public:
+    // A header in a quarter of its size: names are mostly short or empty and are kept
+    // apart, up to their first zero byte (all a chunk takes of them).
     struct Entry {
         DWORD offset;
-        IffChunkHeader header;
+        DWORD type;
+        DWORD size;
+        WORD id;
+        WORD flags;
+        DWORD nameAt;
+        BYTE nameLength;
     };
 
-    std::vector<Entry> entries;
+    // In pages, so that growing never copies: a file of many chunks has many entries.
+    class Entries {
+    public:
+        size_t size() const { return m_size; }
+        const Entry& operator[](size_t i) const { return m_pages[i / kPage][i % kPage]; }
+        // May throw std::bad_alloc; nothing is added then.
+        void push_back(const Entry& e) {
+            if (m_size == m_pages.size() * kPage) {
+                m_pages.reserve(m_pages.size() + 1);
+                m_pages.emplace_back(new Entry[kPage]);
+            }
+            m_pages[m_size / kPage][m_size % kPage] = e;
+            ++m_size;
+        }
+
+    private:
+        static constexpr size_t kPage = 4096;
+        std::vector<std::unique_ptr<Entry[]>> m_pages;
+        size_t m_size = 0;
+    };
+
+    Entries entries;
+
+    // May throw std::bad_alloc; nothing is added then.
+    void Add(DWORD offset, const IffChunkHeader& h) {
+        const void* zero = std::memchr(h.szName, 0, sizeof h.szName);
+        const size_t length =
+            zero ? static_cast<size_t>(static_cast<const char*>(zero) - h.szName) : sizeof h.szName;
+        const size_t at = m_names.size();
+        m_names.insert(m_names.end(), h.szName, h.szName + length);
+        try {
+            entries.push_back({offset, h.dwType, h.dwSize, h.wID, h.wFlags, static_cast<DWORD>(at),
+                               static_cast<BYTE>(length)});
+        } catch (...) {
+            m_names.resize(at);
+            throw;
+        }
+    }
+
+    IffChunkHeader Header(const Entry& e) const {
+        IffChunkHeader h;
+        h.dwType = e.type;
+        h.dwSize = e.size;
+        h.wID = e.id;
+        h.wFlags = e.flags;
+        std::memset(h.szName, 0, sizeof h.szName);
+        if (e.nameLength) std::memcpy(h.szName, m_names.data() + e.nameAt, e.nameLength);
+        return h;
+    }
 
     // Map entries of one type usually come in file order: search on from the last hit.
     const Entry* Find(DWORD offset) {
@@ -90,17 +146,23 @@ public:
             hi = std::min(hi, n);
         }
         // The last entry in [lo, hi) at or before the offset.
-        const auto first = entries.begin() + static_cast<std::ptrdiff_t>(lo);
-        const auto it =
-            std::upper_bound(first, entries.begin() + static_cast<std::ptrdiff_t>(hi), offset,
-                             [](DWORD o, const Entry& e) { return o < e.offset; });
-        if (it == first) return nullptr;
-        const size_t i = static_cast<size_t>(it - entries.begin()) - 1;
+        const size_t first = lo;
+        while (lo < hi) {
+            const size_t mid = lo + (hi - lo) / 2;
+            if (entries[mid].offset <= offset) {
+                lo = mid + 1;
+            } else {
+                hi = mid;
+            }
+        }
+        if (lo == first) return nullptr;
+        const size_t i = lo - 1;
         m_hint = i + 1;
         return entries[i].offset == offset ? &entries[i] : nullptr;
     }
 
 private:
+    std::vector<char> m_names;
     size_t m_hint = 0;
 };
 
@@ -108,14 +170,14 @@ private:
 // is replaced by the scan's own add later on (same type and ID), so it need not be made.
 bool ScanAddsChunkAt(ScannedHeaders& scanned, DWORD offset) {
     const ScannedHeaders::Entry* e = scanned.Find(offset);
-    return e && !(e->header.wFlags & IFF_FLAG_SKIP_SCAN);
+    return e && !(e->flags & IFF_FLAG_SKIP_SCAN);
 }
 
 // A header for the map step: the one the scan read at that offset, or a fresh read.
 BOOL MappedHeader(ScannedHeaders& scanned, ScanReader& reader, DWORD offset,
                   IffChunkHeader* pHeader) {
     if (const ScannedHeaders::Entry* e = scanned.Find(offset)) {
-        *pHeader = e->header;
+        *pHeader = scanned.Header(*e);
         return TRUE;
     }
     return reader.Read(pHeader, offset);
@@ -200,7 +262,7 @@ BOOL IffReadContainer(DWORD h, int* pError) {
             IffChunkHeader chunk;
             if (!reader.Read(&chunk, position)) break;
             if (!HeaderSizeInBounds(chunk.dwSize)) break;
-            scanned.entries.push_back({static_cast<DWORD>(position), chunk});
+            scanned.Add(static_cast<DWORD>(position), chunk);
             position += chunk.dwSize;
         }
     } catch (const std::bad_alloc&) {
@@ -234,10 +296,12 @@ BOOL IffReadContainer(DWORD h, int* pError) {
         }
     }
 
-    for (ScannedHeaders::Entry& e : scanned.entries) {
-        if (e.header.wFlags & IFF_FLAG_SKIP_SCAN) continue;
-        e.header.dwSize -= IFF_CHUNK_HEADER_SIZE;
-        CIffManager::AddChunk(h, e.header, e.offset + IFF_CHUNK_HEADER_SIZE);
+    for (size_t i = 0; i < scanned.entries.size(); ++i) {
+        const ScannedHeaders::Entry& e = scanned.entries[i];
+        if (e.flags & IFF_FLAG_SKIP_SCAN) continue;
+        IffChunkHeader header = scanned.Header(e);
+        header.dwSize -= IFF_CHUNK_HEADER_SIZE;
+        CIffManager::AddChunk(h, header, e.offset + IFF_CHUNK_HEADER_SIZE);
     }
     return TRUE;
 }

@@ -16,15 +16,19 @@
 
 namespace {
 
-// What a failed save must put back: the header image and every chunk's data offset.
+// What a failed save must put back: the header image and every chunk's data offset. The
+// same walk tells whether every chunk the save writes is loaded.
 class Snapshot {
 public:
     explicit Snapshot(CIffFileRecord& rec) : m_rec(rec) {
         std::memcpy(m_header, rec.m_header, sizeof m_header);
         m_offsets.reserve(static_cast<size_t>(rec.GetCount()));
-        for (const auto* n = rec.m_chunks->head; n; n = n->next)
+        for (const auto* n = rec.m_chunks->head; n; n = n->next) {
             m_offsets.push_back(n->chunk.m_dwDataOffset);
+            if (n->chunk.m_dwType != IFF_TYPE_RSMP && !n->chunk.m_bLoaded) m_writable = false;
+        }
     }
+    bool AllChunksWritable() const { return m_writable; }
     void Restore() {
         std::memcpy(m_rec.m_header, m_header, sizeof m_header);
         size_t i = 0;
@@ -36,6 +40,7 @@ private:
     CIffFileRecord& m_rec;
     BYTE m_header[IFF_FILE_HEADER_SIZE];
     std::vector<DWORD> m_offsets;
+    bool m_writable = true;
 };
 
 // Removes the temporary file unless the save went through.
@@ -96,13 +101,6 @@ BOOL ReplaceReleasingHolds(CIffFileRecord& rec, std::unique_ptr<CFile>& temp,
     // saves in place fail instead of writing over whatever the path names by then.
     rec.m_pFile->SetFilePath(std::string());
     return replaced;
-}
-
-BOOL AllChunksWritable(const CIffFileRecord& rec) {
-    for (const auto* n = rec.m_chunks->head; n; n = n->next) {
-        if (n->chunk.m_dwType != IFF_TYPE_RSMP && !n->chunk.m_bLoaded) return FALSE;
-    }
-    return TRUE;
 }
 
 BOOL SaveOverDiskFile(CIffFileRecord& rec, DWORD h, Snapshot& snapshot) {
@@ -167,8 +165,8 @@ BOOL IffSaveInPlace(DWORD h) {
     if (!rec || !rec->m_pFile) return FALSE;
     std::optional<Snapshot> snapshot;
     try {
-        if (!AllChunksWritable(*rec) || IffSavedSize(h) >= kIffSizeLimit) return FALSE;
         snapshot.emplace(*rec);
+        if (!snapshot->AllChunksWritable() || IffSavedSize(h) >= kIffSizeLimit) return FALSE;
         if (rec->m_bMemoryFile) {
             auto fresh = std::make_unique<CMemFile>(1024);
             if (!IffWriteContainer(fresh.get(), h)) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -16,16 +17,11 @@
 
 namespace {
 
-void AppendLE32(std::vector<BYTE>& out, DWORD v) {
-    BYTE b[4];
-    StoreLE32(b, v);
-    out.insert(out.end(), b, b + 4);
-}
-
-void AppendLE16(std::vector<BYTE>& out, WORD v) {
-    BYTE b[2];
-    StoreLE16(b, v);
-    out.insert(out.end(), b, b + 2);
+// A map entry's length: offset, ID, flags, the name and its zero byte, padded to even (so
+// every entry, and every type table of 8 bytes, starts on an even offset).
+size_t MapEntrySize(const CIffChunk& c) {
+    const size_t entry = 8 + c.m_strName.size() + 1;
+    return entry + (entry & 1);
 }
 
 }  // namespace
@@ -37,10 +33,7 @@ ULONGLONG IffSavedSize(DWORD h) {
     for (const auto* n = rec->m_chunks->head; n; n = n->next) {
         const CIffChunk& c = n->chunk;
         if (c.m_dwType == IFF_TYPE_RSMP) continue;
-        total += IFF_CHUNK_HEADER_SIZE + static_cast<ULONGLONG>(c.m_dwSize);
-        // Each entry ends on an even offset; the type tables (8 bytes) keep it even.
-        const ULONGLONG entry = 8 + static_cast<ULONGLONG>(c.m_strName.size()) + 1;
-        total += entry + (entry & 1);
+        total += IFF_CHUNK_HEADER_SIZE + static_cast<ULONGLONG>(c.m_dwSize) + MapEntrySize(c);
     }
     for (const auto& t : rec->m_chunks->types)
         if (t.first != IFF_TYPE_RSMP) total += 8;
@@ -99,50 +92,76 @@ BOOL WriteResourceMap(CFile* pFile, DWORD h) {
     if (!CIffManager::IsValid(h) || !pFile) return FALSE;
     CIffFile types;
     if (!types.Attach(h)) return FALSE;
+    const IffChunkList& list = *types.GetRecord()->m_chunks;
 
     const ULONGLONG mapOffset = pFile->GetPosition();
     if (mapOffset >= kIffSizeLimit) return FALSE;
 
-    // The whole map is assembled first and written in one go; its bytes are the same as
-    // writing it field by field and patching the sizes afterwards.
-    std::vector<BYTE> map(IFF_CHUNK_HEADER_SIZE + 20, 0);
-    StoreBE32(map.data(), IFF_TYPE_RSMP);
-    StoreBE16(map.data() + 10, IFF_DEFAULT_FLAGS);
-    std::memcpy(map.data() + IFF_CHUNK_HEADER_SIZE + 8, "pmsr", 4);
-    DWORD typeCount = static_cast<DWORD>(types.GetTypeCount());
-    if (types.CountOfType(IFF_TYPE_RSMP, FALSE) > 0) --typeCount;
-    StoreLE32(map.data() + IFF_CHUNK_HEADER_SIZE + 16, typeCount);
-
-    POSITION typePos = types.GetTypeListHead();
-    while (typePos) {
-        const DWORD type = types.GetNextType(typePos);
-        if (type == IFF_TYPE_RSMP) continue;
-        AppendLE32(map, type);
-        AppendLE32(map, static_cast<DWORD>(types.CountOfType(type, TRUE)));
-        POSITION pos = types.FindFirstOfType(type);
-        while (pos) {
-            const CIffChunk* chunk = types.GetNextOfType(pos);
-            if (!chunk) break;
-            if (!chunk->m_bLoaded) continue;
-            AppendLE32(map, chunk->m_dwDataOffset - IFF_CHUNK_HEADER_SIZE);
-            AppendLE16(map, chunk->m_wID);
-            AppendLE16(map, chunk->m_wFlags);
-            map.insert(map.end(), chunk->m_strName.begin(), chunk->m_strName.end());
-            map.push_back(0);
-            if (map.size() & 1) map.push_back(0xA3);
-        }
+    // Built in two walks in list order, which reads the chunks in the order they lie in
+    // memory: the first sizes each type's table, the second fills the tables. The bytes
+    // are the same as writing the map field by field and patching the sizes afterwards.
+    struct Table {
+        DWORD type;
+        DWORD loaded;
+        size_t size;  // the entries'
+        size_t at;    // where the next entry goes
+    };
+    constexpr size_t kNone = static_cast<size_t>(-1);
+    std::vector<Table> tables;
+    for (POSITION pos = types.GetTypeListHead(); pos;) {
+        const DWORD type = types.GetNextType(pos);
+        const IffChunkList::TypeIndex* t = list.Type(type);
+        if (!t) continue;
+        t->scratch = type == IFF_TYPE_RSMP ? kNone : tables.size();
+        if (type != IFF_TYPE_RSMP) tables.push_back({type, 0, 0, 0});
     }
-    if (mapOffset + map.size() >= kIffSizeLimit) return FALSE;
-    const DWORD total = static_cast<DWORD>(map.size());
-    StoreLE32(map.data() + IFF_CHUNK_HEADER_SIZE + 12, total);
-    StoreBE32(map.data() + 4, total);
+    for (const auto* n = list.head; n; n = n->next) {
+        const size_t k = n->typeIndex->scratch;
+        if (k == kNone || !n->chunk.m_bLoaded) continue;
+        ++tables[k].loaded;
+        tables[k].size += MapEntrySize(n->chunk);
+    }
+    ULONGLONG total = IFF_CHUNK_HEADER_SIZE + 20;
+    for (Table& t : tables) {
+        t.at = static_cast<size_t>(total) + 8;
+        total += 8 + static_cast<ULONGLONG>(t.size);
+    }
+    if (mapOffset + total >= kIffSizeLimit) return FALSE;
+
+    std::unique_ptr<BYTE[]> map(new BYTE[static_cast<size_t>(total)]);
+    BYTE* const m = map.get();
+    std::memset(m, 0, IFF_CHUNK_HEADER_SIZE + 20);
+    StoreBE32(m, IFF_TYPE_RSMP);
+    StoreBE32(m + 4, static_cast<DWORD>(total));
+    StoreBE16(m + 10, IFF_DEFAULT_FLAGS);
+    std::memcpy(m + IFF_CHUNK_HEADER_SIZE + 8, "pmsr", 4);
+    StoreLE32(m + IFF_CHUNK_HEADER_SIZE + 12, static_cast<DWORD>(total));
+    StoreLE32(m + IFF_CHUNK_HEADER_SIZE + 16, static_cast<DWORD>(tables.size()));
+    for (const Table& t : tables) {
+        StoreLE32(m + t.at - 8, t.type);
+        StoreLE32(m + t.at - 4, t.loaded);
+    }
+    for (const auto* n = list.head; n; n = n->next) {
+        const size_t k = n->typeIndex->scratch;
+        const CIffChunk& c = n->chunk;
+        if (k == kNone || !c.m_bLoaded) continue;
+        BYTE* entry = m + tables[k].at;
+        const size_t size = MapEntrySize(c);
+        tables[k].at += size;
+        StoreLE32(entry, c.m_dwDataOffset - IFF_CHUNK_HEADER_SIZE);
+        StoreLE16(entry + 4, c.m_wID);
+        StoreLE16(entry + 6, c.m_wFlags);
+        std::memcpy(entry + 8, c.m_strName.data(), c.m_strName.size());
+        entry[8 + c.m_strName.size()] = 0;
+        if (size > 9 + c.m_strName.size()) entry[size - 1] = 0xA3;  // the pad to even
+    }
 
     BYTE offsetField[4];
     StoreBE32(offsetField, static_cast<DWORD>(mapOffset));
     pFile->Seek(60, CFile::begin);
     pFile->Write(offsetField, 4);
     pFile->Seek(0, CFile::end);
-    pFile->Write(map.data(), total);
+    pFile->Write(m, static_cast<UINT>(total));
     return TRUE;
 }
 

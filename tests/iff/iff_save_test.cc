@@ -305,6 +305,61 @@ TEST(SafeSaveLongPath, SavesInPlace) {
     EXPECT_EQ(HeldFileBytes(iff), BuildIff(in));
 }
 
+// Whether a save in place would write the very bytes the file holds: for a file as this
+// program writes it, every chunk loaded and none changed. Any byte a save would write
+// otherwise counts, from the header's first to the map's last pad byte, also past the
+// write buffer's size; the container is left as it was either way.
+TEST(SaveMatchesFile, OnlyForAProgramWrittenFileLoadedWholeAndUnchanged) {
+    IffSpec in;
+    in.chunks = {Chunk("PALT", 1, 10), Chunk("SPR2", 5, (1u << 20) + 100), Chunk("PALT", 2, 0)};
+    const Bytes canonical = BuildIff(in);
+    ASSERT_EQ(canonical.back(), 0xA3) << "the last map entry's name has an even length";
+    const auto matches = [](const Bytes& bytes) {
+        CIffFile iff;
+        EXPECT_TRUE(LoadAs(iff, bytes) && iff.LoadAllChunkData());
+        return iff.SaveMatchesFile() != FALSE;
+    };
+    EXPECT_TRUE(matches(canonical));
+    EXPECT_FALSE(CIffFile().SaveMatchesFile());  // a new container has no file
+    CIffFile partly;
+    ASSERT_TRUE(LoadAs(partly, canonical));
+    EXPECT_FALSE(partly.SaveMatchesFile());  // unloaded chunks: it cannot tell
+
+    // The header's text and map offset, a name's bytes after its end, the last pad byte.
+    for (const size_t at : {size_t{40}, size_t{62}, size_t{64 + 12 + 10}, canonical.size() - 1}) {
+        Bytes changed = canonical;
+        changed[at] ^= 1;
+        EXPECT_FALSE(matches(changed)) << at;
+    }
+    Bytes longer = canonical;
+    longer.push_back(0);
+    EXPECT_FALSE(matches(longer));
+    IffSpec other = in;
+    other.mapFirst = true;
+    EXPECT_FALSE(matches(BuildIff(other)));
+    other.version = "2.0";
+    other.withMap = false;
+    EXPECT_FALSE(matches(BuildIff(other)));
+
+    // A change near the large chunk's end; the check leaves offsets and header alone, so
+    // the save writes what it would have, and the saved file matches then.
+    CIffFile iff;
+    ASSERT_TRUE(LoadAs(iff, canonical) && iff.LoadAllChunkData());
+    CIffChunk* sprite = nullptr;
+    ASSERT_TRUE(iff.FindChunk(&sprite, IFF_TYPE_SPR2, 5));
+    sprite->m_dwPos = sprite->m_dwSize - 1;
+    ASSERT_TRUE(sprite->WriteByte(0x77));
+    const DWORD offset = sprite->m_dwDataOffset;
+    const Bytes header(iff.GetRecord()->m_header, iff.GetRecord()->m_header + 64);
+    EXPECT_FALSE(iff.SaveMatchesFile());
+    EXPECT_EQ(sprite->m_dwDataOffset, offset);
+    EXPECT_EQ(Bytes(iff.GetRecord()->m_header, iff.GetRecord()->m_header + 64), header);
+    ASSERT_TRUE(iff.Save(nullptr));
+    in.chunks[1].data.back() = 0x77;
+    EXPECT_EQ(HeldFileBytes(iff), BuildIff(in));
+    EXPECT_TRUE(iff.SaveMatchesFile());
+}
+
 std::vector<Fault> Faults() {
     using FS = CFaultySaveFileSystem;
     std::vector<Fault> f = {{"flush", [](FS& fs) { fs.budget->failFlush = true; }},
