@@ -213,7 +213,6 @@ std::vector<Case> Cases() {
          "FILE: Can't draw this frame!"},
         {"set-palette FILE --sprite 128 --palette 4 --frame 2", Given::file, 1, frame},
         {"quick-patch FILE", Given::cut, 2, unsaved},  // a chunk's data cannot be loaded
-        {"resave FILE", Given::cut, 2, unsaved},
         {"resave FILE --output /no-such-folder/out", Given::file, 2, unsaved}};
     for (const char* line : {"info FILE", "render FILE --sprite 128 --frame 0 --out OUT",
              "quick-patch FILE", "manual-patch --palette 1 FILE",

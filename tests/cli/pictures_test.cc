@@ -179,7 +179,6 @@ TEST(CliPictures, FailuresAreReportedAndWriteNothing) {
          "OUT: Unable to write this bitmap! (9600 x 9600 pixels"},
         {"palette FILE --id 3 --out OUT", 1, "FILE: Can't find this item! (palette 3)"},
         {"palette FILE --id 2 --out OUT", 1, "FILE: Can't load this resource! (palette 2: "},
-        {"palette FILE.gone --id 1 --out OUT", 2, "FILE.gone: Unable to open file!"},
         {"palette FILE --id 1 --out FILE.txt", 2, "palvane2-cli: --out"},
         {"palette FILE --id 0x1 --out OUT", 2, "palvane2-cli: --id"},
     };

@@ -303,25 +303,23 @@ TEST(Palettes, FrameFirstFallbackOnlyWhenMissingWithTheReason) {
         DWORD value;  // the version, colour count or size the fault is about
     };
     using F = PaletteFault;
-    for (const Case& c : std::vector<Case>{{big, 2, big, false, F::None, 0},
-                                           {9, 1, 1, true, F::None, 0},
-                                           {9, 10, -1, false, F::Unreadable, 0},
-                                           {2, 1, 2, false, F::Version, 3},
-                                           {9, 3, 3, true, F::Version, 0},
-                                           {4, 1, 4, false, F::ColorCount, 16},
-                                           {9, 5, 5, true, F::ColorCount, 255},
-                                           {7, 1, 7, false, F::Length, 783},
-                                           {8, 1, 8, false, F::Length, 4}}) {
+    // clang-format off
+    for (const Case& c : std::vector<Case>{
+             {big, 2, big, false, F::None, 0},        {9, 1, 1, true, F::None, 0},
+             {9, 10, -1, false, F::Unreadable, 0},    {2, 1, 2, false, F::Version, 3},
+             {9, 3, 3, true, F::Version, 0},          {4, 1, 4, false, F::ColorCount, 16},
+             {9, 5, 5, true, F::ColorCount, 255},     {7, 1, 7, false, F::Length, 783},
+             {8, 1, 8, false, F::Length, 4}}) {
+        // clang-format on
         SCOPED_TRACE(testing::Message() << c.own << " then " << c.common);
         const PaletteChoice got = ChoosePalette(&iff, c.own, c.common);
-        EXPECT_EQ(got.pChunk ? got.pChunk->m_wID : -1, c.chosen);
-        EXPECT_EQ(got.bFallback, c.fallback);
-        EXPECT_EQ(got.check.fault, c.fault);
         const DWORD value = c.fault == F::Version      ? got.check.dwVersion
                             : c.fault == F::ColorCount ? got.check.dwColors
                             : c.fault == F::Length     ? got.check.dwSize
                                                        : 0;
-        EXPECT_EQ(value, c.value);
+        EXPECT_EQ(std::make_tuple(got.pChunk ? got.pChunk->m_wID : -1, got.bFallback, value),
+                  std::make_tuple(c.chosen, c.fallback, c.value));
+        EXPECT_EQ(got.check.fault, c.fault);
         EXPECT_EQ(FindPalette(&iff, c.own, c.common), c.fault == F::None ? got.pChunk : nullptr);
     }
 }
