@@ -51,8 +51,7 @@ TEST(CliInfo, DescribesEveryChunkPaletteSpriteAndFrame) {
         PaltChunk(2, version2, "caf\xE9\x01\"\\\x85"), PaltChunk(1, TestPalette(), "p"),
         Spr2Chunk(130, broken, "bad"), Spr2Chunk(129, wide), Spr2Chunk(128, main, "x")}};
     // clang-format on
-    const Bytes bytes = BuildIff(file);
-    const std::string path = Temp("info.iff", bytes);
+    const std::string path = Temp("info.iff", BuildIff(file));
     const Result r = Cli("info FILE", path);
     ASSERT_EQ(std::make_pair(r.status, r.err), std::make_pair(0, std::string()));
     // Quotes and backslashes the usual way; control characters, C1 and DEL too, as \u00XX.
@@ -62,12 +61,12 @@ TEST(CliInfo, DescribesEveryChunkPaletteSpriteAndFrame) {
     nlohmann::ordered_json expected = nlohmann::ordered_json::parse(R"({
       "file": "", "version": "2.5", "chunks": [
         {"type": "ab\u007Fÿ", "id": 7, "flags": 4, "name": "skip", "size": 3},
-        {"type": "PALT", "id": 2, "flags": 16, "name": "café\u0001\"\\\u0085", "size": 0},
-        {"type": "PALT", "id": 1, "flags": 16, "name": "p", "size": 0},
-        {"type": "SPR2", "id": 130, "flags": 16, "name": "bad", "size": 0},
-        {"type": "SPR2", "id": 129, "flags": 16, "name": "", "size": 0},
-        {"type": "SPR2", "id": 128, "flags": 16, "name": "x", "size": 0},
-        {"type": "rsmp", "id": 0, "flags": 16, "name": "", "size": 0}],
+        {"type": "PALT", "id": 2, "flags": 16, "name": "café\u0001\"\\\u0085", "size": 784},
+        {"type": "PALT", "id": 1, "flags": 16, "name": "p", "size": 784},
+        {"type": "SPR2", "id": 130, "flags": 16, "name": "bad", "size": 64},
+        {"type": "SPR2", "id": 129, "flags": 16, "name": "", "size": 88},
+        {"type": "SPR2", "id": 128, "flags": 16, "name": "x", "size": 160},
+        {"type": "rsmp", "id": 0, "flags": 16, "name": "", "size": 154}],
       "palettes": [{"id": 1, "name": "p", "valid": true},
                    {"id": 2, "name": "café\u0001\"\\\u0085", "valid": false}],
       "sprites": [
@@ -85,8 +84,6 @@ TEST(CliInfo, DescribesEveryChunkPaletteSpriteAndFrame) {
            "field14": 0, "palette_used": null, "drawable": false}]},
         {"id": 130, "name": "bad", "decoded": false}]})");
     expected["file"] = path;
-    for (size_t i : {2, 3, 4, 5, 6}) expected["chunks"][i - 1]["size"] = file.chunks[i].data.size();
-    expected["chunks"][6]["size"] = LoadBE32(&bytes[LoadBE32(&bytes[60]) + 4]) - 76;
     EXPECT_EQ(nlohmann::ordered_json::parse(r.out), expected);
 }
 

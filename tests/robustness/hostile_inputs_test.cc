@@ -8,7 +8,6 @@
 #include <cstring>
 #include <optional>
 
-#include "base/byte_order.h"
 #include "builders/iff_builder.h"
 #include "builders/spr2_builder.h"
 #include "child_process.h"
@@ -36,9 +35,7 @@ constexpr long kAllocatorFactor = 1;
 #endif
 
 Bytes Dword(DWORD v) {
-    Bytes b(4);
-    StoreLE32(b.data(), v);
-    return b;
+    return {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)};
 }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
