@@ -121,11 +121,12 @@ Bytes FileOf(const Model& model, const std::string& version = "2.5", size_t padd
     return BuildIff(file);
 }
 
-// Every frame gets the palette, and every sprite that decodes is written back in the layout
-// the encoder gives it.
-void AllFrames(Model& m, WORD id) {
+// The model with every frame given the palette, and every sprite that decodes written back
+// in the layout the encoder gives it.
+Model AllFrames(WORD id, Model m = kInput) {
     for (auto& [sprite, s] : m)
         s = {s.common, std::vector<WORD>(s.framePalettes.size(), id), false};
+    return m;
 }
 
 // The text itself: two-space indents, one member a line, an empty array on one line.
@@ -184,7 +185,7 @@ std::vector<Case> Cases() {
                       item = "FILE: Can't find this item!",
                       load = "FILE: Can't load this resource!",
                       frame = "FILE: Can't find this frame!";
-    const auto quick = +[](Model& m) { AllFrames(m, 41891); };
+    const auto quick = +[](Model& m) { m = AllFrames(41891); };
     // clang-format off
     std::vector<Case> all = {
         {"quick-patch FILE", Given::file, 1, skipped, quick},
@@ -192,7 +193,7 @@ std::vector<Case> Cases() {
         // A file that does not open is reported, and the files after it are still processed.
         {"quick-patch FILE.gone FILE", Given::file, 2, "FILE.gone: Unable to open file!", quick},
         {"manual-patch --palette 7 FILE", Given::file, 1, skipped,
-         [](Model& m) { AllFrames(m, 7); }},
+         [](Model& m) { m = AllFrames(7); }},
         {"set-palette FILE --sprite 131 --palette 2 --common", Given::file, 0, "",
          [](Model& m) { m[131] = {2, {3}, false}; }},
         {"set-palette FILE --sprite 128 --palette 5 --frame 1 --output OUT", Given::file, 0, "",
@@ -339,9 +340,7 @@ TEST(CliBatch, WalksAFolderOnceAndLeavesUnchangedFilesAlone) {
               "\n4 files: 1 patched, 2 with warnings, 1 failed, 0 unchanged; 6 frames in 6 "
               "sprites set to 41891\n");
     EXPECT_NE(("\n" + first.err).find("\n" + loopLine), std::string::npos) << first.err;
-    Model model = kInput;
-    AllFrames(model, 41891);
-    EXPECT_EQ(ReadFileBytes(a), Saved(FileOf(model, "2.0")));
+    EXPECT_EQ(ReadFileBytes(a), Saved(FileOf(AllFrames(41891), "2.0")));
     EXPECT_EQ(ReadFileBytes(c), Saved(BuildIff(paletteOnly)));
 
     std::vector<fs::file_time_type> times;
@@ -395,11 +394,9 @@ TEST(CliBatch, AKilledBatchLeavesWholeFilesAndARerunFinishes) {
 #ifdef _WIN32
     GTEST_SKIP() << "needs a kill at an arbitrary moment of the batch (SIGKILL)";
 #else
-    Model patched = kInput;
-    AllFrames(patched, 41891);
     const Bytes old = FileOf(kInput, "2.0", 200000);  // long enough to be killed while written
     const std::map<std::string, Bytes> commands = {
-        {"quick-patch -j 2 FILE", Saved(FileOf(patched, "2.0", 200000))},
+        {"quick-patch -j 2 FILE", Saved(FileOf(AllFrames(41891), "2.0", 200000))},
         {"resave -j 2 FILE", Saved(old)}};
     std::mt19937 random(21);
     for (const auto& [line, now] : commands)

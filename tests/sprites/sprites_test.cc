@@ -30,8 +30,7 @@ Spr2FrameSpec Frame(int i) {
 }
 
 Spr2Spec Sprite(int nFrames) {
-    Spr2Spec s;
-    s.paletteId = 0x00010203;
+    Spr2Spec s{1000, 0x00010203};
     for (int i = 0; i < nFrames; ++i) s.frames.push_back(Frame(i));
     return s;
 }
@@ -39,9 +38,8 @@ Spr2Spec Sprite(int nFrames) {
 class Spr2Test : public ::testing::Test {
 protected:
     BOOL Attach(const Bytes& data) {
-        ChunkSpec c = Spr2Chunk(100, {});
-        c.data = data;
-        EXPECT_TRUE(LoadChunks(iff, {c}) && iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100));
+        EXPECT_TRUE(LoadChunks(iff, {{"SPR2", 100, 0x10, "", data}}) &&
+                    iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100));
         return chunk && sprite.Attach(&iff, chunk);
     }
     Bytes Data() const {
@@ -281,9 +279,7 @@ TEST_F(RenderTest, BlendExactBytes) {
 }
 
 ChunkSpec Palt(WORD id, DWORD version, DWORD colors, size_t size) {
-    PaltSpec p = TestPalette();
-    std::tie(p.version, p.colorCount, p.size) = std::make_tuple(version, colors, size);
-    return PaltChunk(id, p);
+    return PaltChunk(id, {version, colors, TestPalette().colors, size});
 }
 
 // Which palette draws a frame, its own or (only when its own is missing) the common one,
