@@ -157,8 +157,7 @@ TEST(CliPalette, WritesTheColoursAsGimpJascAndSwatchFiles) {
     EXPECT_EQ(ReadPaletteText(gpl), expected);
     EXPECT_EQ(ReadPaletteText(pal), expected);
     const Image swatch = ReadPng(png);
-    ASSERT_EQ(swatch.width, 32);
-    ASSERT_EQ(swatch.height, 32);
+    ASSERT_EQ(std::pair(swatch.width, swatch.height), std::pair(32, 32));
     for (int k = 0; k < 256; ++k) {
         const BYTE* px = swatch.At(2 * (k % 16) + 1, 2 * (k / 16) + 1);
         EXPECT_EQ(Bytes(px, px + 3), Bytes(&expected[3 * k], &expected[3 * k + 3])) << k;

@@ -15,9 +15,7 @@
 
 namespace {
 
-using preview::FramePixelAt;
-using preview::kZoomLevels;
-using preview::StepZoom;
+using namespace preview;
 
 TEST(ZoomGeometry, LevelsPixelsUnderThePointAndAnchors) {
     std::vector<int> up{1}, down{16};
@@ -176,8 +174,7 @@ TEST_F(PreviewTest, SwatchCellsAndTheIndexUnderTheCursor) {
     for (int i = 0; i < 256; ++i) colors[i] = RGBQUAD{BYTE(255 - i), BYTE(i), 7, 0};
     preview.SetSwatch(colors);
     const preview::SwatchLayout s = preview::LayoutSwatch(41, 30);
-    EXPECT_EQ(s.cell, 1);
-    EXPECT_EQ(std::pair(s.originX, s.originY), std::pair(12, 7));
+    EXPECT_EQ(std::make_tuple(s.cell, s.originX, s.originY), std::make_tuple(1, 12, 7));
     const std::unique_ptr<CBitmap> shot = ws.Paint(preview);
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 41; ++x) {
