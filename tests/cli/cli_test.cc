@@ -33,7 +33,6 @@ Bytes Saved(const Bytes& file) {
     CIffFile iff;
     CMemFile mem;
     EXPECT_TRUE(LoadIffBytes(iff, file) && iff.LoadAllChunkData() && iff.Save(&mem));
-    iff.Reset();
     return Bytes(mem.GetData(), mem.GetData() + mem.GetLength());
 }
 
