@@ -18,7 +18,6 @@ namespace {
 
 using namespace builders;
 
-constexpr size_t kBlock = 1024;
 // Generous: a run of either front end on a small file needs a few MB beyond the
 // child's starting size; one allocation sized by a claimed header would need hundreds.
 constexpr long kSlackKb = 24 * 1024;
@@ -110,8 +109,7 @@ std::vector<Hostile> HostileFiles() {
         {"Types13000", BuildIff(types)}};
     // Padded with zeros to whole kilobytes (one, for all but the file that needs a palette):
     // a zero size field after the real chunks ends the scan.
-    for (Hostile& file : files)
-        file.bytes.resize((file.bytes.size() + kBlock - 1) / kBlock * kBlock);
+    for (Hostile& file : files) file.bytes.resize((file.bytes.size() + 1023) / 1024 * 1024);
     return files;
 }
 
