@@ -76,9 +76,5 @@ std::string Temp(const std::string& name, const Bytes& bytes) {
 }
 
 std::string In(const std::string& folder, const std::string& name) {
-#ifdef _WIN32
-    return folder + "\\" + name;
-#else
-    return folder + "/" + name;
-#endif
+    return folder + char(std::filesystem::path::preferred_separator) + name;
 }

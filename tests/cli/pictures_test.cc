@@ -25,8 +25,8 @@ struct Image {
     int width = 0, height = 0, channels = 0;
     Bytes pixels;
     bool operator==(const Image& o) const {
-        return width == o.width && height == o.height && channels == o.channels &&
-               pixels == o.pixels;
+        return std::tie(width, height, channels, pixels) ==
+               std::tie(o.width, o.height, o.channels, o.pixels);
     }
     const BYTE* At(int x, int y) const { return &pixels[(size_t(y) * width + x) * channels]; }
 };
@@ -76,16 +76,12 @@ std::string PictureFile() {
     grid.Set(1, 0, 4, 50, 128);
     grid.Set(3, 1, 2, 10);
     grid.Set(2, 2, 200, 20, 255);
-    Spr2Spec small, large;
-    small.paletteId = 1;
-    small.frames = {FrameFromGrid(grid, 1)};
-    large.paletteId = 1;
-    large.frames = {{600, 600, 0, 1, 0, 0, 0, Spr2Stream().End()}};
-    PaltSpec old = TestPalette();
-    old.version = 2;
-    IffSpec file;
-    file.chunks = {PaltChunk(1, TestPalette(), "Ember\x01\xE9"), PaltChunk(2, old),
-                   Spr2Chunk(128, small), Spr2Chunk(129, large)};
+    const Spr2Spec small{1000, 1, {FrameFromGrid(grid, 1)}},
+        large{1000, 1, {{600, 600, 0, 1, 0, 0, 0, Spr2Stream().End()}}};
+    const IffSpec file{
+        "2.5",
+        {PaltChunk(1, TestPalette(), "Ember\x01\xE9"), PaltChunk(2, {2, 256, TestPalette().colors}),
+         Spr2Chunk(128, small), Spr2Chunk(129, large)}};
     return Temp("pictures.iff", BuildIff(file));
 }
 
@@ -122,14 +118,8 @@ TEST(CliPictures, PngHoldsTheBmpsPixelsInEveryPlaneAndAtEveryScale) {
         EXPECT_EQ(split, ReadBmp(bmp[0]));
         EXPECT_EQ(alpha, ReadBmp(bmp[2]));
     }
-    // Independently of the BMP: palette colour 1 at the top left, the background where
-    // nothing drew, depth 10 where a run drew at 10; nothing drawn transparent, drawn by a
-    // colour or depth run opaque, blended between.
-    const Image& c = natural[0];
-    const Rgb one = TestColor(1);
-    EXPECT_EQ(Bytes(c.At(0, 0), c.At(0, 0) + 3), (Bytes{one.r, one.g, one.b}));
-    EXPECT_EQ(Bytes(c.At(1, 1), c.At(1, 1) + 3), (Bytes{0x10, 0x20, 0x30}));
-    EXPECT_EQ(*natural[1].At(3, 1), 10);
+    // The colour and depth bytes of a BMP are pinned by CliRender; the alpha here: nothing
+    // drawn transparent, drawn by a colour or depth run opaque, blended between.
     const Image& a = natural[2];
     EXPECT_EQ((std::vector<int>{*a.At(2, 0), *a.At(0, 0), *a.At(3, 1)}),
               (std::vector<int>{0, 255, 255}));
@@ -167,8 +157,7 @@ TEST(CliPalette, WritesTheColoursAsGimpJascAndSwatchFiles) {
     EXPECT_EQ(ReadPaletteText(gpl), expected);
     EXPECT_EQ(ReadPaletteText(pal), expected);
     const Image swatch = ReadPng(png);
-    ASSERT_EQ(swatch.width, 32);
-    ASSERT_EQ(swatch.height, 32);
+    ASSERT_EQ(std::pair(swatch.width, swatch.height), std::pair(32, 32));
     for (int k = 0; k < 256; ++k) {
         const BYTE* px = swatch.At(2 * (k % 16) + 1, 2 * (k / 16) + 1);
         EXPECT_EQ(Bytes(px, px + 3), Bytes(&expected[3 * k], &expected[3 * k + 3])) << k;
@@ -189,7 +178,6 @@ TEST(CliPictures, FailuresAreReportedAndWriteNothing) {
          "OUT: Unable to write this bitmap! (9600 x 9600 pixels"},
         {"palette FILE --id 3 --out OUT", 1, "FILE: Can't find this item! (palette 3)"},
         {"palette FILE --id 2 --out OUT", 1, "FILE: Can't load this resource! (palette 2: "},
-        {"palette FILE.gone --id 1 --out OUT", 2, "FILE.gone: Unable to open file!"},
         {"palette FILE --id 1 --out FILE.txt", 2, "palvane2-cli: --out"},
         {"palette FILE --id 0x1 --out OUT", 2, "palvane2-cli: --id"},
     };

@@ -14,28 +14,6 @@
 
 namespace robustness {
 
-namespace {
-
-ChildResult Collect(pid_t pid) {
-    ChildResult result;
-    int status = 0;
-    struct rusage usage {};
-    while (::wait4(pid, &status, 0, &usage) < 0) {
-        if (errno != EINTR) return result;
-    }
-    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) result.endedBy = WTERMSIG(status);
-    result.maxRssKb = usage.ru_maxrss;
-    return result;
-}
-
-[[noreturn]] void Exit(int code) {
-    std::fflush(nullptr);
-    ::_exit(code);  // no exit handlers: they belong to the test process
-}
-
-}  // namespace
-
 ChildResult RunInChild(const std::string& body, const ChildArgs& args, const ChildLimits& limits) {
     std::fflush(nullptr);
     const pid_t pid = ::fork();
@@ -55,9 +33,19 @@ ChildResult RunInChild(const std::string& body, const ChildArgs& args, const Chi
             if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(102);
         }
         if (limits.uid && (::setgid(*limits.uid) != 0 || ::setuid(*limits.uid) != 0)) ::_exit(103);
-        Exit(RunBody(body, args));
+        const int code = RunBody(body, args);
+        std::fflush(nullptr);
+        ::_exit(code);  // no exit handlers: they belong to the test process
     }
-    return Collect(pid);
+    ChildResult result;
+    int status = 0;
+    struct rusage usage {};
+    while (::wait4(pid, &status, 0, &usage) < 0)
+        if (errno != EINTR) return result;
+    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.endedBy = WTERMSIG(status);
+    result.maxRssKb = usage.ru_maxrss;
+    return result;
 }
 
 void EndAbruptly(int code) {

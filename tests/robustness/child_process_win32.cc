@@ -1,8 +1,8 @@
 // Children as new runs of this program: its own path, a marker argument, the handle of
 // the pipe to the parent, and the body with its arguments. At its end the child writes its
-// peak working set in bytes to the pipe (8 bytes, little-endian), since a parent cannot
-// read the peak of a process that has gone under Wine. No header of src/platform here:
-// windows.h has definitions of its own.
+// peak working set in bytes to the pipe (8 bytes, as this same program reads them back),
+// since a parent cannot read the peak of a process that has gone under Wine. No header of
+// src/platform here: windows.h has definitions of its own.
 #ifdef _WIN32
 
 // The other two need windows.h first.
@@ -93,13 +93,10 @@ ChildResult RunInChild(const std::string& body, const ChildArgs& args, const Chi
     ::GetExitCodeProcess(info.hProcess, &code);
     result.exitCode = code < 0xC0000000 ? static_cast<int>(code) : -1;
     result.endedBy = code < 0xC0000000 ? 0 : code;  // an exception status, or ended by us
-    unsigned char peak[8];
+    unsigned long long peak = 0;
     DWORD n = 0;
-    if (::ReadFile(read, peak, 8, &n, nullptr) && n == 8) {
-        unsigned long long bytes = 0;
-        for (int i = 7; i >= 0; --i) bytes = bytes << 8 | peak[i];
-        result.maxRssKb = static_cast<long>(bytes / 1024);
-    }
+    if (::ReadFile(read, &peak, 8, &n, nullptr) && n == 8)
+        result.maxRssKb = static_cast<long>(peak / 1024);
     ::CloseHandle(read);
     ::CloseHandle(info.hProcess);
     return result;
@@ -131,11 +128,9 @@ std::optional<int> RunChildIfAsked(int argc, char** argv) {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) {
-        unsigned char peak[8];
-        unsigned long long bytes = counters.PeakWorkingSetSize;
-        for (int i = 0; i < 8; ++i, bytes >>= 8) peak[i] = static_cast<unsigned char>(bytes);
+        const unsigned long long peak = counters.PeakWorkingSetSize;
         DWORD done = 0;
-        ::WriteFile(g_pipe, peak, 8, &done, nullptr);
+        ::WriteFile(g_pipe, &peak, 8, &done, nullptr);
     }
     std::fflush(nullptr);
     return code;

@@ -13,11 +13,7 @@
 
 namespace robustness {
 
-namespace {
-
 const NamedChildBody kCli("cli", [](const ChildArgs& args) { return RunCli(args); });
-
-}  // namespace
 
 int RunCli(const std::vector<std::string>& args, bool quiet) {
     std::vector<const char*> argv{"palvane2-cli"};

@@ -3,10 +3,9 @@
 // aborts on a fault, so a regression shows as this test dying with the harness's message.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <vector>
+#include <set>
 
 #include "builders/scratch_files.h"
 #include "fuzz_targets.h"
@@ -26,12 +25,11 @@ class FuzzRegressions : public testing::TestWithParam<Area> {};
 TEST_P(FuzzRegressions, ReplayWithoutAFault) {
     const fs::path folder =
         fs::path(PALVANE_SOURCE_DIR) / "fuzz" / "regressions" / GetParam().folder;
-    std::vector<fs::path> inputs;
+    std::set<fs::path> inputs;  // in name order
     if (fs::is_directory(folder))
         for (const auto& e : fs::directory_iterator(folder))
-            if (e.is_regular_file()) inputs.push_back(e.path());
+            if (e.is_regular_file()) inputs.insert(e.path());
     ASSERT_FALSE(inputs.empty()) << "nothing to replay in " << folder.string();
-    std::sort(inputs.begin(), inputs.end());
     for (const fs::path& input : inputs) {
         const builders::Bytes bytes = builders::ReadFileBytes(input.u8string());
         std::fprintf(stderr, "replaying %s\n", input.string().c_str());

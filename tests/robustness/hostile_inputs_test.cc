@@ -8,7 +8,6 @@
 #include <cstring>
 #include <optional>
 
-#include "base/byte_order.h"
 #include "builders/iff_builder.h"
 #include "builders/spr2_builder.h"
 #include "child_process.h"
@@ -19,29 +18,23 @@ namespace {
 
 using namespace builders;
 
-constexpr size_t kBlock = 1024;
 // Generous: a run of either front end on a small file needs a few MB beyond the
 // child's starting size; one allocation sized by a claimed header would need hundreds.
 constexpr long kSlackKb = 24 * 1024;
 
 // AddressSanitizer pads every allocation and holds freed memory back for a while, so
 // there the figure only has to stay far from what a claimed size would cost.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr long kAllocatorFactor = 8;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr long kAllocatorFactor = 8;
-#else
-constexpr long kAllocatorFactor = 1;
+#ifndef __has_feature
+#define __has_feature(x) 0
 #endif
+#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
+constexpr long kAllocatorFactor = 8;
 #else
 constexpr long kAllocatorFactor = 1;
 #endif
 
 Bytes Dword(DWORD v) {
-    Bytes b(4);
-    StoreLE32(b.data(), v);
-    return b;
+    return {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)};
 }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
@@ -67,28 +60,8 @@ Bytes Entries(int n, DWORD offset, BYTE id) {
     return out;
 }
 
-ChunkSpec Raw(const std::string& type, WORD id, Bytes data,
-              std::optional<DWORD> sizeField = std::nullopt) {
-    ChunkSpec c;
-    c.type = type;
-    c.id = id;
-    c.data = std::move(data);
-    c.sizeField = sizeField;
-    return c;
-}
-
-IffSpec Layout(const char* version, std::vector<ChunkSpec> chunks, bool withMap = true) {
-    IffSpec layout;
-    layout.version = version;
-    layout.chunks = std::move(chunks);
-    layout.withMap = withMap;
-    return layout;
-}
-
-Spr2FrameSpec SmallFrame() {
-    Spr2Grid grid(2, 2);
-    for (int i = 0; i < 4; ++i) grid.Set(i % 2, i / 2, 3, 1);
-    return FrameFromGrid(grid, 1);
+ChunkSpec Raw(const std::string& type, WORD id, Bytes data, std::optional<DWORD> size = {}) {
+    return {type, id, 0x10, "", std::move(data), size};
 }
 
 const NamedChildBody kDialogOpens("dialog-opens", [](const ChildArgs& args) {
@@ -103,38 +76,40 @@ struct Hostile {
 std::vector<Hostile> HostileFiles() {
     PaltSpec palette = TestPalette();
     palette.size = 784;
+    Spr2Grid grid(2, 2);
+    for (int i = 0; i < 4; ++i) grid.Set(i % 2, i / 2, 3, 1);
     Spr2Spec negative, huge, giant;
-    negative.frames = huge.frames = giant.frames = {SmallFrame()};
+    negative.frames = huge.frames = giant.frames = {FrameFromGrid(grid, 1)};
     negative.frameCountField = 0x80000000u;
     huge.frameCountField = 0x7FFFFFFFu;  // a table that cannot fit
     giant.paletteId = 1;                 // drawable palette and all
     giant.frames[0].width = giant.frames[0].height = 0xFFFF;
     const ChunkSpec palt = Raw("PALT", 7, Bytes(100, 7));
-    IffSpec many = Layout("2.5", {palt});  // millions of entries in each type, all at one chunk
+    IffSpec many{"2.5", {palt}};  // millions of entries in each type, all at one chunk
     many.mapData = MapData(0xFFFFFFFF, Concat({Tag("PALT"), Dword(5000000), Entries(40, 64, 7),
                                                Tag("SPR2"), Dword(0xFFFFFFFF)}));
-    IffSpec loop = Layout("2.5", {palt});
+    IffSpec loop{"2.5", {palt}};
     loop.mapData = MapData(3000000, Concat({Tag("rsmp"), Dword(4000000),
                                             Entries(30, BuildIffLayout(loop).mapOffset, 0)}));
-    IffSpec types = Layout("2.0", {}, false);  // the smallest chunks, about 1 MB
+    IffSpec types{"2.0", {}, false};  // the smallest chunks, about 1 MB
     for (DWORD t = 0x41000000u; t < 0x41000000u + 13000; ++t)
         types.chunks.push_back(Raw({char(t >> 24), char(t >> 16), char(t >> 8), char(t)}, 1, {}));
     std::vector<Hostile> files = {
-        {"GigabyteChunks", BuildIff(Layout("2.5", {Raw("BULK", 1, Bytes(100, 1), 0x40000000),
-                                                   Raw("SPR2", 1, Bytes(100, 2), 0x3FFFFFFF),
-                                                   Raw("PALT", 3, Bytes(100, 3), 0xFFFFFFF0)}))},
+        {"GigabyteChunks", BuildIff(IffSpec{"2.5",
+                                            {Raw("BULK", 1, Bytes(100, 1), 0x40000000),
+                                             Raw("SPR2", 1, Bytes(100, 2), 0x3FFFFFFF),
+                                             Raw("PALT", 3, Bytes(100, 3), 0xFFFFFFF0)}})},
         {"GigabyteChunkScanned",
-         BuildIff(Layout("2.0", {Raw("SPR2", 1, Bytes(800, 2), 0x40000000)}, false))},
-        {"TwoTo31Frames", BuildIff(Layout("2.5", {Spr2Chunk(1, negative), Spr2Chunk(2, huge)}))},
+         BuildIff(IffSpec{"2.0", {Raw("SPR2", 1, Bytes(800, 2), 0x40000000)}, false})},
+        {"TwoTo31Frames", BuildIff(IffSpec{"2.5", {Spr2Chunk(1, negative), Spr2Chunk(2, huge)}})},
         {"Frame65535x65535",
-         BuildIff(Layout("2.5", {PaltChunk(1, palette), Spr2Chunk(1, giant)}, false))},
+         BuildIff(IffSpec{"2.5", {PaltChunk(1, palette), Spr2Chunk(1, giant)}, false})},
         {"MillionsOfMapEntries", BuildIff(many)},
         {"MapEntriesNamingTheMap", BuildIff(loop)},
         {"Types13000", BuildIff(types)}};
     // Padded with zeros to whole kilobytes (one, for all but the file that needs a palette):
     // a zero size field after the real chunks ends the scan.
-    for (Hostile& file : files)
-        file.bytes.resize((file.bytes.size() + kBlock - 1) / kBlock * kBlock);
+    for (Hostile& file : files) file.bytes.resize((file.bytes.size() + 1023) / 1024 * 1024);
     return files;
 }
 

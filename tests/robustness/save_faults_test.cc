@@ -64,23 +64,13 @@ const NamedChildBody kKilledSave("killed-save", [](const ChildArgs& args) {
 // A file whose Quick Patch changes every sprite; version 2.0, so even a plain save
 // changes its bytes. `bulk` chunks of filler make it large.
 Bytes PatchableFile(int bulk, size_t bulkSize) {
-    IffSpec layout;
-    layout.version = "2.0";
-    layout.withMap = false;
-    layout.chunks.push_back(PaltChunk(1, TestPalette(), "palette"));
+    IffSpec layout{"2.0", {PaltChunk(1, TestPalette(), "palette")}, false};
     Spr2Grid grid(4, 3);
     for (int i = 0; i < 12; ++i) grid.Set(i % 4, i / 4, i, 10);
-    Spr2Spec sprite;
-    sprite.paletteId = 1;
-    sprite.frames = {FrameFromGrid(grid, 1), FrameFromGrid(grid, 1)};
+    const Spr2Spec sprite{1000, 1, {FrameFromGrid(grid, 1), FrameFromGrid(grid, 1)}};
     for (WORD id = 100; id < 104; ++id) layout.chunks.push_back(Spr2Chunk(id, sprite, "sprite"));
-    for (int i = 0; i < bulk; ++i) {
-        ChunkSpec c;
-        c.type = "BULK";
-        c.id = static_cast<WORD>(i);
-        c.data.assign(bulkSize, static_cast<BYTE>(i));
-        layout.chunks.push_back(std::move(c));
-    }
+    for (int i = 0; i < bulk; ++i)
+        layout.chunks.push_back({"BULK", WORD(i), 0x10, "", Bytes(bulkSize, BYTE(i))});
     return BuildIff(layout);
 }
 

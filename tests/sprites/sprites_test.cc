@@ -31,8 +31,7 @@ Spr2FrameSpec Frame(int i) {
 }
 
 Spr2Spec Sprite(int nFrames) {
-    Spr2Spec s;
-    s.paletteId = 0x00010203;
+    Spr2Spec s{1000, 0x00010203};
     for (int i = 0; i < nFrames; ++i) s.frames.push_back(Frame(i));
     return s;
 }
@@ -40,9 +39,8 @@ Spr2Spec Sprite(int nFrames) {
 class Spr2Test : public ::testing::Test {
 protected:
     BOOL Attach(const Bytes& data) {
-        ChunkSpec c = Spr2Chunk(100, {});
-        c.data = data;
-        EXPECT_TRUE(LoadChunks(iff, {c}) && iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100));
+        EXPECT_TRUE(LoadChunks(iff, {{"SPR2", 100, 0x10, "", data}}) &&
+                    iff.FindChunk(&chunk, IFF_TYPE_SPR2, 100));
         return chunk && sprite.Attach(&iff, chunk);
     }
     Bytes Data() const {
@@ -295,9 +293,7 @@ TEST_F(RenderTest, BlendExactBytes) {
 }
 
 ChunkSpec Palt(WORD id, DWORD version, DWORD colors, size_t size) {
-    PaltSpec p = TestPalette();
-    std::tie(p.version, p.colorCount, p.size) = std::make_tuple(version, colors, size);
-    return PaltChunk(id, p);
+    return PaltChunk(id, {version, colors, TestPalette().colors, size});
 }
 
 // Which palette draws a frame, its own or (only when its own is missing) the common one,
@@ -306,10 +302,9 @@ ChunkSpec Palt(WORD id, DWORD version, DWORD colors, size_t size) {
 TEST(Palettes, FrameFirstFallbackOnlyWhenMissingWithTheReason) {
     const WORD big = INVALID_PALETTE_ID;
     CIffFile iff;
-    ASSERT_TRUE(
-        LoadChunks(iff, {PaltChunk(1, TestPalette()), Palt(big, 1, 256, 1000), Palt(2, 3, 256, 784),
-                         Palt(3, 0, 256, 784), Palt(4, 1, 16, 784), Palt(5, 1, 255, 784),
-                         Palt(6, 1, 256, 700), Palt(7, 1, 256, 783), Palt(8, 1, 256, 4)}));
+    ASSERT_TRUE(LoadChunks(iff, {PaltChunk(1, TestPalette()), Palt(big, 1, 256, 1000),
+                                 Palt(2, 3, 256, 784), Palt(3, 0, 256, 784), Palt(4, 1, 16, 784),
+                                 Palt(5, 1, 255, 784), Palt(7, 1, 256, 783), Palt(8, 1, 256, 4)}));
     struct Case {
         WORD own, common;
         int chosen;
@@ -318,26 +313,23 @@ TEST(Palettes, FrameFirstFallbackOnlyWhenMissingWithTheReason) {
         DWORD value;  // the version, colour count or size the fault is about
     };
     using F = PaletteFault;
-    for (const Case& c : std::vector<Case>{{big, 2, big, false, F::None, 0},
-                                           {9, 1, 1, true, F::None, 0},
-                                           {9, 10, -1, false, F::Unreadable, 0},
-                                           {2, 1, 2, false, F::Version, 3},
-                                           {9, 3, 3, true, F::Version, 0},
-                                           {4, 1, 4, false, F::ColorCount, 16},
-                                           {9, 5, 5, true, F::ColorCount, 255},
-                                           {6, 1, 6, false, F::Length, 700},
-                                           {7, 1, 7, false, F::Length, 783},
-                                           {8, 1, 8, false, F::Length, 4}}) {
+    // clang-format off
+    for (const Case& c : std::vector<Case>{
+             {big, 2, big, false, F::None, 0},        {9, 1, 1, true, F::None, 0},
+             {9, 10, -1, false, F::Unreadable, 0},    {2, 1, 2, false, F::Version, 3},
+             {9, 3, 3, true, F::Version, 0},          {4, 1, 4, false, F::ColorCount, 16},
+             {9, 5, 5, true, F::ColorCount, 255},     {7, 1, 7, false, F::Length, 783},
+             {8, 1, 8, false, F::Length, 4}}) {
+        // clang-format on
         SCOPED_TRACE(testing::Message() << c.own << " then " << c.common);
         const PaletteChoice got = ChoosePalette(&iff, c.own, c.common);
-        EXPECT_EQ(got.pChunk ? got.pChunk->m_wID : -1, c.chosen);
-        EXPECT_EQ(got.bFallback, c.fallback);
-        EXPECT_EQ(got.check.fault, c.fault);
         const DWORD value = c.fault == F::Version      ? got.check.dwVersion
                             : c.fault == F::ColorCount ? got.check.dwColors
                             : c.fault == F::Length     ? got.check.dwSize
                                                        : 0;
-        EXPECT_EQ(value, c.value);
+        EXPECT_EQ(std::make_tuple(got.pChunk ? got.pChunk->m_wID : -1, got.bFallback, value),
+                  std::make_tuple(c.chosen, c.fallback, c.value));
+        EXPECT_EQ(got.check.fault, c.fault);
         EXPECT_EQ(FindPalette(&iff, c.own, c.common), c.fault == F::None ? got.pChunk : nullptr);
     }
 }
@@ -378,12 +370,9 @@ TEST(FrameBitmaps, RowsPaddedTopRowLast) {
         got.mem[i].assign(static_cast<BYTE*>(bm.bmBits),
                           static_cast<BYTE*>(bm.bmBits) + got.mem[i].size());
     }
-    EXPECT_EQ(got.mem, Drawn(got, {{0, 0, 1, 40, 255},
-                                   {1, 0, 2, 40, 255},
-                                   {2, 0, 3, 40, 255},
-                                   {3, 0, 4, 40, 255},
-                                   {4, 0, 5, 40, 255},
-                                   {2, 2, 9, 255, 255}}));
+    std::vector<Px> drawn = {{2, 2, 9, 255, 255}};  // and the top row's depth run
+    for (int x = 0; x < 5; ++x) drawn.push_back({x, 0, x + 1, 40, 255});
+    EXPECT_EQ(got.mem, Drawn(got, drawn));
     EXPECT_EQ(AsBitmap(bmp[2])->colors.at(200).rgbGreen, 200);  // a grey table
 }
 
@@ -393,18 +382,12 @@ TEST(FrameBitmaps, RowsPaddedTopRowLast) {
 // is drawn (a refused one leaves no bitmap), and each pixel's index, depth and alpha as
 // drawing leaves it.
 TEST(FrameBitmaps, DrawableAndProbedWithoutDrawingAnswerAsDrawingDoes) {
-    const Bytes whole = S().StartRow()
-                            .DepthRun({{40, 1}, {40, 2}, {200, 3}})
-                            .SkipPixels(1)
-                            .BlendRun({{9, 3, 128}})
-                            .StartRow()
-                            .ColorRun({4, 5})
-                            .SkipRows(1)
-                            .SkipPixels(2)
-                            .BlendRun({{50, 6, 0}, {50, 7, 255}})
-                            .StartRow()
-                            .DepthRun({{10, 8}, {20, 9}})
-                            .End();
+    // clang-format off
+    const Bytes whole = S()
+        .StartRow().DepthRun({{40, 1}, {40, 2}, {200, 3}}).SkipPixels(1).BlendRun({{9, 3, 128}})
+        .StartRow().ColorRun({4, 5}).SkipRows(1).SkipPixels(2).BlendRun({{50, 6, 0}, {50, 7, 255}})
+        .StartRow().DepthRun({{10, 8}, {20, 9}}).End();
+    // clang-format on
     std::vector<Bytes> streams;
     for (size_t n = 1; n <= whole.size(); ++n)
         streams.emplace_back(whole.begin(), whole.begin() + n);
@@ -412,8 +395,7 @@ TEST(FrameBitmaps, DrawableAndProbedWithoutDrawingAnswerAsDrawingDoes) {
         streams.push_back(whole);
         streams.back()[i] ^= 0xE0;
     }
-    Spr2Spec s;
-    s.paletteId = 1;
+    Spr2Spec s{1000, 1, {}};
     for (const Bytes& stream : streams)
         for (WORD height : {1, 2, 4, 5}) s.frames.push_back({5, height, 0, 1, 0, 0, 0, stream});
     s.frames.push_back({5, 2, 0, 2, 0, 0, 0, whole});  // an unusable palette

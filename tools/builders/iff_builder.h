@@ -17,9 +17,9 @@ struct ChunkSpec {
     WORD flags = 0x0010;
     std::string name;  // written into the 64-byte field, cut at 64 bytes (no terminator then)
     Bytes data;
-    std::optional<DWORD> sizeField;  // damaged variants: the header's size as written
-    bool inMap = true;               // listed in the generated map (2.5 with a map only)
-    bool inFile = true;              // false: written after a size-0 header that ends the scan
+    std::optional<DWORD> sizeField{};  // damaged variants: the header's size as written
+    bool inMap = true;                 // listed in the generated map (2.5 with a map only)
+    bool inFile = true;                // false: written after a size-0 header that ends the scan
 };
 
 struct IffSpec {
@@ -28,8 +28,8 @@ struct IffSpec {
     bool withMap = true;    // append an rsmp chunk listing the chunks (2.5 only)
     bool mapFirst = false;  // put the map right after the header instead of at the end
     std::vector<size_t>
-        mapOrder;  // indexes into chunks for the map's entry order; empty = as listed
-    std::optional<Bytes> mapData;  // damaged variants: the map chunk's data as written
+        mapOrder{};  // indexes into chunks for the map's entry order; empty = as listed
+    std::optional<Bytes> mapData{};  // damaged variants: the map chunk's data as written
 };
 
 // The bytes of a file as described.

@@ -81,10 +81,10 @@ Spr2FrameSpec FrameFromGrid(const Spr2Grid& grid, WORD paletteId, const GridEnco
 struct Spr2Spec {
     DWORD version = 1000;
     DWORD paletteId = 0;
-    std::vector<Spr2FrameSpec> frames;
-    std::optional<DWORD> frameCountField;       // damaged: the count as written
-    std::optional<std::vector<DWORD>> offsets;  // damaged: the table as written
-    std::optional<DWORD> firstFrameOffset;      // frames start here (gap filled with 0xA3)
+    std::vector<Spr2FrameSpec> frames{};
+    std::optional<DWORD> frameCountField{};       // damaged: the count as written
+    std::optional<std::vector<DWORD>> offsets{};  // damaged: the table as written
+    std::optional<DWORD> firstFrameOffset{};      // frames start here (gap filled with 0xA3)
 };
 
 // Canonical unless told otherwise: the table padded with 0xA3 to a multiple of 64.
@@ -99,8 +99,8 @@ struct Rgb {
 struct PaltSpec {
     DWORD version = 1;
     DWORD colorCount = 256;
-    std::vector<Rgb> colors;     // up to 256; missing entries are black
-    std::optional<size_t> size;  // data length as written: cut, or padded with zeros
+    std::vector<Rgb> colors{};     // up to 256; missing entries are black
+    std::optional<size_t> size{};  // data length as written: cut, or padded with zeros
 };
 
 Bytes BuildPalt(const PaltSpec& palette);
