@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr DWORD kGranule = 64;
+constexpr DWORD kGranule = CIffChunk::kGranule;
 
 // n rounded up to a multiple of 64; FALSE when that does not fit in 32 bits.
 BOOL RoundUp64(ULONGLONG n, DWORD* pOut) {

@@ -22,6 +22,9 @@ struct CIffChunkFields {
 
 class CIffChunk : public CIffChunkFields {
 public:
+    // Buffers come in whole granules: a new chunk has one, AllocForSize rounds up to them.
+    static constexpr DWORD kGranule = 64;
+
     CIffChunk();  // type 0, ID 0, flags 0x0010, 64-byte buffer, not loaded
     // The same with the 64 zero bytes given (no buffer when the granule is NULL).
     explicit CIffChunk(CIffChunkBuffer granule);

@@ -316,7 +316,7 @@ private:
     static constexpr size_t kLargestSlab = 4096;
     static constexpr size_t kFirstGranules = 64;
     static constexpr size_t kMostGranules = 16384;  // 1 MiB
-    static constexpr size_t kGranule = 64;
+    static constexpr size_t kGranule = CIffChunk::kGranule;
 
     void AddSlab() {
         const size_t size = m_slabSize ? std::min(m_slabSize * 2, kLargestSlab) : kFirstSlab;

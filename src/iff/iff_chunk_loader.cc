@@ -10,10 +10,11 @@
 
 namespace {
 
-// What AllocForSize gives a chunk: its size rounded up to 64, or 64 for none. Only for
-// the small chunks of a block read, whose sizes cannot overflow that.
+// What AllocForSize gives a chunk: its size rounded up to whole granules, or one for
+// none. Only for the small chunks of a block read, whose sizes cannot overflow that.
 DWORD Capacity(const CIffChunk& chunk) {
-    return chunk.m_dwSize ? (chunk.m_dwSize + 63) / 64 * 64 : 64;
+    constexpr DWORD g = CIffChunk::kGranule;
+    return chunk.m_dwSize ? (chunk.m_dwSize + g - 1) / g * g : g;
 }
 
 // One chunk's data, as LoadChunkData reads it, with the file's length already known. A
