@@ -15,6 +15,7 @@
 #include "iff/iff_manager.h"
 #include "iff/iff_types.h"
 #include "raster/bitmap.h"
+#include "sprites/palette.h"
 #include "sprites/render.h"
 #include "sprites/spr2.h"
 
@@ -91,7 +92,11 @@ void RenderTight(CIffFile& iff, const Spr2FrameInfo& frame, WORD fallback) {
                            0,
                            0};
     surface.Clear(RGBQUAD{1, 2, 3, 0}, 255);
-    RenderSpr2Frame(&iff, copy, surface, fallback);
+    const BOOL drawn = RenderSpr2Frame(&iff, copy, surface, fallback);
+    // The check without planes must agree with drawing whenever there is a palette.
+    if (FindPalette(&iff, frame.wPaletteId, fallback)) {
+        FUZZ_CHECK(drawn == IsSpr2StreamAccepted(copy, frame.wHeight, 0));
+    }
 }
 
 void DrawEveryFrame(CIffFile& iff, CSpr2& sprite) {

@@ -1,6 +1,7 @@
 #include "iff/iff_chunk_loader.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -192,16 +193,16 @@ private:
     // failure at the same chunk.
     BOOL LoadRun(ULONGLONG start, ULONGLONG end) {
         const UINT span = static_cast<UINT>(end - start);
+        // Not zeroed: the read fills what is used, and most of a file's runs are short.
+        if (!m_block) m_block.reset(new (std::nothrow) BYTE[kBlock]);
+        if (!m_block) return FALSE;
         try {
-            if (m_block.size() < span) m_block.resize(kBlock);
-            if (iffio::ReadFullAt(*m_rec.m_pFile, start, m_block.data(), span) != span)
+            if (iffio::ReadFullAt(*m_rec.m_pFile, start, m_block.get(), span) != span)
                 return FALSE;
         } catch (const CFileException&) {
             return FALSE;
-        } catch (const std::bad_alloc&) {
-            return FALSE;
         }
-        return m_sink.FromRun(m_run, m_block.data(), start);
+        return m_sink.FromRun(m_run, m_block.get(), start);
     }
 
     CIffFileRecord& m_rec;
@@ -210,7 +211,7 @@ private:
     bool m_lengthKnown = false;
     ULONGLONG m_length = 0;
     std::vector<CIffChunk*> m_run;
-    std::vector<BYTE> m_block;
+    std::unique_ptr<BYTE[]> m_block;  // kBlock bytes once a run is read
 };
 
 }  // namespace

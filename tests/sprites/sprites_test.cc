@@ -237,6 +237,8 @@ TEST_P(RenderStream, DrawsExactlyTheseBytes) {
     ASSERT_TRUE(c.before.empty() || Render(s, c.before));
     EXPECT_EQ(Render(s, c.stream), c.result);
     EXPECT_EQ(p.mem, Drawn(p, c.drawn));
+    const Spr2FrameInfo frame{0, 0, 0, 1, 0, 0, 0, buffer.data(), DWORD(c.stream.size())};
+    EXPECT_EQ(IsSpr2StreamAccepted(frame, c.h, c.originY), c.result);
 }
 
 // clang-format off
