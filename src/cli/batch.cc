@@ -64,9 +64,8 @@ std::vector<std::vector<size_t>> Chains(const std::vector<InputFile>& files) {
         FileIdentity identity = files[i].identity;
         bool known = files[i].identityKnown;
         if (!known && files[i].problem.empty()) {
-            ResolvedPath resolved;
-            known = ResolveFilePath(files[i].path, &resolved);
-            identity = resolved.identity;
+            BOOL regular = FALSE;
+            known = IdentifyFilePath(files[i].path, &identity, &regular);
         }
         if (known) {
             const auto key = std::make_pair(identity.volume, identity.index);
@@ -180,47 +179,43 @@ BatchTotals RunBatch(const std::vector<InputFile>& files, const BatchOptions& op
     const std::vector<std::vector<size_t>> chains = Chains(files);
     std::atomic<size_t> nextChain{0};
     std::mutex lock;
-    std::condition_variable changed;
+    std::condition_variable allPrinted;
     size_t finished = 0;
-    // The slot the printing thread waits for: only its end is worth a wake-up.
-    size_t awaited = files.size();
+    size_t nextToPrint = 0;
+    // Whoever finishes the next file in input order prints it and every finished one
+    // after it, so no thread is woken per file just to print.
     const auto worker = [&] {
         for (size_t chain; (chain = nextChain++) < chains.size();) {
             for (size_t i : chains[chain]) {
-                Slot& slot = slots[i];
                 FileOutput output;
                 const FileResult result = WorkOn(files[i], work, output);
-                bool wake;
-                {
-                    const std::lock_guard<std::mutex> guard(lock);
-                    slot.result = result;
-                    slot.output = std::move(output);
-                    slot.finished = true;
-                    ++finished;
-                    wake = i == awaited;
-                }
-                if (wake) changed.notify_one();
+                const std::lock_guard<std::mutex> guard(lock);
+                slots[i].result = result;
+                slots[i].output = std::move(output);
+                slots[i].finished = true;
+                ++finished;
+                if (i != nextToPrint) continue;
+                progress.Wipe();
+                for (; nextToPrint < files.size() && slots[nextToPrint].finished; ++nextToPrint)
+                    Print(slots[nextToPrint], totals);
+                if (nextToPrint == files.size()) allPrinted.notify_one();
             }
         }
     };
     std::vector<std::thread> threads;
     const size_t count = std::min<size_t>(jobs, chains.size());
     for (size_t t = 0; t < count; ++t) threads.emplace_back(worker);
-
-    for (size_t i = 0; i < files.size(); ++i) {
+    {
         std::unique_lock<std::mutex> guard(lock);
-        while (!slots[i].finished) {
-            awaited = i;
-            // Woken early only for this slot; the progress line is kept up on the way.
-            changed.wait_for(guard, std::chrono::milliseconds(250));
-            const size_t now = finished;
-            guard.unlock();
-            progress.Show(now, totals);
-            guard.lock();
+        // With a progress line, woken now and then to keep it up; otherwise only at the end.
+        while (nextToPrint < files.size()) {
+            if (options.progress) {
+                allPrinted.wait_for(guard, std::chrono::milliseconds(250));
+                if (nextToPrint < files.size()) progress.Show(finished, totals);
+            } else {
+                allPrinted.wait(guard);
+            }
         }
-        guard.unlock();
-        progress.Wipe();
-        Print(slots[i], totals);
     }
     for (std::thread& t : threads) t.join();
     progress.Wipe();

@@ -50,15 +50,16 @@ public:
     explicit FolderWalk(Inputs& inputs) : m_inputs(inputs) {}
 
     void Walk(const std::string& folder) {
-        ResolvedPath resolved;
-        const bool known = ResolveFilePath(folder, &resolved);
-        if (known && !m_folders.insert(Key(resolved)).second) {
-            if (std::find(m_path.begin(), m_path.end(), Key(resolved)) != m_path.end())
+        FileIdentity identity;
+        BOOL regular = FALSE;
+        const bool known = IdentifyFilePath(folder, &identity, &regular);
+        if (known && !m_folders.insert(Key(identity)).second) {
+            if (std::find(m_path.begin(), m_path.end(), Key(identity)) != m_path.end())
                 m_inputs.files.push_back(
                     Input(folder, "Skipped: a link leads back to a folder above it", "", false));
             return;
         }
-        if (known) m_path.push_back(Key(resolved));
+        if (known) m_path.push_back(Key(identity));
         WalkEntries(folder);
         if (known) m_path.pop_back();
     }
@@ -95,19 +96,20 @@ private:
             }
             if (!HasIffExtension(entry.name)) continue;
             InputFile input = Input(entry.path);
-            ResolvedPath file;
+            FileIdentity identity;
+            BOOL regular = FALSE;
             // A file gone since the listing is left for the command to report.
-            if (ResolveFilePath(entry.path, &file)) {
-                if (!file.regular || !m_files.insert(Key(file)).second) continue;
+            if (IdentifyFilePath(entry.path, &identity, &regular)) {
+                if (!regular || !m_files.insert(Key(identity)).second) continue;
                 input.identityKnown = true;
-                input.identity = file.identity;
+                input.identity = identity;
             }
             m_inputs.files.push_back(std::move(input));
         }
     }
 
     using Identity = std::pair<unsigned long long, unsigned long long>;
-    static Identity Key(const ResolvedPath& r) { return {r.identity.volume, r.identity.index}; }
+    static Identity Key(const FileIdentity& i) { return {i.volume, i.index}; }
 
     Inputs& m_inputs;
     std::set<Identity> m_folders, m_files;

@@ -25,6 +25,9 @@ struct ResolvedPath {
     BOOL regular = FALSE;
 };
 BOOL ResolveFilePath(const std::string& path, ResolvedPath* pResolved);
+// The same identity and kind without the resolved path, which costs a look-up of every
+// folder on the way on POSIX.
+BOOL IdentifyFilePath(const std::string& path, FileIdentity* pIdentity, BOOL* pRegular);
 
 // The identity of the file an open disk file holds; FALSE for any other kind of CFile.
 BOOL GetOpenFileIdentity(const CFile& file, FileIdentity* pIdentity);

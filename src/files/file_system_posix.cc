@@ -22,6 +22,14 @@ BOOL ResolveFilePath(const std::string& path, ResolvedPath* pResolved) {
     return TRUE;
 }
 
+BOOL IdentifyFilePath(const std::string& path, FileIdentity* pIdentity, BOOL* pRegular) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return FALSE;
+    *pIdentity = {static_cast<ULONGLONG>(st.st_dev), static_cast<ULONGLONG>(st.st_ino)};
+    *pRegular = S_ISREG(st.st_mode) ? TRUE : FALSE;
+    return TRUE;
+}
+
 BOOL GetOpenFileIdentity(const CFile& file, FileIdentity* pIdentity) {
     struct stat st;
     if (file.m_hFile < 0 || ::fstat(file.m_hFile, &st) != 0) return FALSE;

@@ -14,6 +14,14 @@ BOOL ResolveFilePath(const std::string& path, ResolvedPath* pResolved) {
     return TRUE;
 }
 
+BOOL IdentifyFilePath(const std::string& path, FileIdentity* pIdentity, BOOL* pRegular) {
+    ResolvedPath resolved;
+    if (!ResolveFilePath(path, &resolved)) return FALSE;
+    *pIdentity = resolved.identity;
+    *pRegular = resolved.regular;
+    return TRUE;
+}
+
 BOOL GetOpenFileIdentity(const CFile& file, FileIdentity* pIdentity) {
     std::uint64_t volume = 0, index = 0;
     if (file.m_hFile == win32::kInvalidHandle ||
