@@ -1,5 +1,7 @@
 #include "cli/check_findings.h"
 
+#include <memory>
+
 #include "cli/json_text.h"
 #include "iff/iff_types.h"
 #include "sprites/palette.h"
@@ -42,12 +44,31 @@ void FileCheck::Run() {
         paletteFindings.push_back(std::move(f));
     }
     m_iff.LoadChunkDataOfType(IFF_TYPE_SPR2);
-    CSpr2 sprite;
+    // Every sprite is decoded first, so that all the file's streams are walked at once.
+    struct Decoded {
+        CIffChunk* chunk;
+        std::unique_ptr<CSpr2> sprite;
+        bool ok;
+        size_t firstQuery;
+    };
+    std::vector<Decoded> decoded;
     for (POSITION pos = m_iff.FindLowestIdOfType(IFF_TYPE_SPR2); pos != nullptr;) {
         CIffChunk* chunk = m_iff.GetNextByIdOfType(pos);
         if (!chunk) break;
-        SpriteFindings s{chunk, {}};
-        CheckSprite(sprite, *chunk, s.findings);
+        auto sprite = std::make_unique<CSpr2>();
+        const bool ok = sprite->AttachForReading(&m_iff, chunk) != FALSE;
+        decoded.push_back({chunk, std::move(sprite), ok, 0});
+    }
+    std::vector<Spr2StreamQuery> streams;
+    for (Decoded& d : decoded) {
+        d.firstQuery = streams.size();
+        if (!d.ok) continue;
+        for (const Spr2FrameInfo& f : d.sprite->m_frames) streams.push_back({&f, f.wHeight, 0, FALSE});
+    }
+    AreSpr2StreamsAccepted(streams.data(), streams.size());
+    for (const Decoded& d : decoded) {
+        SpriteFindings s{d.chunk, {}};
+        CheckSprite(*d.sprite, d.ok, *d.chunk, streams.data() + d.firstQuery, s.findings);
         if (!s.findings.empty()) sprites.push_back(std::move(s));
     }
 }
@@ -78,9 +99,10 @@ CIffChunk* FileCheck::PaletteChunk(WORD id) const {
     return m_iff.FindChunk(&chunk, IFF_TYPE_PALT, id) ? chunk : nullptr;
 }
 
-void FileCheck::CheckSprite(CSpr2& sprite, CIffChunk& chunk, std::vector<Finding>& out) {
+void FileCheck::CheckSprite(const CSpr2& sprite, bool decoded, const CIffChunk& chunk,
+                            const Spr2StreamQuery* streams, std::vector<Finding>& out) {
     ++spritesSeen;
-    if (!sprite.Attach(&m_iff, &chunk)) {
+    if (!decoded) {
         Finding f;
         f.fields = {{"kind", "undecodable_sprite"}, {"sprite", chunk.m_wID}};
         f.text = "does not decode";
@@ -93,12 +115,13 @@ void FileCheck::CheckSprite(CSpr2& sprite, CIffChunk& chunk, std::vector<Finding
         Spr2FrameInfo info{};
         if (!sprite.GetFrameInfo(&info, i)) continue;
         ++framesSeen;
-        CheckFrame(sprite, chunk, i, info, fallback, out);
+        CheckFrame(sprite, chunk, i, info, fallback, streams[i].bAccepted, out);
     }
 }
 
 void FileCheck::CheckFrame(const CSpr2& sprite, const CIffChunk& chunk, int frame,
-                           const Spr2FrameInfo& info, WORD fallback, std::vector<Finding>& out) {
+                           const Spr2FrameInfo& info, WORD fallback, BOOL streamAccepted,
+                           std::vector<Finding>& out) {
     // The lookup drawing makes: the frame's own palette when the file has one of that
     // ID, usable or not; otherwise the sprite's.
     const WORD own = info.wPaletteId;
@@ -109,7 +132,7 @@ void FileCheck::CheckFrame(const CSpr2& sprite, const CIffChunk& chunk, int fram
     const auto fields = [&](const char* kind) {
         return Json{{"kind", kind}, {"sprite", chunk.m_wID}, {"frame", frame}, {"palette", own}};
     };
-    if (!sprite.IsFrameDrawable(frame, used != nullptr, 0)) {
+    if (sprite.CheckFrame(frame, used != nullptr, 0, &streamAccepted) != FrameFault::None) {
         std::string why;
         if (!used) {
             why = "no usable palette (" + PaletteState(own, ownChunk);

@@ -8,6 +8,7 @@
 
 #include "cli/palette_table.h"
 #include "iff/iff_file.h"
+#include "sprites/render.h"
 #include "sprites/spr2.h"
 
 // Why a palette cannot be used, in words ("it has 700 bytes, 784 needed").
@@ -44,9 +45,12 @@ public:
 private:
     std::string PaletteState(WORD id, const CIffChunk* chunk) const;
     CIffChunk* PaletteChunk(WORD id) const;
-    void CheckSprite(CSpr2& sprite, CIffChunk& chunk, std::vector<Finding>& out);
+    // streams: the answers for the sprite's frames, in order.
+    void CheckSprite(const CSpr2& sprite, bool decoded, const CIffChunk& chunk,
+                     const Spr2StreamQuery* streams, std::vector<Finding>& out);
     void CheckFrame(const CSpr2& sprite, const CIffChunk& chunk, int frame,
-                    const Spr2FrameInfo& info, WORD fallback, std::vector<Finding>& out);
+                    const Spr2FrameInfo& info, WORD fallback, BOOL streamAccepted,
+                    std::vector<Finding>& out);
 
     CIffFile& m_iff;
     PaletteTable m_palettes;

@@ -84,13 +84,16 @@ BOOL CSpr2::IsFrameDrawable(int nFrame, bool bHasPalette, int nOriginY) const {
     return CheckFrame(nFrame, bHasPalette, nOriginY) == FrameFault::None;
 }
 
-FrameFault CSpr2::CheckFrame(int nFrame, bool bHasPalette, int nOriginY) const {
+FrameFault CSpr2::CheckFrame(int nFrame, bool bHasPalette, int nOriginY,
+                             const BOOL* pStreamAccepted) const {
     Spr2FrameInfo frame;
     if (!GetFrameInfo(&frame, nFrame)) return FrameFault::NoFrame;
     if (!bHasPalette) return FrameFault::NoPalette;
     if (frame.wWidth == 0 || frame.wHeight == 0) return FrameFault::ZeroSize;
     if (!IsFrameSizeDrawable(frame.wWidth, frame.wHeight)) return FrameFault::TooLarge;
-    if (!IsSpr2StreamAccepted(frame, frame.wHeight, nOriginY)) return FrameFault::Stream;
+    const BOOL accepted =
+        pStreamAccepted ? *pStreamAccepted : IsSpr2StreamAccepted(frame, frame.wHeight, nOriginY);
+    if (!accepted) return FrameFault::Stream;
     return FrameFault::None;
 }
 

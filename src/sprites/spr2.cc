@@ -110,6 +110,27 @@ BOOL CSpr2::MakeHeaderBlock(DWORD nTableEntries) {
 void CSpr2::ClearFrames() {
     m_frames.clear();
     m_pStreams.reset();
+    m_pViewed = nullptr;
+    m_dwViewedSize = 0;
+}
+
+BOOL CSpr2::AttachForReading(CIffFile* pFile, CIffChunk* pChunk) {
+    m_bViewNextDecode = true;
+    const BOOL attached = Attach(pFile, pChunk);
+    m_bViewNextDecode = false;
+    return attached;
+}
+
+BOOL CSpr2::CopyViewedStreams() {
+    if (!m_pViewed) return TRUE;
+    std::unique_ptr<BYTE[]> copy(new (std::nothrow) BYTE[m_dwViewedSize ? m_dwViewedSize : 1]);
+    if (!copy) return FALSE;
+    std::memcpy(copy.get(), m_pViewed, m_dwViewedSize);
+    for (Spr2FrameInfo& f : m_frames) f.pData = copy.get() + (f.pData - m_pViewed);
+    m_pStreams = std::move(copy);
+    m_pViewed = nullptr;
+    m_dwViewedSize = 0;
+    return TRUE;
 }
 
 BOOL CSpr2::Decode() {
@@ -140,11 +161,20 @@ BOOL CSpr2::Decode() {
     }
 
     // Every stream must be longer than the 16-byte header before it, so successful
-    // frames never overlap and all of them fit in one copy of the data.
-    m_pStreams.reset(new (std::nothrow) BYTE[dataSize]);
-    if (!m_pStreams) return FALSE;
-    chunk.m_dwPos = 0;
-    if (!chunk.Read(m_pStreams.get(), dataSize)) return FALSE;
+    // frames never overlap and all of them fit in one copy of the data. A sprite only
+    // looked at points into the chunk's data instead, when all of it can be read there.
+    BYTE* streams;
+    if (m_bViewNextDecode && chunk.m_pData && chunk.m_dwCapacity >= dataSize) {
+        streams = chunk.m_pData.get();
+        m_pViewed = streams;
+        m_dwViewedSize = dataSize;
+    } else {
+        m_pStreams.reset(new (std::nothrow) BYTE[dataSize]);
+        if (!m_pStreams) return FALSE;
+        chunk.m_dwPos = 0;
+        if (!chunk.Read(m_pStreams.get(), dataSize)) return FALSE;
+        streams = m_pStreams.get();
+    }
     m_frames.reserve(std::min<DWORD>(count, dataSize / (kFrameHeaderSize + 1) + 1));
 
     for (LONG i = 0; i < n; ++i) {
@@ -164,7 +194,7 @@ BOOL CSpr2::Decode() {
         frame.wField10 = LoadLE16(head + 10);
         frame.wField12 = LoadLE16(head + 12);
         frame.wField14 = LoadLE16(head + 14);
-        frame.pData = m_pStreams.get() + chunk.m_dwPos;
+        frame.pData = streams + chunk.m_dwPos;
         frame.dwDataSize = end - chunk.m_dwPos;
         chunk.m_dwPos = end;
         m_frames.push_back(frame);
@@ -174,6 +204,8 @@ BOOL CSpr2::Decode() {
 
 BOOL CSpr2::Encode() {
     if (!m_pHeader || m_dwHeaderSize < sizeof(Spr2Header)) return FALSE;
+    // The chunk is about to be rewritten from the frames.
+    if (!CopyViewedStreams()) return FALSE;
     const ULONGLONG nFrames = m_frames.size();
     const ULONGLONG tableEnd = sizeof(Spr2Header) + 4 * nFrames;
     const ULONGLONG firstFrame = FirstFrameOffset(nFrames);

@@ -81,7 +81,10 @@ public:
     // bitmaps can be had, found without making them. bHasPalette: whether FindPalette
     // finds one for the frame, which a caller may know without loading the palettes.
     BOOL IsFrameDrawable(int nFrame, bool bHasPalette, int nOriginY) const;
-    FrameFault CheckFrame(int nFrame, bool bHasPalette, int nOriginY) const;
+    // pStreamAccepted: the stream's answer when the caller already has it (many frames'
+    // streams are checked faster at once, with AreSpr2StreamsAccepted).
+    FrameFault CheckFrame(int nFrame, bool bHasPalette, int nOriginY,
+                          const BOOL* pStreamAccepted = nullptr) const;
     // The pixel (x, y) of the frame as BuildFrameBitmaps draws it from origin (0, 0), found
     // without drawing the rest; FALSE when the frame is not drawn or (x, y) is outside.
     BOOL ProbeFramePixel(CIffFile* pFile, int nFrame, int x, int y, Spr2Pixel* pPixel) const;
@@ -97,8 +100,19 @@ public:
     const Spr2Header* GetHeader() const;
     DWORD GetFrameOffset(int i) const;  // table entry i as last decoded; 0 if absent
 
+    // Attach, for looking only: the frames' streams are left in the chunk's data instead
+    // of copied, so the chunk must not change while the sprite is in use. Update copies
+    // them first.
+    BOOL AttachForReading(CIffFile* pFile, CIffChunk* pChunk);
+
 private:
     Spr2Header* Header();
     BOOL MakeHeaderBlock(DWORD nTableEntries);
     void ClearFrames();
+    BOOL CopyViewedStreams();
+
+    bool m_bViewNextDecode = false;
+    // The chunk data the frames point into when attached for reading, else null.
+    const BYTE* m_pViewed = nullptr;
+    DWORD m_dwViewedSize = 0;
 };
