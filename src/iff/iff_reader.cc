@@ -29,37 +29,42 @@ public:
         const bool nearby = offset >= m_last && offset - m_last <= kNearby;
         m_last = offset;
         if (offset >= m_start && offset - m_start + IFF_CHUNK_HEADER_SIZE <= m_length) {
-            iffio::DecodeChunkHeader(m_block.data() + (offset - m_start), pHeader);
+            iffio::DecodeChunkHeader(m_block.get() + (offset - m_start), pHeader);
             return TRUE;
         }
         if (offset > 0xFFFFFFFFull) return FALSE;
         if (nearby && FillBlock(offset)) {
-            iffio::DecodeChunkHeader(m_block.data(), pHeader);
+            iffio::DecodeChunkHeader(m_block.get(), pHeader);
             return TRUE;
         }
         return IffReadChunkHeader(m_file, static_cast<DWORD>(offset), pHeader);
     }
 
 private:
+    // Blocks grow from the first size to the last: a file of many small chunks soon reads
+    // them 64 KB at a time, while one of a few large chunks, whose data is read next
+    // anyway, does not read much of it twice.
+    static constexpr UINT kFirstBlock = 4 * 1024;
     static constexpr UINT kBlock = 64 * 1024;
     static constexpr ULONGLONG kNearby = 8 * 1024;
 
     BOOL FillBlock(ULONGLONG offset) {
         m_length = 0;
+        if (!m_block) m_block.reset(new (std::nothrow) BYTE[kBlock]);
+        if (!m_block) return FALSE;
         try {
-            if (m_block.empty()) m_block.resize(kBlock);
             m_start = offset;
-            m_length = iffio::ReadFullAt(m_file, offset, m_block.data(), kBlock);
+            m_length = iffio::ReadFullAt(m_file, offset, m_block.get(), m_blockSize);
         } catch (const CFileException&) {
             m_length = 0;
-        } catch (const std::bad_alloc&) {
-            m_length = 0;
         }
+        m_blockSize = std::min(2 * m_blockSize, kBlock);
         return m_length >= IFF_CHUNK_HEADER_SIZE;
     }
 
     CFile& m_file;
-    std::vector<BYTE> m_block;
+    std::unique_ptr<BYTE[]> m_block;  // kBlock bytes, of which m_blockSize are read
+    UINT m_blockSize = kFirstBlock;
     ULONGLONG m_start = 0;
     ULONGLONG m_length = 0;
     ULONGLONG m_last = 0;
