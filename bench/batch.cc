@@ -207,9 +207,23 @@ int main(int argc, char** argv) {
         patch.push_back(Seconds([&] { Tool({"quick-patch", "-j", "2", "--quiet", folder.path}); }));
         WriteBack(folder);
         patchFloor.push_back(Seconds([&] { TwoWorkers(folder.files, CopyOver); }));
-        check.push_back(Seconds([&] { Tool({"check", "-j", "2", "--quiet", folder.path}); }));
-        checkFloor.push_back(
-            Seconds([&] { TwoWorkers(folder.files, [](const std::string& p) { ReadAll(p); }); }));
+        // Both after the writes above have settled, taking turns at going first.
+        const auto timeCheck = [&] {
+            ::sync();
+            check.push_back(Seconds([&] { Tool({"check", "-j", "2", "--quiet", folder.path}); }));
+        };
+        const auto timeCheckFloor = [&] {
+            ::sync();
+            checkFloor.push_back(Seconds(
+                [&] { TwoWorkers(folder.files, [](const std::string& p) { ReadAll(p); }); }));
+        };
+        if (r % 2) {
+            timeCheckFloor();
+            timeCheck();
+        } else {
+            timeCheck();
+            timeCheckFloor();
+        }
         resave.push_back(Seconds([&] { Tool({"resave", big}); }));
         resaveFloor.push_back(Seconds([&] { CopyOver(big); }));
     }

@@ -1,6 +1,7 @@
 // Sprite codec and renderer against plain-copy floors measured in the same run:
 // decode + encode of every sprite of a 20,000-sprite file vs copying its bytes twice, and
 // a 1024 x 1024 frame of depth runs vs writing the same three planes in a plain loop.
+// Also the check of 400 noisy frames' streams, one by one and side by side.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -130,6 +131,19 @@ void BM_CheckNoisyStreams(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes));
 }
 BENCHMARK(BM_CheckNoisyStreams)->Unit(benchmark::kMillisecond);
+
+void BM_CheckNoisyStreamsTogether(benchmark::State& state) {
+    static NoisyFrames f;
+    std::vector<Spr2StreamQuery> queries;
+    for (const Spr2FrameInfo& frame : f.frames) queries.push_back({&frame, frame.wHeight, 0, FALSE});
+    for (auto _ : state) {
+        AreSpr2StreamsAccepted(queries.data(), queries.size());
+        for (const Spr2StreamQuery& q : queries)
+            if (!q.bAccepted) return state.SkipWithError("stream refused");
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes));
+}
+BENCHMARK(BM_CheckNoisyStreamsTogether)->Unit(benchmark::kMillisecond);
 
 BYTE IndexAt(int x, int y) {
     return static_cast<BYTE>(x + 3 * y);

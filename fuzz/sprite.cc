@@ -101,6 +101,12 @@ void RenderTight(CIffFile& iff, const Spr2FrameInfo& frame, WORD fallback) {
 
 void DrawEveryFrame(CIffFile& iff, CSpr2& sprite) {
     const int records = static_cast<int>(sprite.m_frames.size());
+    // The frames' streams checked side by side answer as each checked alone.
+    std::vector<Spr2StreamQuery> streams;
+    for (const Spr2FrameInfo& f : sprite.m_frames) streams.push_back({&f, f.wHeight, 0, 2});
+    AreSpr2StreamsAccepted(streams.data(), streams.size());
+    for (const Spr2StreamQuery& q : streams)
+        FUZZ_CHECK(q.bAccepted == IsSpr2StreamAccepted(*q.pFrame, q.nHeight, 0));
     for (int i = 0; i < records; ++i) {
         Spr2FrameInfo info{};
         if (!sprite.GetFrameInfo(&info, i)) continue;
