@@ -6,7 +6,8 @@
 //      and fsync the folder;
 //  (f) check -j 2 over the same files, against two threads reading all their bytes;
 //  (g) resave of one file of 100,000 small chunks, against cat + fsync + rename of it.
-// The files are written back before every timed run of (e), so each run patches them all.
+// The files are written back before every timed run of (e), so each run patches them all;
+// (f) and its floor run after a sync, taking turns at going first.
 // Usage: bench_batch [FILES [REPETITIONS [FOLDER]]] (defaults 1000, 3 and a temporary
 // folder; a folder given is left behind for a closer look).
 #include <fcntl.h>
