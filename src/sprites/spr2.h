@@ -93,7 +93,8 @@ public:
     std::unique_ptr<BYTE[]> m_pHeader;
     DWORD m_dwHeaderSize = 0;
     // Frame records in file order. Their pData point into m_pStreams, one copy of the
-    // chunk's data made by Decode, so a sprite costs one buffer however many frames.
+    // chunk's data made by Decode, so a sprite costs one buffer however many frames (or,
+    // attached for reading, into the chunk's data itself).
     std::vector<Spr2FrameInfo> m_frames;
     std::unique_ptr<BYTE[]> m_pStreams;
 
