@@ -180,6 +180,26 @@ private:
     RowPointers m_rows;
 };
 
+// How far a command word moves a walk that only follows the commands' lengths: the word
+// and its payload, padded to even; 0 where the walk stops (the end command, an unknown one).
+inline unsigned CommandStep(unsigned word) {
+    const unsigned count = word & 0x1FFF;
+    switch (word >> 13) {
+        case SPR2_CMD_DEPTH_COLOR_RUN:
+            return 2 + 2 * count;
+        case SPR2_CMD_DEPTH_COLOR_ALPHA_RUN:
+            return 2 + 3 * count + (count & 1);
+        case SPR2_CMD_COLOR_RUN:
+            return 2 + count + (count & 1);
+        case SPR2_CMD_START_ROW:
+        case SPR2_CMD_SKIP_ROWS:
+        case SPR2_CMD_SKIP_PIXELS:
+            return 2;
+        default:
+            return 0;
+    }
+}
+
 // Drawing refuses a stream only at an unknown command. Every other way it stops (a row
 // past the last, the end command, a run or a command word cut short) accepts it, and none
 // of them moves it off the command positions this walk visits: drawing meets a prefix of
@@ -189,30 +209,11 @@ private:
 bool MeetsUnknownCommand(const Spr2FrameInfo& frame) {
     const BYTE* data = frame.pData;
     const size_t size = data ? frame.dwDataSize : 0;
-    size_t pos = 0;
-    while (pos + 2 <= size) {
+    for (size_t pos = 0; pos + 2 <= size;) {
         const WORD word = LoadLE16(data + pos);
-        const size_t count = word & 0x1FFF;
-        pos += 2;
-        switch (word >> 13) {
-            case SPR2_CMD_DEPTH_COLOR_RUN:
-                pos += 2 * count;
-                break;
-            case SPR2_CMD_DEPTH_COLOR_ALPHA_RUN:
-                pos += 3 * count + (count & 1);
-                break;
-            case SPR2_CMD_COLOR_RUN:
-                pos += count + (count & 1);
-                break;
-            case SPR2_CMD_END:
-                return false;
-            case SPR2_CMD_START_ROW:
-            case SPR2_CMD_SKIP_ROWS:
-            case SPR2_CMD_SKIP_PIXELS:
-                break;
-            default:
-                return true;
-        }
+        const unsigned step = CommandStep(word);
+        if (step == 0) return word >> 13 != SPR2_CMD_END;
+        pos += step;
     }
     return false;
 }
@@ -223,33 +224,12 @@ BOOL WalkLikeDrawing(const Spr2FrameInfo& frame, int nHeight, int nOriginY) {
     return FrameRenderer(rows, frame, nullptr).Run();
 }
 
-// How far each command word moves the walk above: the word and its padded payload, or 0
-// where it stops (the end command, an unknown one).
-struct AdvanceTable {
-    WORD advance[0x10000];
-    AdvanceTable() {
-        for (unsigned word = 0; word < 0x10000; ++word) {
-            const unsigned count = word & 0x1FFF;
-            unsigned payload = 0;
-            switch (word >> 13) {
-                case SPR2_CMD_DEPTH_COLOR_RUN:
-                    payload = 2 * count;
-                    break;
-                case SPR2_CMD_DEPTH_COLOR_ALPHA_RUN:
-                    payload = 3 * count;
-                    break;
-                case SPR2_CMD_COLOR_RUN:
-                    payload = count;
-                    break;
-                case SPR2_CMD_END:
-                case 7:
-                    advance[word] = 0;
-                    continue;
-                default:
-                    break;
-            }
-            advance[word] = static_cast<WORD>(2 + payload + (payload & 1));
-        }
+// CommandStep for every word, looked up rather than branched on.
+struct StepTable {
+    WORD step[0x10000];
+    StepTable() {
+        for (unsigned word = 0; word < 0x10000; ++word)
+            step[word] = static_cast<WORD>(CommandStep(word));
     }
 };
 
@@ -262,12 +242,12 @@ public:
     StreamLanes(Spr2StreamQuery* queries, size_t count) : m_queries(queries), m_count(count) {}
 
     void Run() {
-        static const AdvanceTable table;
+        static const StepTable table;
         for (int l = 0; l < kLanes; ++l) TakeNext(l);
         while (m_live > 0) {
             for (bool go = true; go;) {
                 for (int l = 0; l < kLanes; ++l) {
-                    const unsigned step = table.advance[LoadLE16(m_data[l] + m_pos[l])];
+                    const unsigned step = table.step[LoadLE16(m_data[l] + m_pos[l])];
                     m_pos[l] += step & m_moves[l];
                     go &= (step != 0) & (m_pos[l] < m_limit[l]);
                 }
@@ -275,7 +255,7 @@ public:
             for (int l = 0; l < kLanes; ++l) {
                 if (!m_moves[l]) continue;
                 const bool inside = m_pos[l] < m_limit[l];
-                if (inside && table.advance[LoadLE16(m_data[l] + m_pos[l])] != 0) continue;
+                if (inside && table.step[LoadLE16(m_data[l] + m_pos[l])] != 0) continue;
                 Spr2StreamQuery& q = m_queries[m_query[l]];
                 q.bAccepted = !inside || LoadLE16(m_data[l] + m_pos[l]) >> 13 == SPR2_CMD_END ||
                                       WalkLikeDrawing(*q.pFrame, q.nHeight, q.nOriginY);
