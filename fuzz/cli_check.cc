@@ -2,7 +2,6 @@
 // lines and its JSON tell the same count, the findings are exactly what `info` says is
 // unusable, undecodable or undrawable (plus the frames that fall back), and the file keeps
 // its bytes.
-#include <iostream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
@@ -16,17 +15,6 @@
 namespace palvane_fuzz {
 
 namespace {
-
-struct Run {
-    ExitStatus status;
-    std::string out, err;
-};
-
-Run Capturing(ExitStatus (*command)(const CommandLine&), const CommandLine& cmd) {
-    Capture out(std::cout), err(std::cerr);
-    const ExitStatus status = command(cmd);
-    return {status, out.Text(), err.Text()};
-}
 
 std::string Totals(int clean, int found, int failed, size_t findings) {
     return "1 file: " + std::to_string(clean) + " without findings, " + std::to_string(found) +
@@ -48,9 +36,7 @@ std::string Frame(const nlohmann::json& sprite, size_t frame) {
 int CliCheckOneInput(const uint8_t* data, size_t size) {
     static ScratchFile file("check");
     file.Write(data, size);
-    CommandLine cmd;
-    cmd.command = Command::check;
-    cmd.files = {file.Path()};
+    CommandLine cmd = OnScratchFile(Command::check, file);
     cmd.jobs = 1;
     const Run lines = Capturing(RunCheck, cmd);
     cmd.json = true;

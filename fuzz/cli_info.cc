@@ -1,6 +1,5 @@
 // `palvane2-cli info` on any file: it either refuses the file with exit status 2 and the
 // load message, or prints one well-formed document describing every chunk.
-#include <iostream>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -14,18 +13,7 @@ namespace palvane_fuzz {
 int CliInfoOneInput(const uint8_t* data, size_t size) {
     static ScratchFile file("info");
     file.Write(data, size);
-    CommandLine cmd;
-    cmd.command = Command::info;
-    cmd.files = {file.Path()};
-
-    ExitStatus status;
-    std::string out, err;
-    {
-        Capture capturedOut(std::cout), capturedErr(std::cerr);
-        status = RunInfo(cmd);
-        out = capturedOut.Text();
-        err = capturedErr.Text();
-    }
+    const auto [status, out, err] = Capturing(RunInfo, OnScratchFile(Command::info, file));
     if (status != ExitStatus::ok) {
         FUZZ_CHECK(status == ExitStatus::failed && out.empty());
         FUZZ_CHECK(err.find("Unable to open file as an IFF file!") != std::string::npos);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <stdexcept>
 
@@ -53,6 +54,19 @@ std::vector<uint8_t> ScratchFile::Read() const {
     std::ifstream in(m_path, std::ios::binary);
     FUZZ_CHECK(in.good());
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+CommandLine OnScratchFile(Command command, const ScratchFile& file) {
+    CommandLine cmd;
+    cmd.command = command;
+    cmd.files = {file.Path()};
+    return cmd;
+}
+
+Run Capturing(ExitStatus (*command)(const CommandLine&), const CommandLine& cmd) {
+    Capture out(std::cout), err(std::cerr);
+    const ExitStatus status = command(cmd);
+    return {status, out.Text(), err.Text()};
 }
 
 BOOL LoadThroughFile(CIffFile& iff, const ScratchFile& scratch, const uint8_t* data, size_t size) {

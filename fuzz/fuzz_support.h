@@ -1,5 +1,6 @@
-// What the harnesses share: a scratch file for inputs that must be files on disk, and a
-// check that stops the run with a message.
+// What the harnesses share: a scratch file for inputs that must be files on disk, a check
+// that stops the run with a message, and a command of the tool run on the scratch file
+// with its output captured.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
+#include "cli/report.h"
 #include "iff/iff_file.h"
 
 namespace palvane_fuzz {
@@ -49,6 +52,16 @@ private:
     std::ostringstream m_text;
     std::streambuf* m_old;
 };
+
+// The command line of `command` on the scratch file alone.
+CommandLine OnScratchFile(Command command, const ScratchFile& file);
+
+// What one run of a command printed, and its exit status.
+struct Run {
+    ExitStatus status;
+    std::string out, err;
+};
+Run Capturing(ExitStatus (*command)(const CommandLine&), const CommandLine& cmd);
 
 // Writes the bytes to the scratch file and loads it into iff the way the program opens a
 // file (read-write, exclusive). iff is Reset first, so its previous file is let go.
