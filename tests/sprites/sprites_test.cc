@@ -292,30 +292,25 @@ INSTANTIATE_TEST_SUITE_P(Streams, RenderStream, ::testing::Values(
 // Many streams checked side by side answer as each checked alone: random ones of every
 // command, cut anywhere, on every height and origin row, lanes ending at different times.
 TEST(StreamCheck, ManyAtOnceAnswerAsOneByOne) {
-    std::vector<Bytes> streams;
-    std::vector<std::pair<int, int>> rows;  // height, origin row
     std::mt19937 rng(5);
-    for (int i = 0; i < 3000; ++i) {
-        Bytes s(rng() % (i % 10 ? 40 : 400));
-        for (BYTE& b : s) b = rng() % 4 ? BYTE(rng() % 8) : BYTE(rng());
-        // Command words of every kind at the even offsets now and then.
-        for (size_t k = 1; k < s.size(); k += 2)
-            if (rng() % 2) s[k] = BYTE((rng() % 8) << 5);
-        streams.push_back(s);
-        rows.emplace_back(int(rng() % 5), int(rng() % 7) - 3);
-    }
+    std::vector<Bytes> streams(3000);
     std::vector<Spr2FrameInfo> frames;
-    for (Bytes& s : streams)
-        frames.push_back({1, 1, 0, 1, 0, 0, 0, s.empty() ? nullptr : s.data(), DWORD(s.size())});
     std::vector<Spr2StreamQuery> queries;
-    for (size_t i = 0; i < frames.size(); ++i)
-        queries.push_back({&frames[i], rows[i].first, rows[i].second, 2});
+    for (size_t i = 0; i < streams.size(); ++i) {
+        Bytes& s = streams[i];
+        s.resize(rng() % (i % 10 ? 40 : 400));
+        // Small bytes, and command words of every kind at the even offsets now and then.
+        for (size_t k = 0; k < s.size(); ++k)
+            s[k] = k % 2 && rng() % 2 ? BYTE((rng() % 8) << 5) : BYTE(rng() % 4 ? rng() % 8 : rng());
+        frames.push_back({1, 1, 0, 1, 0, 0, 0, s.empty() ? nullptr : s.data(), DWORD(s.size())});
+    }
+    for (const Spr2FrameInfo& f : frames)
+        queries.push_back({&f, int(rng() % 5), int(rng() % 7) - 3, 2});  // height, origin row
     AreSpr2StreamsAccepted(queries.data(), queries.size());
     int refused = 0;
-    for (size_t i = 0; i < frames.size(); ++i) {
-        ASSERT_EQ(queries[i].bAccepted, IsSpr2StreamAccepted(frames[i], rows[i].first, rows[i].second))
-            << "stream " << i;
-        refused += !queries[i].bAccepted && rows[i].first > 0;
+    for (const Spr2StreamQuery& q : queries) {
+        ASSERT_EQ(q.bAccepted, IsSpr2StreamAccepted(*q.pFrame, q.nHeight, q.nOriginY));
+        refused += !q.bAccepted && q.nHeight > 0;
     }
     EXPECT_GT(refused, 100);  // the unknown command reached often enough to mean something
 }
