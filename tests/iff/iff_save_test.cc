@@ -128,9 +128,8 @@ TEST(WriterFailures, ATargetFillingUpKeepsWhatWasWrittenBeforeIt) {
     for (const long long budget : {10ll, 100ll, 640ll, 1500ll, 2200ll, 2230ll}) {
         SCOPED_TRACE(budget);
         auto* mem = new CMemFile;
-        auto faults = std::make_shared<FaultBudget>();
-        faults->writeBytes = budget;
-        CFailingFile target(std::unique_ptr<CFile>(mem), faults);
+        CFailingFile target(std::unique_ptr<CFile>(mem),
+                            std::make_shared<FaultBudget>(FaultBudget{budget}));
         const bool inChunks = budget >= 64 && budget < static_cast<long long>(mapAt);
         if (inChunks) {
             EXPECT_NO_THROW(EXPECT_FALSE(iff.Save(&target)));
