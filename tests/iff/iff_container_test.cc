@@ -108,8 +108,7 @@ TEST(SlotTable, LookupsAndWalksHoldForFewManyAndScatteredIds) {
         std::vector<WORD> ids(count);
         for (int i = 0; i < count; ++i) ids[i] = static_cast<WORD>(i * 21 + 7);  // over pages
         std::shuffle(ids.begin(), ids.end(), random);
-        IffSpec layout;
-        std::tie(layout.version, layout.withMap) = std::make_tuple("2.0", false);
+        IffSpec layout{"2.0", {}, false};
         for (WORD id : ids) layout.chunks.push_back(Chunk("SPR2", id, 1, 0x10, "a"));
         layout.chunks.push_back(Chunk("SPR2", ids[0], 1, 0x10, "again"));  // replaces the first
         for (int t = 0; t < 300; ++t) layout.chunks.push_back(Chunk(std::to_string(1000 + t), 5));
@@ -159,10 +158,10 @@ TEST(DamagedFiles, HeaderChecksAndScanStops) {
     for (const char* version : {"2.0", "2.5"}) {
         for (const auto& [at, width, value, code, order] : cases) {
             SCOPED_TRACE(std::string(version) + " at " + std::to_string(at));
-            IffSpec s;
-            std::tie(s.version, s.withMap) = std::make_tuple(version, false);
-            s.chunks = {Chunk("PALT", 1), Chunk("SPR2", 2), Chunk("PALT", 3), Chunk("PALT", 4)};
-            Bytes bytes = BuildIff(s);
+            Bytes bytes = BuildIff(
+                IffSpec{version,
+                        {Chunk("PALT", 1), Chunk("SPR2", 2), Chunk("PALT", 3), Chunk("PALT", 4)},
+                        false});
             if (width == 1) bytes.at(at) = BYTE(value);
             if (width == 4) StoreBE32(&bytes.at(at), value);
             if (width == 0) bytes.resize(at);
@@ -266,16 +265,19 @@ TEST(AgainstReference, RandomAndDamagedFilesLoadTheSame) {
         const Bytes bytes = RandomFile(rng);
         const std::vector<Ref> expected = ReferenceLoad(bytes);
         LoadAs(iff, bytes, round % 2 ? Access::SplitReads : Access::Plain);
+        // A chunk's bytes in the file, if they end before it does.
+        const auto inFile = [&](const Ref& r) -> std::optional<Bytes> {
+            const ULONGLONG at = std::get<4>(r), end = at + std::get<3>(r);
+            if (end > bytes.size()) return std::nullopt;
+            return Bytes(bytes.begin() + at, bytes.begin() + end);
+        };
         // Visiting a type's data gives every chunk of it once, with its bytes where loading
         // it would succeed, and loads nothing (the list below is still as loaded).
         std::map<std::pair<DWORD, WORD>, std::optional<Bytes>> visited, readable;
         std::set<DWORD> types;
         for (const Ref& r : expected) {
             types.insert(std::get<0>(r).first);
-            const ULONGLONG at = std::get<4>(r), end = at + std::get<3>(r);
-            readable[std::get<0>(r)] =
-                end <= bytes.size() ? std::optional(Bytes(bytes.begin() + at, bytes.begin() + end))
-                                    : std::nullopt;
+            readable[std::get<0>(r)] = inFile(r);
         }
         for (DWORD type : types) {
             iff.VisitChunkDataOfType(type, [&](const CIffChunk& c, const BYTE* data) {
@@ -301,19 +303,17 @@ TEST(AgainstReference, RandomAndDamagedFilesLoadTheSame) {
         // Loading all data goes in list order and stops at the first chunk that runs past
         // the end of the file; each loaded chunk holds its own bytes.
         bool complete = true;
-        std::vector<std::pair<bool, Bytes>> want, got;
+        std::vector<std::optional<Bytes>> want, got;
         for (const Ref& r : expected) {
-            const ULONGLONG at = std::get<4>(r), end = at + std::get<3>(r);
-            complete = complete && end <= bytes.size();
-            want.emplace_back(complete,
-                              complete ? Bytes(bytes.begin() + at, bytes.begin() + end) : Bytes());
+            complete = complete && inFile(r);
+            want.push_back(complete ? inFile(r) : std::nullopt);
         }
         ASSERT_EQ(iff.LoadAllChunkData() != FALSE, complete) << "round " << round;
         for (POSITION p = iff.GetRecord()->GetHeadPosition(); p;) {
             const CIffChunk* c = iff.GetRecord()->GetNext(p);
-            got.emplace_back(
-                c->IsLoaded() != FALSE,
-                c->IsLoaded() ? Bytes(c->m_pData.get(), c->m_pData.get() + c->m_dwSize) : Bytes());
+            got.push_back(c->IsLoaded() ? std::optional(Bytes(c->m_pData.get(),
+                                                              c->m_pData.get() + c->m_dwSize))
+                                        : std::nullopt);
         }
         ASSERT_EQ(got, want) << "round " << round;
     }

@@ -51,10 +51,9 @@ enum class Access { Plain, SplitReads };
 
 // Writes the bytes to a fresh file, opens it exclusively and loads it.
 inline BOOL LoadAs(CIffFile& iff, const Bytes& bytes, Access access = Access::Plain,
-                   int* pError = nullptr, std::string* pPath = nullptr) {
+                   int* pError = nullptr) {
     const std::string path = TempPath("t.iff");
     WriteFileBytes(path, bytes);
-    if (pPath) *pPath = path;
     std::unique_ptr<CFile> file = OpenExclusive(path);
     if (access == Access::SplitReads) file = std::make_unique<CSplitReadFile>(std::move(file), 7);
     iff.Reset();

@@ -43,9 +43,7 @@ INSTANTIATE_TEST_SUITE_P(Harnesses, FuzzRegressions,
                                          Area{"dialog", palvane_fuzz::DialogOneInput},
                                          Area{"cli_info", palvane_fuzz::CliInfoOneInput},
                                          Area{"cli_check", palvane_fuzz::CliCheckOneInput}),
-                         [](const testing::TestParamInfo<Area>& info) {
-                             return std::string(info.param.folder);
-                         });
+                         [](const auto& info) { return std::string(info.param.folder); });
 
 }  // namespace
 }  // namespace robustness
