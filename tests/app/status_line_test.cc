@@ -13,10 +13,6 @@ namespace {
 using namespace apptest;
 using S = Spr2Stream;
 
-ChunkSpec BadPalette(WORD id, DWORD version, DWORD colors, size_t size) {
-    return PaltChunk(id, {version, colors, {}, size});
-}
-
 // 3 x 2: colour 5 at (0, 0) and (1, 0) at depth 30; nothing drawn at (2, 0) nor below.
 const Bytes kPixels = S().StartRow().DepthRun({{30, 5}, {30, 5}}).End();
 
@@ -30,8 +26,8 @@ ChunkSpec FramedSprite(WORD id, DWORD common, std::vector<Spr2FrameSpec> frames)
 
 // Palettes: 1 usable; 2 of version 3; 3 of 16 colours; 4 of 700 bytes.
 std::vector<ChunkSpec> Palettes() {
-    return {PaltChunk(1, TestPalette()), BadPalette(2, 3, 256, 784), BadPalette(3, 1, 16, 784),
-            BadPalette(4, 1, 256, 700)};
+    return {PaltChunk(1, TestPalette()), PaltChunk(2, {3, 256, {}, 784}),
+            PaltChunk(3, {1, 16, {}, 784}), PaltChunk(4, {1, 256, {}, 700})};
 }
 
 TEST(PaletteStatus, EveryReasonInWords) {

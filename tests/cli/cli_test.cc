@@ -37,7 +37,6 @@ Bytes Saved(const Bytes& file) {
 }
 
 TEST(CliInfo, DescribesEveryChunkPaletteSpriteAndFrame) {
-    const PaltSpec version2{2, 256, TestPalette().colors};
     const Bytes two = Spr2Stream().StartRow().DepthRun({{10, 1}, {10, 2}});
     // clang-format off
     const Spr2Spec main{1000, 1, {{2, 1, 0, 1, 0, 0, 0, two}, {2, 1, 0x12345678, 9, 7, 8, 9, two},
@@ -47,7 +46,7 @@ TEST(CliInfo, DescribesEveryChunkPaletteSpriteAndFrame) {
     // The first only the map finds: the scan passes over it.
     const IffSpec file{"2.5", {ChunkSpec{"ab\x7F\xFF", 7, 0x0004, "skip", {1, 2, 3}},
         Spr2Chunk(128, broken, "replaced by the later copy"),
-        PaltChunk(2, version2, "caf\xE9\x01\"\\\x85"), PaltChunk(1, TestPalette(), "p"),
+        PaltChunk(2, {2, 256, TestPalette().colors}, "caf\xE9\x01\"\\\x85"), PaltChunk(1, TestPalette(), "p"),
         Spr2Chunk(130, broken, "bad"), Spr2Chunk(129, wide), Spr2Chunk(128, main, "x")}};
     // clang-format on
     const std::string path = Temp("info.iff", BuildIff(file));
@@ -340,15 +339,14 @@ TEST(CliBatch, WalksAFolderOnceAndLeavesUnchangedFilesAlone) {
     EXPECT_EQ(ReadFileBytes(a), Saved(FileOf(AllFrames(41891), "2.0")));
     EXPECT_EQ(ReadFileBytes(c), Saved(BuildIff(paletteOnly)));
 
-    std::vector<fs::file_time_type> times;
-    for (const std::string& f : {a, b, c}) times.push_back(fs::last_write_time(fs::u8path(f)));
+    std::map<std::string, fs::file_time_type> times;
+    for (const std::string& f : {a, b, c}) times[f] = fs::last_write_time(fs::u8path(f));
     const Result second = Cli("quick-patch FILE", root);
     EXPECT_NE(second.out.find(c + ": palette 41891 set in 0 frames of 0 sprites, unchanged\n4 "
                                   "files: 0 patched, 2 with warnings, 1 failed, 1 unchanged"),
               std::string::npos)
         << second.out;
-    for (size_t i = 0; i < times.size(); ++i)
-        EXPECT_EQ(fs::last_write_time(fs::u8path(std::vector<std::string>{a, b, c}[i])), times[i]);
+    for (const auto& [f, time] : times) EXPECT_EQ(fs::last_write_time(fs::u8path(f)), time) << f;
 }
 
 // Files worked on side by side print exactly what one after the other prints, in the order

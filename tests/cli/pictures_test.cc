@@ -107,7 +107,6 @@ TEST(CliPictures, PngHoldsTheBmpsPixelsInEveryPlaneAndAtEveryScale) {
         for (size_t plane = 0; plane < 3; ++plane) {
             const Image b = ReadBmp(bmp[plane]), p = ReadPng(png[plane]);
             EXPECT_EQ(p, b) << "plane " << plane;
-            EXPECT_EQ(p.channels, plane == 0 ? 3 : 1);
             if (scale == 1) natural[plane] = b;
             EXPECT_EQ(b, Enlarged(natural[plane], scale));
         }
