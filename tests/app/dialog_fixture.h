@@ -33,7 +33,9 @@ inline ChunkSpec Sprite(WORD id, DWORD paletteId, const Ids& framePalettes,
 inline ChunkSpec Palette(WORD id, Rgb colour = {5, 5, 5}) {
     return PaltChunk(id, {1, 256, std::vector<Rgb>(256, colour)});
 }
-inline ChunkSpec BrokenSprite(WORD id) { return {"SPR2", id, 0x0010, "", {1, 2, 3}}; }
+inline ChunkSpec BrokenSprite(WORD id) {
+    return {"SPR2", id, 0x0010, "", {1, 2, 3}};
+}
 inline std::string WriteIff(const std::vector<ChunkSpec>& chunks,
                             const std::string& name = "dialog.iff") {
     const std::string path = TempPath(name);

@@ -137,7 +137,8 @@ TEST_F(StatusLineTest, TheSwatchOfAnyPaletteAndThePixelUnderTheCursor) {
     for (int i = 0; i < 2; ++i) key(ID_NEXT_PALETTE);
     EXPECT_EQ(key(ID_NEXT_PALETTE), last);
     EXPECT_EQ(key(ID_NEXT_PALETTE), last);  // the last stays
-    EXPECT_EQ(key(ID_SWATCH), "Frame 0 can't be drawn: its own palette 2 is version 3 (must be 1).");
+    EXPECT_EQ(key(ID_SWATCH),
+              "Frame 0 can't be drawn: its own palette 2 is version 3 (must be 1).");
     EXPECT_FALSE(dlg.m_preview.IsSwatchShown());
     key(ID_SWATCH);
     dlg.m_cbFrame.UserSelect(1);

@@ -37,6 +37,7 @@ Bytes Saved(const Bytes& file) {
 }
 
 TEST(CliInfo, DescribesEveryChunkPaletteSpriteAndFrame) {
+    const PaltSpec version2{2, 256, TestPalette().colors};
     const Bytes two = Spr2Stream().StartRow().DepthRun({{10, 1}, {10, 2}});
     // clang-format off
     const Spr2Spec main{1000, 1, {{2, 1, 0, 1, 0, 0, 0, two}, {2, 1, 0x12345678, 9, 7, 8, 9, two},
@@ -46,7 +47,7 @@ TEST(CliInfo, DescribesEveryChunkPaletteSpriteAndFrame) {
     // The first only the map finds: the scan passes over it.
     const IffSpec file{"2.5", {ChunkSpec{"ab\x7F\xFF", 7, 0x0004, "skip", {1, 2, 3}},
         Spr2Chunk(128, broken, "replaced by the later copy"),
-        PaltChunk(2, {2, 256, TestPalette().colors}, "caf\xE9\x01\"\\\x85"), PaltChunk(1, TestPalette(), "p"),
+        PaltChunk(2, version2, "caf\xE9\x01\"\\\x85"), PaltChunk(1, TestPalette(), "p"),
         Spr2Chunk(130, broken, "bad"), Spr2Chunk(129, wide), Spr2Chunk(128, main, "x")}};
     // clang-format on
     const std::string path = Temp("info.iff", BuildIff(file));
