@@ -25,28 +25,21 @@ inline ChunkSpec Sprite(WORD id, DWORD paletteId, const Ids& framePalettes,
                         const std::string& name = "") {
     Spr2Grid grid(3, 2);
     for (int i = 0; i < 6; ++i) grid.Set(i % 3, i / 3, 5);
-    Spr2Spec layout;
-    layout.paletteId = paletteId;
+    Spr2Spec layout{1000, paletteId};
     for (WORD p : framePalettes) layout.frames.push_back(FrameFromGrid(grid, p));
     return Spr2Chunk(id, layout, name);
 }
 // One colour throughout.
 inline ChunkSpec Palette(WORD id, Rgb colour = {5, 5, 5}) {
-    PaltSpec layout;
-    layout.colors.assign(256, colour);
-    return PaltChunk(id, layout);
+    return PaltChunk(id, {1, 256, std::vector<Rgb>(256, colour)});
 }
 inline ChunkSpec BrokenSprite(WORD id) {
-    ChunkSpec chunk;
-    chunk.type = "SPR2", chunk.id = id, chunk.data = {1, 2, 3};
-    return chunk;
+    return {"SPR2", id, 0x0010, "", {1, 2, 3}};
 }
 inline std::string WriteIff(const std::vector<ChunkSpec>& chunks,
                             const std::string& name = "dialog.iff") {
-    IffSpec layout;
-    layout.chunks = chunks;
     const std::string path = TempPath(name);
-    WriteFileBytes(path, BuildIff(layout));
+    WriteFileBytes(path, BuildIff({"2.5", chunks}));
     return path;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/start_options.h"
@@ -37,24 +38,19 @@ protected:
 };
 
 TEST(StartOptions, OneFileHelpVersionOrAUsageError) {
-    struct Case {
-        std::vector<std::string> args;
-        Action action;
-        std::string fileEnd;
-    };
-    for (const Case& c :
+    using Case = std::tuple<std::vector<std::string>, Action, std::string>;  // the file's end
+    for (const auto& [args, action, fileEnd] :
          {Case{{}, Action::Run, ""}, Case{{"a.iff"}, Action::Run, "a.iff"},
           Case{{"--", "-x.iff"}, Action::Run, "-x.iff"},
           Case{{"a.iff", "b.iff"}, Action::Usage, ""}, Case{{"-x"}, Action::Usage, ""},
           Case{{""}, Action::Usage, ""}, Case{{"a.iff", "--help"}, Action::Help, ""},
           Case{{"--version"}, Action::Version, ""}}) {
-        const StartOptions o = ParseStartOptions(c.args);
-        EXPECT_EQ(o.action, c.action) << c.args.size();
+        const StartOptions o = ParseStartOptions(args);
+        EXPECT_EQ(o.action, action) << args.size();
         // A file is made a full path, as the chooser gives it.
-        EXPECT_EQ(std::filesystem::u8path(o.file).is_absolute(), !c.fileEnd.empty()) << o.file;
-        EXPECT_EQ(o.file.substr(o.file.size() - std::min(o.file.size(), c.fileEnd.size())),
-                  c.fileEnd);
-        EXPECT_EQ(o.error.empty(), c.action != Action::Usage);
+        EXPECT_EQ(std::filesystem::u8path(o.file).is_absolute(), !fileEnd.empty()) << o.file;
+        EXPECT_EQ(o.file.substr(o.file.size() - std::min(o.file.size(), fileEnd.size())), fileEnd);
+        EXPECT_EQ(o.error.empty(), action != Action::Usage);
     }
 }
 
@@ -98,7 +94,6 @@ TEST_F(OpenUndo, EachKindOfStepIsUndoneAndRedoneToTheBytesTheOtherStepsGive) {
     for (int k = 5; k > 0; --k) {
         EXPECT_EQ(MenuText(IDM_UNDO), std::string("&Undo ") + names[k - 1] + "\tCtrl+Z");
         k % 2 ? dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR) : dlg.UserSysCommand(IDM_UNDO);
-        EXPECT_TRUE(dlg.m_bDirty);
         EXPECT_EQ(MenuText(IDM_REDO), std::string("&Redo ") + names[k - 1] + "\tCtrl+Y");
         EXPECT_EQ(Saved(), states[k - 1]) << names[k - 1];
     }
@@ -118,26 +113,22 @@ TEST_F(OpenUndo, TheUnsavedFlagFollowsTheDocumentAndBrowseClearsTheSteps) {
     Start(path);
     dlg.m_cbCommonPalette.UserSelect(1);
     dlg.m_cbItemPalette.UserSelect(1);
-    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
-    EXPECT_TRUE(dlg.m_bDirty);
-    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
-    EXPECT_FALSE(dlg.m_bDirty);                           // back where the file was opened
-    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);  // nothing left: nothing happens
-    EXPECT_FALSE(dlg.m_bDirty);
-    dlg.UserCommand(ID_EDIT_REDO, CMD_FROM_ACCELERATOR);
-    EXPECT_TRUE(dlg.m_bDirty);
+    const auto dirtyAfter = [&](int command) {
+        dlg.UserCommand(command, CMD_FROM_ACCELERATOR);
+        return dlg.m_bDirty;
+    };
+    EXPECT_TRUE(dirtyAfter(ID_EDIT_UNDO));
+    EXPECT_FALSE(dirtyAfter(ID_EDIT_UNDO));  // back where the file was opened
+    EXPECT_FALSE(dirtyAfter(ID_EDIT_UNDO));  // nothing left: nothing happens
+    EXPECT_TRUE(dirtyAfter(ID_EDIT_REDO));
     Saved();
     EXPECT_FALSE(dlg.m_bDirty);
-    dlg.UserCommand(ID_EDIT_REDO, CMD_FROM_ACCELERATOR);
-    EXPECT_TRUE(dlg.m_bDirty);
-    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
-    EXPECT_FALSE(dlg.m_bDirty);  // back to what was saved
-    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
-    EXPECT_TRUE(dlg.m_bDirty);
+    EXPECT_TRUE(dirtyAfter(ID_EDIT_REDO));
+    EXPECT_FALSE(dirtyAfter(ID_EDIT_UNDO));  // back to what was saved
+    EXPECT_TRUE(dirtyAfter(ID_EDIT_UNDO));
     dlg.m_cbItemPalette.UserSelect(1);  // a new step drops the ones undone, saved state too
     EXPECT_FALSE(dlg.m_history.CanRedo());
-    dlg.UserCommand(ID_EDIT_UNDO, CMD_FROM_ACCELERATOR);
-    EXPECT_TRUE(dlg.m_bDirty);
+    EXPECT_TRUE(dirtyAfter(ID_EDIT_UNDO));
 
     ws.AnswerMessageBox(IDYES);  // discard: another file clears the steps both ways
     Browse(path);

@@ -13,12 +13,6 @@ namespace {
 using namespace apptest;
 using S = Spr2Stream;
 
-ChunkSpec BadPalette(WORD id, DWORD version, DWORD colors, size_t size) {
-    PaltSpec p;
-    p.version = version, p.colorCount = colors, p.size = size;
-    return PaltChunk(id, p);
-}
-
 // 3 x 2: colour 5 at (0, 0) and (1, 0) at depth 30; nothing drawn at (2, 0) nor below.
 const Bytes kPixels = S().StartRow().DepthRun({{30, 5}, {30, 5}}).End();
 
@@ -27,16 +21,13 @@ Spr2FrameSpec Frame(WORD palette, Bytes stream = kPixels, WORD width = 3) {
 }
 
 ChunkSpec FramedSprite(WORD id, DWORD common, std::vector<Spr2FrameSpec> frames) {
-    Spr2Spec s;
-    s.paletteId = common;
-    s.frames = std::move(frames);
-    return Spr2Chunk(id, s);
+    return Spr2Chunk(id, {1000, common, std::move(frames)});
 }
 
 // Palettes: 1 usable; 2 of version 3; 3 of 16 colours; 4 of 700 bytes.
 std::vector<ChunkSpec> Palettes() {
-    return {PaltChunk(1, TestPalette()), BadPalette(2, 3, 256, 784), BadPalette(3, 1, 16, 784),
-            BadPalette(4, 1, 256, 700)};
+    return {PaltChunk(1, TestPalette()), PaltChunk(2, {3, 256, {}, 784}),
+            PaltChunk(3, {1, 16, {}, 784}), PaltChunk(4, {1, 256, {}, 700})};
 }
 
 TEST(PaletteStatus, EveryReasonInWords) {
@@ -75,11 +66,12 @@ TEST(PaletteStatus, EveryReasonInWords) {
 class StatusLineTest : public DialogTest {
 protected:
     std::string Status() const { return dlg.GetDlgItem(IDC_STATUS)->GetWindowText(); }
-    // Moves the mouse over frame pixel (x, y) of the centred 3 x 2 picture at 1x.
-    void Hover(int x, int y) {
+    // The status with the mouse over frame pixel (x, y) of the centred 3 x 2 picture at 1x.
+    std::string Hover(int x, int y) {
         CRect rc;
         dlg.m_preview.GetClientRect(&rc);
         dlg.m_preview.UserMouseMove(0, (rc.right - 3) / 2 + x, (rc.bottom - 2) / 2 + y);
+        return Status();
     }
 };
 
@@ -122,44 +114,41 @@ TEST_F(StatusLineTest, TheSwatchOfAnyPaletteAndThePixelUnderTheCursor) {
     std::vector<ChunkSpec> chunks = Palettes();
     chunks.push_back(FramedSprite(10, 1, {Frame(2), Frame(1)}));
     Browse(WriteIff(chunks));
-    auto key = [&](int cmd) { dlg.UserCommand(cmd, CMD_FROM_ACCELERATOR); };
-    key(ID_SWATCH);
+    auto key = [&](int cmd) {  // the status after it
+        dlg.UserCommand(cmd, CMD_FROM_ACCELERATOR);
+        return Status();
+    };
+    const auto rgb = [](int k) {
+        const Rgb c = TestColor(k);
+        return "red " + std::to_string(c.r) + ", green " + std::to_string(c.g) + ", blue " +
+               std::to_string(c.b);
+    };
+    const std::string first = "Palette 1: Ctrl+PgUp/PgDn for the others, Ctrl+P for the frame.",
+                      last = "Palette 4 can't be shown: it is 700 bytes long (needs 784).";
+    EXPECT_EQ(key(ID_SWATCH), "Palette 2 can't be shown: it is version 3 (must be 1).");
     ASSERT_TRUE(dlg.m_preview.IsSwatchShown());
-    EXPECT_EQ(Status(), "Palette 2 can't be shown: it is version 3 (must be 1).");
-    key(ID_PREV_PALETTE);
-    EXPECT_EQ(Status(), "Palette 1: Ctrl+PgUp/PgDn for the others, Ctrl+P for the frame.");
-    key(ID_PREV_PALETTE);  // the first stays
-    EXPECT_EQ(Status(), "Palette 1: Ctrl+PgUp/PgDn for the others, Ctrl+P for the frame.");
+    EXPECT_EQ(key(ID_PREV_PALETTE), first);
+    EXPECT_EQ(key(ID_PREV_PALETTE), first);  // the first stays
     CRect rc;
     dlg.m_preview.GetClientRect(&rc);
     const preview::SwatchLayout s = preview::LayoutSwatch(rc.right, rc.bottom);
     dlg.m_preview.UserMouseMove(0, s.originX + 2 * s.cell, s.originY + s.cell);
-    Rgb c = TestColor(18);
-    EXPECT_EQ(Status(), "Palette 1, colour 18: red " + std::to_string(c.r) + ", green " +
-                            std::to_string(c.g) + ", blue " + std::to_string(c.b));
-    for (int i = 0; i < 3; ++i) key(ID_NEXT_PALETTE);
-    EXPECT_EQ(Status(), "Palette 4 can't be shown: it is 700 bytes long (needs 784).");
-    key(ID_NEXT_PALETTE);  // the last stays
-    EXPECT_EQ(Status(), "Palette 4 can't be shown: it is 700 bytes long (needs 784).");
-    key(ID_SWATCH);
+    EXPECT_EQ(Status(), "Palette 1, colour 18: " + rgb(18));
+    for (int i = 0; i < 2; ++i) key(ID_NEXT_PALETTE);
+    EXPECT_EQ(key(ID_NEXT_PALETTE), last);
+    EXPECT_EQ(key(ID_NEXT_PALETTE), last);  // the last stays
+    EXPECT_EQ(key(ID_SWATCH),
+              "Frame 0 can't be drawn: its own palette 2 is version 3 (must be 1).");
     EXPECT_FALSE(dlg.m_preview.IsSwatchShown());
-    EXPECT_EQ(Status(), "Frame 0 can't be drawn: its own palette 2 is version 3 (must be 1).");
     key(ID_SWATCH);
     dlg.m_cbFrame.UserSelect(1);
     EXPECT_FALSE(dlg.m_preview.IsSwatchShown());
     EXPECT_EQ(Status(), "Frame 1 uses its own palette 1.");
 
-    c = TestColor(5);
-    Hover(1, 0);
-    EXPECT_EQ(Status(), "Pixel 1, 0: colour 5 (red " + std::to_string(c.r) + ", green " +
-                            std::to_string(c.g) + ", blue " + std::to_string(c.b) +
-                            "), depth 30, alpha 255");
-    Hover(2, 1);
-    EXPECT_EQ(Status(), "Pixel 2, 1: nothing drawn (transparent)");
-    Hover(3, 0);
-    EXPECT_EQ(Status(), "Frame 1 uses its own palette 1.");
-    Hover(-1, 0);
-    EXPECT_EQ(Status(), "Frame 1 uses its own palette 1.");
+    EXPECT_EQ(Hover(1, 0), "Pixel 1, 0: colour 5 (" + rgb(5) + "), depth 30, alpha 255");
+    EXPECT_EQ(Hover(2, 1), "Pixel 2, 1: nothing drawn (transparent)");
+    EXPECT_EQ(Hover(3, 0), "Frame 1 uses its own palette 1.");
+    EXPECT_EQ(Hover(-1, 0), "Frame 1 uses its own palette 1.");
 }
 
 }  // namespace

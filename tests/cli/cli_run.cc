@@ -65,8 +65,12 @@ std::vector<std::string> ArgsOf(const std::string& line, const std::string& file
 Result Cli(const std::string& line, const std::string& file, const std::string& out) {
     const std::string o = TempPath("stdout"), e = TempPath("stderr");
     const int status = RunTool(ArgsOf(line, file, out), o, e);
-    const Bytes so = ReadFileBytes(o), se = ReadFileBytes(e);
-    return {status, {so.begin(), so.end()}, {se.begin(), se.end()}};
+    return {status, Text(o), Text(e)};
+}
+
+std::string Text(const std::string& path) {
+    const Bytes b = ReadFileBytes(path);
+    return {b.begin(), b.end()};
 }
 
 std::string Temp(const std::string& name, const Bytes& bytes) {

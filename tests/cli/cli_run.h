@@ -20,6 +20,9 @@ std::vector<std::string> ArgsOf(const std::string& line, const std::string& file
                                 const std::string& out = "");
 Result Cli(const std::string& line, const std::string& file = "", const std::string& out = "");
 
+// A file's bytes as text.
+std::string Text(const std::string& path);
+
 // A path inside a folder as the tool writes it: with the system's own separator.
 std::string In(const std::string& folder, const std::string& name);
 

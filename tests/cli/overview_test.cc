@@ -20,11 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Text(const std::string& path) {
-    const Bytes b = ReadFileBytes(path);
-    return std::string(b.begin(), b.end());
-}
-
 int CountOf(const std::string& text, const std::string& what) {
     int n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -88,8 +83,7 @@ TEST(CliCheck, FindsWhatCannotBeDrawnOrUsed) {
             kinds.push_back(f["kind"]);
     }
     const std::string failed =
-        "failedUnable to open file as an IFF file! (it does not begin "
-        "with \"IFF FILE\")";
+        R"(failedUnable to open file as an IFF file! (it does not begin with "IFF FILE"))";
     EXPECT_EQ(statuses, (std::vector<std::string>{"ok", "findings", failed, failed}));
     EXPECT_EQ(kinds, (std::vector<std::string>{"unusable_palette", "missing_palette",
                                                "undrawable_frame", "undecodable_sprite"}));
